@@ -1,0 +1,75 @@
+#pragma once
+
+#include "image/ColorEntry.h"
+
+#include <cstdint>
+
+class CBinaryFile;
+class CSpriteImage;
+
+// SPR: 256 colour words, then 288 rows of 128 bytes (two 4-bit pixels a byte,
+// low nibble left), then a trailing block kept byte for byte.
+// SP2: 256 rows of 128 bytes, nothing else.
+constexpr std::int32_t kSheetWidth = 256;
+constexpr std::int32_t kSprSheetHeight = 288;
+constexpr std::int32_t kSp2SheetHeight = 256;
+constexpr std::int32_t kSheetRowBytes = kSheetWidth / 2;
+constexpr std::int32_t kSprColorCount = 256;
+constexpr std::int32_t kSprPaletteBytes = kSprColorCount * 2;
+constexpr std::int32_t kSprSheetBytes = kSprPaletteBytes + kSprSheetHeight * kSheetRowBytes; // 37376
+constexpr std::int32_t kSp2SheetBytes = kSp2SheetHeight * kSheetRowBytes;                    // 32768
+constexpr std::int32_t kPaletteRowSize = 16;
+constexpr std::int32_t kPaletteRowCount = 16;
+
+enum class SpriteLayout
+{
+    Spr,
+    Sp2,
+};
+
+// BGR555 colour word (red in bits 0-4) to a colour and back. Reading shifts
+// each field to the top of its byte; writing truncates and clears bit 15.
+ColorEntry ColorWordToEntry(std::uint16_t word);
+std::uint16_t EntryToColorWord(const ColorEntry& entry);
+
+// Two pixels to one byte: left pixel in the low nibble.
+inline std::uint8_t PackPixelPair(std::uint8_t left, std::uint8_t right)
+{
+    return static_cast<std::uint8_t>((left & 0x0F) | ((right & 0x0F) << 4));
+}
+
+// "sp2" as the extension, in any letter case, means SP2; anything else SPR.
+SpriteLayout ChooseSpriteLayout(const char* path);
+
+// The bytes of an SPR file after the sheet. An empty block is no block.
+struct TrailingBlock
+{
+    std::uint8_t* data = nullptr; // new[] block owned by the caller, or null
+    std::int32_t size = 0;
+};
+
+// Reads the trailing block of the SPR file at path. False only when the
+// file cannot be opened again; a block that cannot be positioned or
+// allocated is silently absent.
+bool ReadTrailingBlock(const char* path, TrailingBlock& block);
+
+enum class SpriteSaveResult
+{
+    Written,
+    NoImage,      // nothing loaded: nothing to say
+    NoFileName,   // "Error: No Filename Specified for Save."
+    NotEightBit,  // "Error: Only 8-bit images can be saved as sprite files."
+    CannotCreate, // "Error: Could not create sprite file."
+    WriteFailed,  // "Error: Could not write sprite file."
+};
+
+// Writes the image in the given layout to the stream: SPR with its 256
+// colours (missing ones as 0x0000) and the trailing block, SP2 bare. An image
+// of another size is cut or padded with index 0 to the layout's sheet.
+// False when any write failed.
+bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
+                      const std::uint8_t* trailing, std::int32_t trailingSize);
+
+// The whole save: checks, then a safe replace of the file at path.
+SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
+                                const std::uint8_t* trailing, std::int32_t trailingSize);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "io/BinaryFile.h"
+
+#include <string>
+
+// Writes a file so that the file it replaces survives any failure: the bytes
+// go to a new temporary file in the target's folder, which is renamed over
+// the target only after everything was written, flushed and closed. The
+// replaced file's permission bits are kept, and a symbolic link has the file
+// it points to replaced. When the folder allows no new file, the target is
+// written in place instead (still reporting every failure). No temporary
+// file outlives the object.
+class CFileReplacer
+{
+public:
+    explicit CFileReplacer(std::string targetPath);
+    CFileReplacer(const CFileReplacer&) = delete;
+    CFileReplacer& operator=(const CFileReplacer&) = delete;
+    ~CFileReplacer(); // abandons an uncommitted write
+
+    // Opens the stream to write to; false when no file could be created.
+    bool Begin();
+    CBinaryFile& File() { return m_file; }
+    // Flushes, closes and puts the file in place; false on any failure, in
+    // which case the target is as it was (unless written in place).
+    bool Commit();
+
+private:
+    void Abandon();
+
+    std::string m_targetPath; // the path after following symbolic links
+    std::string m_tempPath;   // empty when writing in place
+    CBinaryFile m_file;
+    bool m_committed = false;
+};

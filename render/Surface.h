@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+// A rectangle in pixels; right and bottom are exclusive.
+struct PixelRect
+{
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+// Colours on a surface are 0xFFRRGGBB words, the layout of a 32-bit RGB
+// image, so the window can show the buffer without converting it.
+constexpr std::uint32_t MakeRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    return 0xFF000000u | (std::uint32_t(red) << 16) | (std::uint32_t(green) << 8) | blue;
+}
+
+// An off-screen drawing surface over a plain buffer of width * height words,
+// rows top first with nothing between them.
+class CSurface
+{
+public:
+    CSurface() = default;
+    CSurface(const CSurface&) = delete;
+    CSurface& operator=(const CSurface&) = delete;
+    ~CSurface();
+
+    // False (and an empty surface) when the buffer cannot be allocated.
+    bool Allocate(std::int32_t width, std::int32_t height);
+    std::int32_t GetWidth() const { return m_nWidth; }
+    std::int32_t GetHeight() const { return m_nHeight; }
+    std::uint32_t* GetBits() { return m_pBits; }
+    const std::uint32_t* GetBits() const { return m_pBits; }
+
+    // Pixels outside the surface read as 0 and are never written.
+    std::uint32_t GetPixel(std::int32_t x, std::int32_t y) const;
+    void SetPixel(std::int32_t x, std::int32_t y, std::uint32_t color);
+    // Fills the part of the rectangle that lies on the surface.
+    void FillRect(const PixelRect& rect, std::uint32_t color);
+
+private:
+    std::int32_t m_nWidth = 0;
+    std::int32_t m_nHeight = 0;
+    std::uint32_t* m_pBits = nullptr;
+};
