@@ -18,12 +18,13 @@ std::int64_t CSpriteImage::ByteCountFor(std::int32_t width, std::int32_t height,
 {
     if (!IsSupportedDepth(bitsPerPixel) || width < 1 || height < 1)
         return -1;
-    // Both factors are below 2^31 and the depth is at most 4 bytes, so the
-    // product cannot overflow 64 bits.
-    const std::int64_t count = std::int64_t(bitsPerPixel / 8) * width * height;
-    if (count > std::numeric_limits<std::int32_t>::max())
+    // A row holds at most 4 * (2^31 - 1) bytes, which 64 bits hold; the
+    // whole count is checked by division so that it is never formed when
+    // it would not fit.
+    const std::int64_t rowBytes = std::int64_t(bitsPerPixel / 8) * width;
+    if (rowBytes > std::numeric_limits<std::int32_t>::max() / height)
         return -1;
-    return count;
+    return rowBytes * height;
 }
 
 CSpriteImage::CSpriteImage(const CSpriteImage& other) : CBaseObject(other)

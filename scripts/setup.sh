@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tavrel needs that are missing, then configures
-# and builds it in ./build. Safe to run again: it installs only what is
-# missing and rebuilds only what changed.
+# and builds it in ./build (for tests also in ./build-sanitize). Safe to run
+# again: it installs only what is missing and rebuilds only what changed.
 #   scripts/setup.sh [run|test]
 set -euo pipefail
 
@@ -35,6 +35,13 @@ if [ ! -f build/CMakeCache.txt ]; then
 fi
 if [ "$purpose" = test ]; then
   cmake --build build -j "$jobs"
+  # The same program and tests once more, checked by AddressSanitizer and
+  # UndefinedBehaviorSanitizer; the benchmarks are left out there.
+  if [ ! -f build-sanitize/CMakeCache.txt ]; then
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_SANITIZE=ON \
+      -DTAVREL_BUILD_BENCH=OFF
+  fi
+  cmake --build build-sanitize -j "$jobs"
 else
   cmake --build build -j "$jobs" --target tavrel
 fi

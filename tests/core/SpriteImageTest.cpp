@@ -37,7 +37,10 @@ TEST(SpriteImage, RefusedCreateKeepsTheOldShapeAndBuffer)
     for (auto [w, h, bits] : {std::tuple{4, 4, 4}, {4, 4, 12}, {4, 4, 0}, {0, 4, 8}, {4, -1, 8},
                               // byte counts beyond the signed 32-bit range
                               {65536, 65536, 8}, {46341, 46341, 8},
-                              {std::numeric_limits<std::int32_t>::max(), 2, 32}}) {
+                              {std::numeric_limits<std::int32_t>::max(), 2, 32},
+                              // and beyond the 64-bit range
+                              {std::numeric_limits<std::int32_t>::max(),
+                               std::numeric_limits<std::int32_t>::max(), 32}}) {
         EXPECT_FALSE(image.Create(w, h, bits)) << w << "x" << h << "x" << bits;
         EXPECT_EQ(image.GetPixels(), before);
         EXPECT_EQ(image.GetWidth(), 4);

@@ -1,0 +1,89 @@
+#include "fuzz/FuzzSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+void FuzzRequire(bool holds, const char* what)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "fuzz property broken: %s\n", what);
+    std::abort();
+}
+
+std::uint32_t FuzzLittleEndian32(const std::uint8_t* data, std::size_t size, std::size_t offset)
+{
+    if (size < offset + 4)
+        return 0;
+    return std::uint32_t(data[offset]) | std::uint32_t(data[offset + 1]) << 8 |
+           std::uint32_t(data[offset + 2]) << 16 | std::uint32_t(data[offset + 3]) << 24;
+}
+
+std::FILE* OpenMemoryInput(const std::uint8_t* data, std::size_t size)
+{
+    // fmemopen wants a buffer even for no bytes.
+    static std::uint8_t noBytes = 0;
+    void* buffer = size == 0 ? &noBytes : const_cast<std::uint8_t*>(data);
+    std::FILE* stream = ::fmemopen(buffer, size, "rb");
+    FuzzRequire(stream != nullptr, "a memory stream opens");
+    return stream;
+}
+
+CMemoryOutput::CMemoryOutput() : m_stream(::open_memstream(&m_data, &m_size))
+{
+    FuzzRequire(m_stream != nullptr, "a memory output opens");
+}
+
+CMemoryOutput::~CMemoryOutput()
+{
+    if (m_stream != nullptr)
+        std::fclose(m_stream);
+    std::free(m_data);
+}
+
+std::vector<std::uint8_t> CMemoryOutput::Finish()
+{
+    if (m_stream != nullptr)
+        std::fclose(m_stream);
+    m_stream = nullptr;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(m_data);
+    return {bytes, bytes + m_size};
+}
+
+namespace {
+
+std::string MakeFuzzFile()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-fuzz-XXXXXX").string();
+    const int descriptor = ::mkstemp(pattern.data());
+    FuzzRequire(descriptor >= 0, "a temporary file can be made");
+    ::close(descriptor);
+    return pattern;
+}
+
+const std::string& FuzzFilePath()
+{
+    static const std::string path = MakeFuzzFile();
+    static const bool removedAtExit = std::atexit([] { std::remove(FuzzFilePath().c_str()); }) == 0;
+    FuzzRequire(removedAtExit, "the temporary file is removed at exit");
+    return path;
+}
+
+} // namespace
+
+const std::string& WriteFuzzFile(const std::uint8_t* data, std::size_t size)
+{
+    const std::string& path = FuzzFilePath();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    FuzzRequire(file != nullptr, "the temporary file opens for writing");
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+    FuzzRequire(std::fclose(file) == 0 && written, "the temporary file is written");
+    return path;
+}
+
+std::uint8_t CFuzzChoices::Take()
+{
+    return m_used < m_size ? m_data[m_used++] : 0;
+}

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed inputs, one folder per target.
+
+    make_seeds.py OUTPUT [--max-bytes N]
+
+The small seeds are committed under fuzz/corpus/; scripts/fuzz.sh writes the
+whole set, full-size sprite sheets included, into the working corpus.
+"""
+import argparse
+import pathlib
+import struct
+
+SPR_SHEET_BYTES = 37376
+SP2_SHEET_BYTES = 32768
+
+
+def native(width, height, depth, pixels, version=1):
+    header = b"ZARN" + struct.pack("<IIiii", 0x494D4700, version, width, height, depth)
+    return header + bytes(pixels)
+
+
+def native_seeds():
+    return {
+        "rgb-2x1": native(2, 1, 24, [1, 2, 3, 4, 5, 6]),
+        "indexed-3x2": native(3, 2, 8, range(6)),
+        "rgba-2x2-short-rows": native(2, 2, 32, range(9)),
+        "word-1x1": native(1, 1, 16, [0x1F, 0x7C]),
+        "version-2": native(1, 1, 8, [0], version=2),
+        "zero-width": native(0, 4, 8, []),
+        # its byte count once overflowed 64 bits
+        "size-beyond-64-bits": native(0x7FFFFFFF, 0x7FFFFFFF, 32, []),
+    }
+
+
+# The text target takes a delimiter choice, a step count, one byte per step
+# (operation + 11 * buffer size) and then the text itself.
+TEXT_OPERATIONS = {name: code for code, name in enumerate(
+    "comment hex int float block line char flags token string byte".split())}
+
+
+def text_input(delimiter_choice, steps, text):
+    script = bytes(TEXT_OPERATIONS[name] + 11 * size for name, size in steps)
+    return bytes([delimiter_choice, len(script) - 1]) + script + text
+
+
+def text_seeds():
+    every_number = [("int", 0), ("hex", 0), ("hex", 0), ("float", 0), ("float", 0),
+                    ("flags", 0), ("flags", 0), ("token", 15), ("int", 0), ("char", 0)]
+    return {
+        "numbers": text_input(0, every_number,
+                              b"# note\n  -42 1A2B3C4D5 0x1F -0.5 +1 AC 12 \"two words\" "
+                              b"/* c */ 7 ; end\n x"),
+        "semicolon-tokens": text_input(2, [("token", 8), ("token", 3), ("line", 0), ("token", 15)],
+                                       b"word;toolongword;\nrest"),
+        "length-prefixed": text_input(1, [("string", 4), ("string", 15), ("byte", 0)],
+                                      b"\x03\x00\x00\x00abc\x00\x09\x00\x00\x00too long\x00"),
+        "comments": text_input(3, [("comment", 0), ("comment", 0), ("block", 0), ("int", 0),
+                                   ("float", 0)],
+                               b"// line\n/* block */ 3.25, .5,2."),
+    }
+
+
+def color_words(count):
+    return b"".join(struct.pack("<H", (i * 0x0421 + 0x8000 * (i % 2)) & 0xFFFF)
+                    for i in range(count))
+
+
+def pixel_rows(rows):
+    return bytes((x + y) & 0xFF for y in range(rows) for x in range(128))
+
+
+def sprite_seeds():
+    full_spr = color_words(256) + pixel_rows(288)
+    assert len(full_spr) == SPR_SHEET_BYTES
+    return {
+        "empty": b"",
+        "palette-and-four-rows": color_words(256) + pixel_rows(4),
+        "odd-length": color_words(3)[:5],
+        "spr-with-trailing-block": full_spr + bytes(range(64)),
+        "sp2-sheet": pixel_rows(256)[:SP2_SHEET_BYTES],
+    }
+
+
+def bmp(width, height, depth, palette, rows, compression=0, masks=b""):
+    """A BITMAPINFOHEADER file; rows are given as stored, padding included."""
+    pixels = b"".join(rows)
+    offset = 14 + 40 + len(masks) + len(palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(pixels),
+                       2835, 2835, len(palette) // 4, 0)
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return file_header + info + masks + palette + pixels
+
+
+def grey_palette(count):
+    return b"".join(bytes([i * 16 & 0xFF, i * 16 & 0xFF, i * 16 & 0xFF, 0]) for i in range(count))
+
+
+def bmp_seeds():
+    return {
+        "indexed-4x2-bottom-up": bmp(4, 2, 8, grey_palette(16), [b"\x00\x01\x02\x03", b"\x04\x05\x06\x07"]),
+        "indexed-3x2-top-down": bmp(3, -2, 8, grey_palette(4), [b"\x01\x02\x03\x00", b"\x03\x02\x01\x00"]),
+        "rgb-3x1": bmp(3, 1, 24, b"", [b"\x00\x00\xff\x00\xff\x00\xff\x00\x00\x00\x00\x00"]),
+        "rgba-2x2": bmp(2, 2, 32, b"", [b"\x01\x02\x03\x04\x05\x06\x07\x08", b"\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10"]),
+        "four-bit-2x2": bmp(2, 2, 4, grey_palette(16), [b"\x12\x00\x00\x00", b"\x34\x00\x00\x00"]),
+        "rle8-4x2": bmp(4, 2, 8, grey_palette(4), [b"\x04\x01\x00\x00\x02\x02\x02\x03\x00\x01"], compression=1),
+        "bitfields-565-2x1": bmp(2, 1, 16, b"", [b"\x1f\x00\xe0\x07"], compression=3,
+                                 masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)),
+    }
+
+
+SEEDS = {
+    "fuzz_native": native_seeds,
+    "fuzz_text": text_seeds,
+    "fuzz_sprite": sprite_seeds,
+    "fuzz_bmp": bmp_seeds,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("output", type=pathlib.Path)
+    parser.add_argument("--max-bytes", type=int, default=None)
+    arguments = parser.parse_args()
+    for target, make in SEEDS.items():
+        folder = arguments.output / target
+        folder.mkdir(parents=True, exist_ok=True)
+        for name, data in make().items():
+            if arguments.max_bytes is None or len(data) <= arguments.max_bytes:
+                (folder / f"seed-{name}").write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()

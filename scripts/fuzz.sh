@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer in ./build-fuzz, then runs each in turn.
+#   scripts/fuzz.sh [seconds per target, default 30] [target...]
+# A crash, a sanitizer report, a leak, a timeout or running out of memory
+# fails the run; the input that caused it is kept in
+# build-fuzz/findings/<target>/. Inputs that reach new code gather in
+# fuzz/corpus-work/<target>/ and are used again by the next run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-30}
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(fuzz_native fuzz_text fuzz_sprite fuzz_bmp)
+fi
+
+build=build-fuzz
+jobs=$(nproc 2>/dev/null || echo 2)
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_FUZZ=ON \
+    -DTAVREL_BUILD_APP=OFF -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF
+fi
+cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+
+seeds=$build/seeds
+python3 fuzz/make_seeds.py "$seeds"
+
+# Sprite inputs must reach past a whole SPR sheet to have a trailing block.
+longest_input() {
+  case $1 in
+    fuzz_sprite) echo 40000 ;;
+    fuzz_bmp) echo 16384 ;;
+    *) echo 4096 ;;
+  esac
+}
+
+for target in "${targets[@]}"; do
+  work=fuzz/corpus-work/$target
+  findings=$build/findings/$target
+  log=$build/$target.log
+  mkdir -p "$work" "$findings"
+  echo "Fuzzing $target for ${seconds}s (log: $log)"
+  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$(longest_input "$target")" \
+      -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/" \
+      "$work" "fuzz/corpus/$target" "$seeds/$target" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "$target failed; the input is in $findings/" >&2
+    exit 1
+  fi
+  grep -E "^(Done|stat::number_of_executed_units|stat::new_units_added)" "$log" || true
+done
