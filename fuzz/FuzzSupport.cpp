@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,6 +22,14 @@ std::uint32_t FuzzLittleEndian32(const std::uint8_t* data, std::size_t size, std
            std::uint32_t(data[offset + 2]) << 16 | std::uint32_t(data[offset + 3]) << 24;
 }
 
+std::vector<std::uint8_t> FirstBytesPadded(const std::uint8_t* data, std::size_t size,
+                                           std::size_t length)
+{
+    std::vector<std::uint8_t> bytes(length, 0);
+    std::copy_n(data, std::min(size, length), bytes.begin());
+    return bytes;
+}
+
 std::FILE* OpenMemoryInput(const std::uint8_t* data, std::size_t size)
 {
     // fmemopen wants a buffer even for no bytes.
@@ -38,16 +47,13 @@ CMemoryOutput::CMemoryOutput() : m_stream(::open_memstream(&m_data, &m_size))
 
 CMemoryOutput::~CMemoryOutput()
 {
-    if (m_stream != nullptr)
-        std::fclose(m_stream);
+    std::fclose(m_stream);
     std::free(m_data);
 }
 
-std::vector<std::uint8_t> CMemoryOutput::Finish()
+std::vector<std::uint8_t> CMemoryOutput::Written()
 {
-    if (m_stream != nullptr)
-        std::fclose(m_stream);
-    m_stream = nullptr;
+    FuzzRequire(std::fflush(m_stream) == 0, "a memory output takes its bytes");
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(m_data);
     return {bytes, bytes + m_size};
 }

@@ -17,6 +17,10 @@ void FuzzRequire(bool holds, const char* what);
 // Little-endian 32-bit value at offset, 0 when the input is too short.
 std::uint32_t FuzzLittleEndian32(const std::uint8_t* data, std::size_t size, std::size_t offset);
 
+// The first length bytes of the input, zeros where it ends early.
+std::vector<std::uint8_t> FirstBytesPadded(const std::uint8_t* data, std::size_t size,
+                                           std::size_t length);
+
 // A read-only runtime stream over the fuzz bytes; the bytes must outlive it.
 std::FILE* OpenMemoryInput(const std::uint8_t* data, std::size_t size);
 
@@ -30,8 +34,8 @@ public:
     ~CMemoryOutput();
 
     std::FILE* Stream() { return m_stream; }
-    // Closes the stream and answers everything written to it.
-    std::vector<std::uint8_t> Finish();
+    // Everything written to the stream so far.
+    std::vector<std::uint8_t> Written();
 
 private:
     std::FILE* m_stream = nullptr;
