@@ -18,10 +18,9 @@ fi
 
 build=build-fuzz
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_FUZZ=ON \
-    -DTAVREL_BUILD_APP=OFF -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF
-fi
+# Configured every time, so that a target added since the last run is known.
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_FUZZ=ON \
+  -DTAVREL_BUILD_APP=OFF -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]}"
 
 seeds=$build/seeds
