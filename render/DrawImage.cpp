@@ -1,6 +1,6 @@
 #include "image/SpriteImage.h"
+#include "render/ImagePlacement.h"
 #include "render/Render.h"
-#include "render/RowDrawing.h"
 
 #include <algorithm>
 
@@ -12,19 +12,6 @@ bool IsDrawableDepth(std::int32_t bitsPerPixel)
     return bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
 }
 
-void DrawSpan(const ImagePlacement& placement, const std::uint8_t* src, std::uint32_t* dst)
-{
-    const std::int32_t count = placement.visibleWidth;
-    switch (placement.bytesPerPixel)
-    {
-    case 1: DrawSpan8(src, placement.palette, dst, count); break;
-    case 2: DrawSpan16(src, dst, count); break;
-    case 3: DrawSpan24(src, dst, count); break;
-    case 4: DrawSpan32(src, dst, count); break;
-    default: break;
-    }
-}
-
 } // namespace
 
 ImagePlacement PlaceImage(const CSurface& surface, std::int32_t x, std::int32_t y,
@@ -34,7 +21,8 @@ ImagePlacement PlaceImage(const CSurface& surface, std::int32_t x, std::int32_t 
     if (image.GetPixels() == nullptr || !IsDrawableDepth(image.GetBitsPerPixel()))
         return placement;
 
-    // Only the clip's size counts; the surface's own edges clip as well.
+    // 64-bit arithmetic: positions and clip edges may lie anywhere in the
+    // 32-bit range.
     const std::int64_t clipWidth =
         std::min<std::int64_t>(std::int64_t(clip.right) - clip.left, surface.GetWidth());
     const std::int64_t clipHeight =
@@ -64,18 +52,22 @@ ImagePlacement PlaceImage(const CSurface& surface, std::int32_t x, std::int32_t 
     return placement;
 }
 
-void DrawImageRows(CSurface& surface, const ImagePlacement& placement, RowRange rows)
+void DrawImageRow(CSurface& surface, const ImagePlacement& placement, std::int32_t y,
+                  const std::uint32_t* under)
 {
-    const std::int32_t first = std::max(rows.first, placement.destY);
-    const std::int32_t end =
-        std::int32_t(std::min<std::int64_t>(rows.end, std::int64_t(placement.destY) + placement.visibleHeight));
-    const std::int64_t rowBytes = std::int64_t(placement.imageWidth) * placement.bytesPerPixel;
-    for (std::int32_t surfaceRow = first; surfaceRow < end; ++surfaceRow)
+    const std::int64_t imageRow = placement.skipY + std::int64_t(y - placement.destY);
+    const std::int64_t firstPixel = imageRow * placement.imageWidth + placement.skipX;
+    const std::uint8_t* src = placement.pixels + firstPixel * placement.bytesPerPixel;
+    const std::uint32_t* below = under + placement.destX;
+    std::uint32_t* dst = surface.Row(y) + placement.destX;
+    const std::int32_t count = placement.visibleWidth;
+    switch (placement.bytesPerPixel)
     {
-        const std::int64_t imageRow = placement.skipY + std::int64_t(surfaceRow - placement.destY);
-        const std::uint8_t* src =
-            placement.pixels + imageRow * rowBytes + std::int64_t(placement.skipX) * placement.bytesPerPixel;
-        DrawSpan(placement, src, surface.Row(surfaceRow) + placement.destX);
+    case 1: DrawSpan8(src, placement.palette, below, dst, count); break;
+    case 2: DrawSpan16(src, below, dst, count); break;
+    case 3: DrawSpan24(src, below, dst, count); break;
+    case 4: DrawSpan32(src, below, dst, count); break;
+    default: break;
     }
 }
 
@@ -85,6 +77,10 @@ bool DrawImage(CSurface* surface, std::int32_t x, std::int32_t y, const CSpriteI
     if (surface == nullptr || image == nullptr || clip == nullptr)
         return false;
     const ImagePlacement placement = PlaceImage(*surface, x, y, *image, *clip);
-    DrawImageRows(*surface, placement, kAllRows);
+    for (std::int32_t row = 0; row < placement.visibleHeight; ++row)
+    {
+        const std::int32_t surfaceRow = placement.destY + row;
+        DrawImageRow(*surface, placement, surfaceRow, surface->Row(surfaceRow));
+    }
     return true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// Drawing one row of image pixels over one row of surface pixels, one
-// function per image depth. Each takes the first image pixel's bytes and the
-// first surface pixel, and draws count pixels left to right.
+// Drawing one row of image pixels over a row of surface colours, one
+// function per image depth. Each takes the first image pixel's bytes, the
+// surface colours beneath the row (under) and where the result goes (dst),
+// which may be the same row, and draws count pixels.
 
 #include <array>
 #include <cstdint>
@@ -37,8 +38,11 @@ constexpr std::uint8_t BlendChannel(std::uint8_t d, std::uint8_t s, std::uint8_t
     return std::uint8_t(Div255(std::uint32_t(d) * (255u - a) + std::uint32_t(s) * a));
 }
 
-void DrawSpan8(const std::uint8_t* src, const PaletteTable& palette, std::uint32_t* dst,
-               std::int32_t count);
-void DrawSpan16(const std::uint8_t* src, std::uint32_t* dst, std::int32_t count);
-void DrawSpan24(const std::uint8_t* src, std::uint32_t* dst, std::int32_t count);
-void DrawSpan32(const std::uint8_t* src, std::uint32_t* dst, std::int32_t count);
+void DrawSpan8(const std::uint8_t* src, const PaletteTable& palette, const std::uint32_t* under,
+               std::uint32_t* dst, std::int32_t count);
+void DrawSpan16(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                std::int32_t count);
+void DrawSpan24(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                std::int32_t count);
+void DrawSpan32(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                std::int32_t count);

@@ -11,6 +11,10 @@ CSurface::~CSurface()
 
 bool CSurface::Allocate(std::int32_t width, std::int32_t height)
 {
+    // A surface kept from one paint to the next spares the system a fresh
+    // buffer while the picture keeps its size.
+    if (m_pBits != nullptr && width == m_nWidth && height == m_nHeight)
+        return true;
     delete[] m_pBits;
     m_pBits = nullptr;
     m_nWidth = 0;

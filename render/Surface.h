@@ -34,8 +34,9 @@ public:
     ~CSurface();
 
     // False (and an empty surface) when a side is below 1, the surface would
-    // exceed kMaxSurfacePixels or the buffer cannot be allocated. The new
-    // pixels are undefined until drawn.
+    // exceed kMaxSurfacePixels or the buffer cannot be allocated. The pixels
+    // are undefined until drawn; a surface that already has this size keeps
+    // its buffer.
     bool Allocate(std::int32_t width, std::int32_t height);
     std::int32_t GetWidth() const { return m_nWidth; }
     std::int32_t GetHeight() const { return m_nHeight; }

@@ -33,7 +33,7 @@ TEST(RenderBlend, EveryTripleMatchesThePlainFormula)
             source[4 * k + 3] = std::uint8_t(a);
             row[k] = MakeRgb(d, d, std::uint8_t(255 - d));
         }
-        DrawSpan32(source.data(), row.data(), kPairs);
+        DrawSpan32(source.data(), row.data(), row.data(), kPairs);
         for (std::uint32_t k = 0; k < kPairs; ++k)
         {
             const std::uint32_t s = k >> 8;
@@ -61,7 +61,7 @@ TEST(RenderBlend, ShortRowsStayInsideTheRow)
         std::vector<std::uint32_t> row(std::size_t(count) + 2, MakeRgb(192, 192, 192));
         row.front() = kGuard;
         row.back() = kGuard;
-        DrawSpan32(source.data(), row.data() + 1, count);
+        DrawSpan32(source.data(), row.data() + 1, row.data() + 1, count);
         EXPECT_EQ(row.front(), kGuard);
         EXPECT_EQ(row.back(), kGuard) << count;
         for (std::int32_t i = 1; i <= count; ++i)
