@@ -63,7 +63,8 @@ __m128i BlendLanes(__m128i d, __m128i s, __m128i alpha, __m128i inverse)
     return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(d, inverse), _mm_mullo_epi16(s, alpha)));
 }
 
-// Each pixel splits into two 16-bit lanes: blue and red, green and alpha.
+// Each pixel splits into two 16-bit lanes: blue and red, green and alpha
+// (whose blend is dropped).
 __m128i BlendFour(__m128i src, __m128i under)
 {
     const __m128i lowBytes = _mm_set1_epi16(0x00FF);
@@ -89,8 +90,8 @@ __m128i LoadFourRgb(const std::uint8_t* src)
 
 } // namespace
 
-std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette, const std::uint32_t* under,
-                       std::uint32_t* dst, std::int32_t count)
+std::int32_t DrawWide8Sse2(const std::uint8_t* src, const PaletteTable& palette,
+                           const std::uint32_t* under, std::uint32_t* dst, std::int32_t count)
 {
     std::int32_t i = 0;
     for (; i + 4 <= count; i += 4)
@@ -104,8 +105,8 @@ std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette, con
     return i;
 }
 
-std::int32_t DrawWide24(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
-                        std::int32_t count)
+std::int32_t DrawWide24Sse2(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                            std::int32_t count)
 {
     // Four pixels take 12 bytes but the load reads 16: stop while at least
     // two more pixels follow.
@@ -118,8 +119,8 @@ std::int32_t DrawWide24(const std::uint8_t* src, const std::uint32_t* under, std
     return i;
 }
 
-std::int32_t DrawWide32(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
-                        std::int32_t count)
+std::int32_t DrawWide32Sse2(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                            std::int32_t count)
 {
     std::int32_t i = 0;
     for (; i + 4 <= count; i += 4)
@@ -133,20 +134,52 @@ std::int32_t DrawWide32(const std::uint8_t* src, const std::uint32_t* under, std
 
 #else
 
-std::int32_t DrawWide8(const std::uint8_t*, const PaletteTable&, const std::uint32_t*, std::uint32_t*,
-                       std::int32_t)
+std::int32_t DrawWide8Sse2(const std::uint8_t*, const PaletteTable&, const std::uint32_t*,
+                           std::uint32_t*, std::int32_t)
 {
     return 0;
 }
 
-std::int32_t DrawWide24(const std::uint8_t*, const std::uint32_t*, std::uint32_t*, std::int32_t)
+std::int32_t DrawWide24Sse2(const std::uint8_t*, const std::uint32_t*, std::uint32_t*, std::int32_t)
 {
     return 0;
 }
 
-std::int32_t DrawWide32(const std::uint8_t*, const std::uint32_t*, std::uint32_t*, std::int32_t)
+std::int32_t DrawWide32Sse2(const std::uint8_t*, const std::uint32_t*, std::uint32_t*, std::int32_t)
 {
     return 0;
 }
 
 #endif
+
+namespace
+{
+
+bool UseAvx2()
+{
+    static const bool available = HasAvx2();
+    return available;
+}
+
+} // namespace
+
+std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette, const std::uint32_t* under,
+                       std::uint32_t* dst, std::int32_t count)
+{
+    const std::int32_t done = UseAvx2() ? DrawWide8Avx2(src, palette, under, dst, count) : 0;
+    return done + DrawWide8Sse2(src + done, palette, under + done, dst + done, count - done);
+}
+
+std::int32_t DrawWide24(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                        std::int32_t count)
+{
+    const std::int32_t done = UseAvx2() ? DrawWide24Avx2(src, under, dst, count) : 0;
+    return done + DrawWide24Sse2(src + 3 * done, under + done, dst + done, count - done);
+}
+
+std::int32_t DrawWide32(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
+                        std::int32_t count)
+{
+    const std::int32_t done = UseAvx2() ? DrawWide32Avx2(src, under, dst, count) : 0;
+    return done + DrawWide32Sse2(src + 4 * done, under + done, dst + done, count - done);
+}
