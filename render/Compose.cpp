@@ -47,8 +47,13 @@ bool ComposePicture(const CSpriteImage* displayImage, CSurface& surface)
     std::int32_t height = 0;
     PictureSize(displayImage, width, height);
     CSurface checkerRows;
-    if (!surface.Allocate(width, height) || !MakeCheckerRows(width, checkerRows))
+    if (!surface.Allocate(width, height))
         return false;
+    if (!MakeCheckerRows(width, checkerRows))
+    {
+        surface.Free();
+        return false;
+    }
 
     // The frame's client area reaches one pixel beyond the picture; the
     // surface cuts it to the picture.

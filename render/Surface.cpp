@@ -6,7 +6,7 @@
 
 CSurface::~CSurface()
 {
-    delete[] m_pBits;
+    Free();
 }
 
 bool CSurface::Allocate(std::int32_t width, std::int32_t height)
@@ -15,10 +15,7 @@ bool CSurface::Allocate(std::int32_t width, std::int32_t height)
     // buffer while the picture keeps its size.
     if (m_pBits != nullptr && width == m_nWidth && height == m_nHeight)
         return true;
-    delete[] m_pBits;
-    m_pBits = nullptr;
-    m_nWidth = 0;
-    m_nHeight = 0;
+    Free();
     if (width < 1 || height < 1)
         return false;
     const std::int64_t pixels = std::int64_t(width) * height;
@@ -30,6 +27,14 @@ bool CSurface::Allocate(std::int32_t width, std::int32_t height)
     m_nWidth = width;
     m_nHeight = height;
     return true;
+}
+
+void CSurface::Free()
+{
+    delete[] m_pBits;
+    m_pBits = nullptr;
+    m_nWidth = 0;
+    m_nHeight = 0;
 }
 
 bool CSurface::Contains(std::int32_t x, std::int32_t y) const

@@ -38,6 +38,8 @@ public:
     // are undefined until drawn; a surface that already has this size keeps
     // its buffer.
     bool Allocate(std::int32_t width, std::int32_t height);
+    // Releases the buffer; the surface is empty (0 x 0) again.
+    void Free();
     std::int32_t GetWidth() const { return m_nWidth; }
     std::int32_t GetHeight() const { return m_nHeight; }
     std::uint32_t* GetBits() { return m_pBits; }
