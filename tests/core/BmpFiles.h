@@ -31,80 +31,68 @@ inline void SetDword(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint
         bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-inline std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture)
+inline std::vector<std::uint8_t> BuildBmp(const BmpPicture& p)
 {
-    const bool masksAfterHeader = picture.headerSize == 40 && !picture.masks.empty();
-    const std::uint32_t pixelOffset = 14 + picture.headerSize +
-                                      std::uint32_t(picture.palette.size()) +
-                                      (masksAfterHeader ? 12 : 0);
+    const bool masksAfterHeader = p.headerSize == 40 && !p.masks.empty();
+    const auto pixelOffset =
+        std::uint32_t(14 + p.headerSize + p.palette.size() + (masksAfterHeader ? 12 : 0));
     std::vector<std::uint8_t> out{'B', 'M'};
-    PutLittle(out, pixelOffset + std::uint32_t(picture.pixels.size()), 4);
-    PutLittle(out, 0, 4);
-    PutLittle(out, pixelOffset, 4);
-    PutLittle(out, picture.headerSize, 4);
-    if (picture.headerSize == 12) {
-        for (std::uint32_t field : {std::uint32_t(picture.width), std::uint32_t(picture.height),
-                                    1u, std::uint32_t(picture.bits)})
-            PutLittle(out, field, 2);
-    } else {
-        PutLittle(out, std::uint32_t(picture.width), 4);
-        PutLittle(out, std::uint32_t(picture.height), 4);
-        PutLittle(out, 1, 2);
-        PutLittle(out, picture.bits, 2);
-        for (std::uint32_t field : {picture.compression, std::uint32_t(picture.pixels.size()),
-                                    2835u, 2835u, picture.colorsUsed, 0u})
+    for (std::uint32_t field : {pixelOffset + std::uint32_t(p.pixels.size()), 0u, pixelOffset,
+                                p.headerSize})
+        PutLittle(out, field, 4);
+    const int sizeBytes = p.headerSize == 12 ? 2 : 4;
+    PutLittle(out, std::uint32_t(p.width), sizeBytes);
+    PutLittle(out, std::uint32_t(p.height), sizeBytes);
+    PutLittle(out, 1, 2);
+    PutLittle(out, p.bits, 2);
+    if (p.headerSize > 12)
+        for (std::uint32_t field : {p.compression, std::uint32_t(p.pixels.size()), 2835u, 2835u,
+                                    p.colorsUsed, 0u})
             PutLittle(out, field, 4);
-    }
-    if (picture.headerSize > 40) {
-        // Masks with an alpha mask, "sRGB", then end points, gammas and (124
-        // bytes) intent and profile fields, all unused by the decoder.
+    if (p.headerSize > 40) {
+        // The masks, an alpha mask, "sRGB"; end points, gammas and profile
+        // fields stay zero.
         for (std::size_t i = 0; i < 4; ++i)
-            PutLittle(out, i < picture.masks.size() ? picture.masks[i] : 0, 4);
+            PutLittle(out, i < p.masks.size() ? p.masks[i] : 0, 4);
         PutLittle(out, 0x73524742, 4);
-        out.resize(14 + picture.headerSize, 0);
+        out.resize(14 + p.headerSize, 0);
     }
     if (masksAfterHeader)
-        for (std::uint32_t mask : picture.masks)
+        for (std::uint32_t mask : p.masks)
             PutLittle(out, mask, 4);
-    out.insert(out.end(), picture.palette.begin(), picture.palette.end());
-    out.insert(out.end(), picture.pixels.begin(), picture.pixels.end());
+    out.insert(out.end(), p.palette.begin(), p.palette.end());
+    out.insert(out.end(), p.pixels.begin(), p.pixels.end());
     return out;
 }
 
-// Palette entries blue, green, red and a zero byte (or three bytes, OS/2).
+// Entries blue, green, red and a zero byte (three bytes for OS/2 files).
 inline std::vector<std::uint8_t> StoredPalette(const std::vector<ColorEntry>& colors,
                                                int entryBytes = 4)
 {
     std::vector<std::uint8_t> out;
     for (const ColorEntry& color : colors) {
-        out.insert(out.end(), {color.blue, color.green, color.red});
-        if (entryBytes == 4)
-            out.push_back(0);
+        out.insert(out.end(), {color.blue, color.green, color.red, 0});
+        out.resize(out.size() - 4 + entryBytes);
     }
     return out;
 }
 
-// Rows given top first as pixel values; stored with the leftmost pixel in the
-// high bits of a byte below 8 bits, little-endian values from 16 bits on,
-// each row padded to 4 bytes, bottom row first unless topDown.
+// Rows given top first as pixel values, stored bottom row first unless
+// topDown, each padded to 4 bytes: below 8 bits the leftmost pixel takes the
+// high bits of a byte, from 16 bits on values are little-endian.
 inline std::vector<std::uint8_t> StoredRows(const std::vector<std::vector<std::uint32_t>>& rows,
                                             int bits, bool topDown = false)
 {
     std::vector<std::uint8_t> out;
     for (std::size_t n = 0; n < rows.size(); ++n) {
         const auto& row = rows[topDown ? n : rows.size() - 1 - n];
-        std::vector<std::uint8_t> stored;
-        if (bits < 8) {
-            stored.resize((row.size() * bits + 7) / 8, 0);
-            for (std::size_t x = 0; x < row.size(); ++x) {
-                const std::size_t bit = x * bits;
-                stored[bit / 8] |= static_cast<std::uint8_t>(row[x] << (8 - bits - bit % 8));
+        std::vector<std::uint8_t> stored((row.size() * bits + 31) / 32 * 4, 0);
+        for (std::size_t x = 0; x < row.size(); ++x)
+            for (int byte = 0; byte < (bits + 7) / 8; ++byte) {
+                const std::size_t bit = x * bits + byte * 8;
+                const std::uint32_t value = row[x] >> (8 * byte);
+                stored[bit / 8] |= static_cast<std::uint8_t>(bits < 8 ? value << (8 - bits - bit % 8) : value);
             }
-        } else {
-            for (std::uint32_t value : row)
-                PutLittle(stored, value, bits / 8);
-        }
-        stored.resize((stored.size() + 3) / 4 * 4, 0);
         out.insert(out.end(), stored.begin(), stored.end());
     }
     return out;
