@@ -150,6 +150,8 @@ BmpCheckResult CheckBmpForDecoding(const std::uint8_t* bytes, std::size_t size)
         return BmpCheckResult::UnsupportedHeader;
 
     const BmpFields fields = ReadFields(bytes);
+    // DevIL refuses other planes and depths as a Windows header, then tries
+    // the same bytes again as an OS/2 header and misreads them.
     if (fields.planes != 1)
         return BmpCheckResult::BadPlanes;
     if (!IsKnownDepth(fields.bits))
