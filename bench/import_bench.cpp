@@ -1,30 +1,35 @@
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
-#include "tests/core/BmpFiles.h"
 
 #include <IL/il.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
-// A 256 x 288 sheet at 8 bits with 256 colours, stored as the export writes it.
+// A 256 x 288 sheet at 8 bits with 256 colours, as the export writes it.
 std::vector<std::uint8_t> SheetBmp()
 {
-    std::vector<ColorEntry> colours;
+    CSpriteImage sheet;
+    sheet.Create(256, 288, 8);
+    sheet.m_colorTable.SetSize(256);
     for (int i = 0; i < 256; ++i)
-        colours.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 3), 255});
-    std::vector<std::vector<std::uint32_t>> rows(288, std::vector<std::uint32_t>(256));
-    for (std::uint32_t y = 0; y < rows.size(); ++y)
-        for (std::uint32_t x = 0; x < rows[y].size(); ++x)
-            rows[y][x] = (x * 7 + y) % 16 + 16 * (y / 18);
-    BmpPicture sheet;
-    sheet.width = 256;
-    sheet.height = 288;
-    sheet.palette = StoredPalette(colours);
-    sheet.pixels = StoredRows(rows, 8);
-    return BuildBmp(sheet);
+        sheet.SetColor(i, std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 3), 255);
+    for (std::int32_t i = 0; i < sheet.GetPixelBytes(); ++i)
+        sheet.GetPixels()[i] = std::uint8_t((i * 7) % 16 + 16 * (i / 256 / 18));
+    char* data = nullptr;
+    std::size_t size = 0;
+    {
+        CBinaryFile file;
+        file.Attach(open_memstream(&data, &size), 1);
+        sheet.WriteBMP(file);
+    }
+    std::vector<std::uint8_t> bytes(data, data + size);
+    std::free(data);
+    return bytes;
 }
 
 // The whole import: one block read from a stream, the check, DevIL's session

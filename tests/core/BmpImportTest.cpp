@@ -189,12 +189,20 @@ TEST(BmpImport, Os2PictureComesBackTopRowFirstWithThreeByteColours)
 TEST(BmpImport, ExportedSheetComesBackWithItsIndicesAndColours)
 {
     Rows rows(288, std::vector<std::uint32_t>(256));
+    CSpriteImage sheet;
+    ASSERT_TRUE(sheet.Create(256, 288, 8));
+    ASSERT_EQ(sheet.m_colorTable.SetSize(256), 1);
+    const std::vector<ColorEntry> colours = Colours(256); // alpha 0, which the file does not carry
+    for (int i = 0; i < 256; ++i)
+        sheet.m_colorTable.SetAt(i, colours[i]);
     for (std::uint32_t y = 0; y < rows.size(); ++y)
         for (std::uint32_t x = 0; x < rows[y].size(); ++x)
-            rows[y][x] = (x + 3 * y) % 256;
+            sheet.GetPixels()[y * 256 + x] = std::uint8_t(rows[y][x] = (x + 3 * y) % 256);
+    TempFolder folder;
+    ASSERT_TRUE(sheet.SaveBMP(folder.Path("sheet.bmp").c_str()));
     CSpriteImage image;
-    ASSERT_TRUE(Import(BuildBmp(Indexed(rows, 8, 256)), image));
-    ExpectIndexed(image, rows, Colours(256));
+    ASSERT_TRUE(image.LoadBMP(folder.Path("sheet.bmp").c_str()));
+    ExpectIndexed(image, rows, colours);
 }
 
 bool Convert(const std::string& from, const std::string& options, const std::string& to)
