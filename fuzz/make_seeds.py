@@ -91,6 +91,26 @@ def bmp(width, height, depth, palette, rows, compression=0, masks=b""):
     return file_header + info + masks + palette + pixels
 
 
+def os2_bmp(width, height, depth, rows):
+    """An OS/2 1.x file: a 12-byte header with 16-bit sizes and no compression."""
+    pixels = b"".join(rows)
+    offset = 14 + 12
+    header = struct.pack("<IHHHH", 12, width, height, 1, depth)
+    return struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset) + header + pixels
+
+
+def v5_bmp(width, height, depth, palette, rows):
+    """A 124-byte header: the 40-byte one, then masks, colour space and profile fields."""
+    pixels = b"".join(rows)
+    offset = 14 + 124 + len(palette)
+    info = struct.pack("<IiiHHIIiiII", 124, width, height, 1, depth, 0, len(pixels), 0, 0,
+                       len(palette) // 4, 0)
+    extension = struct.pack("<IIII", 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)
+    extension += b"BGRs" + bytes(36) + struct.pack("<IIIIIII", 0, 0, 0, 4, 0, 0, 0)
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return file_header + info + extension + palette + pixels
+
+
 def grey_palette(count):
     return b"".join(bytes([i * 16 & 0xFF, i * 16 & 0xFF, i * 16 & 0xFF, 0]) for i in range(count))
 
@@ -103,6 +123,9 @@ def bmp_seeds():
         "rgba-2x2": bmp(2, 2, 32, b"", [b"\x01\x02\x03\x04\x05\x06\x07\x08", b"\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10"]),
         "four-bit-2x2": bmp(2, 2, 4, grey_palette(16), [b"\x12\x00\x00\x00", b"\x34\x00\x00\x00"]),
         "rle8-4x2": bmp(4, 2, 8, grey_palette(4), [b"\x04\x01\x00\x00\x02\x02\x02\x03\x00\x01"], compression=1),
+        "rle4-4x2": bmp(4, 2, 4, grey_palette(16), [b"\x04\x12\x00\x00\x04\x34\x00\x01"], compression=2),
+        "os2-rgb-4x4": os2_bmp(4, 4, 24, [bytes(range(i, i + 12)) for i in range(4)]),
+        "v5-indexed-2x2": v5_bmp(2, 2, 8, grey_palette(2), [b"\x00\x01\x00\x00", b"\x01\x00\x00\x00"]),
         "bitfields-565-2x1": bmp(2, 1, 16, b"", [b"\x1f\x00\xe0\x07"], compression=3,
                                  masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)),
     }
