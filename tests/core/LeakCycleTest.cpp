@@ -2,6 +2,7 @@
 // must give the outcome the first one gave; in the sanitizer build
 // LeakSanitizer then checks that none of them left memory behind, and the
 // folder listing shows that none left a file behind.
+#include "formats/BmpCheck.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
 #include "tests/core/TestFiles.h"
@@ -11,6 +12,40 @@
 namespace {
 
 constexpr int kCycles = 1000;
+
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int byteCount)
+{
+    for (int i = 0; i < byteCount; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A 4-bit run-length picture, 4 x 245, whose data ends after two rows
+// without the end-of-picture mark. Its headers are sound, so it reaches
+// DevIL, which gives up on it.
+std::vector<std::uint8_t> RunLengthPictureCutShort()
+{
+    constexpr std::uint32_t kPaletteBytes = 16 * 4;
+    constexpr std::uint32_t kPixelOffset = 14 + 40 + kPaletteBytes;
+    const std::vector<std::uint8_t> runs = {4, 0x12, 0, 0, 4, 0x34, 0, 0};
+    std::vector<std::uint8_t> bytes = {'B', 'M'};
+    PutLittleEndian(bytes, kPixelOffset + std::uint32_t(runs.size()), 4); // file size
+    PutLittleEndian(bytes, 0, 4);                                         // reserved
+    PutLittleEndian(bytes, kPixelOffset, 4);
+    PutLittleEndian(bytes, 40, 4);  // info header size
+    PutLittleEndian(bytes, 4, 4);   // width
+    PutLittleEndian(bytes, 245, 4); // height, bottom-up
+    PutLittleEndian(bytes, 1, 2);   // planes
+    PutLittleEndian(bytes, 4, 2);   // bits per pixel
+    PutLittleEndian(bytes, 2, 4);   // run-length, 4 bits
+    PutLittleEndian(bytes, std::uint32_t(runs.size()), 4);
+    PutLittleEndian(bytes, 0, 4);   // horizontal resolution
+    PutLittleEndian(bytes, 0, 4);   // vertical resolution
+    PutLittleEndian(bytes, 16, 4);  // colours used
+    PutLittleEndian(bytes, 0, 4);   // colours important
+    bytes.resize(kPixelOffset, 0);  // a black palette
+    bytes.insert(bytes.end(), runs.begin(), runs.end());
+    return bytes;
+}
 
 std::vector<std::uint8_t> SprWithTrailingBlock()
 {
@@ -26,6 +61,28 @@ std::size_t EntriesIn(const std::filesystem::path& folder)
 {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                   std::filesystem::directory_iterator()));
+}
+
+// Failures of every stage: no file, a folder, nothing to read, not a BMP,
+// headers cut short, and a picture that DevIL itself gives up on.
+TEST(LeakCycles, FailedImportsLeaveNothingBehind)
+{
+    TempFolder folder;
+    const std::vector<std::uint8_t> cutShort = RunLengthPictureCutShort();
+    ASSERT_EQ(CheckBmpForDecoding(cutShort.data(), cutShort.size()), BmpCheckResult::Accepted);
+    WriteBytes(folder.Path("cut.bmp"), cutShort);
+    WriteBytes(folder.Path("empty.bmp"), {});
+    WriteBytes(folder.Path("text.bmp"), {'n', 'o', 't', ' ', 'a', ' ', 'B', 'M', 'P'});
+    WriteBytes(folder.Path("short.bmp"), {cutShort.begin(), cutShort.begin() + 30});
+    std::filesystem::create_directory(folder.Path("folder.bmp"));
+    const std::vector<std::string> paths = {folder.Path("cut.bmp"),   folder.Path("missing.bmp"),
+                                            folder.Path("empty.bmp"), folder.Path("text.bmp"),
+                                            folder.Path("short.bmp"), folder.Path("folder.bmp")};
+    for (int cycle = 0; cycle < kCycles; ++cycle)
+    {
+        CSpriteImage image;
+        ASSERT_FALSE(image.LoadBMP(paths[cycle % paths.size()].c_str())) << "cycle " << cycle;
+    }
 }
 
 TEST(LeakCycles, OpenSaveCyclesLeaveNothingBehind)
