@@ -148,6 +148,10 @@ bool CFileReplacer::Begin()
         return false;
     if (exists && S_ISDIR(info.st_mode))
         return false;
+    // A file made read-only is refused, as opening it for writing would be:
+    // the rename would replace it whatever its permission bits say.
+    if (exists && access(m_targetPath.c_str(), W_OK) != 0)
+        return false;
     // Renaming over a device or a pipe would put a plain file in its place.
     if (exists && !S_ISREG(info.st_mode))
         return AttachDescriptor(OpenInPlace(m_targetPath));

@@ -198,3 +198,20 @@ TEST_F(FileReplacerTest, ReadOnlyFolderIsWrittenInPlace)
     EXPECT_EQ(Contents(folder / "locked.spr"), oldBytes);
     EXPECT_EQ(Entries(), (std::set<std::string>{"sheet.spr", "locked.spr"}));
 }
+
+TEST_F(FileReplacerTest, ReadOnlyFileInAWritableFolderIsRefused)
+{
+    Put(folder / "locked.spr", oldBytes, 0444);
+    chmod(folder.c_str(), 0777);
+    const int outcome = InChild([&] {
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            return kSkipped;
+        return Save(folder / "locked.spr", newBytes);
+    });
+    if (outcome == kSkipped)
+        GTEST_SKIP() << "cannot drop root privileges";
+    EXPECT_EQ(outcome, NotCreated);
+    EXPECT_EQ(Contents(folder / "locked.spr"), oldBytes);
+    EXPECT_EQ(ModeOf(folder / "locked.spr"), 0444u);
+    EXPECT_EQ(Entries(), std::set<std::string>{"locked.spr"});
+}
