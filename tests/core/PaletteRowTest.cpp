@@ -13,17 +13,6 @@ void FillNumbered(CSpriteImage& image, std::int32_t count)
         image.SetColor(i, std::uint8_t(i), std::uint8_t(255 - i), 7, 255);
 }
 
-TEST(PaletteRow, CopiesTheRowIntoTheFirstSixteenEntriesOnly)
-{
-    CSpriteImage source;
-    FillNumbered(source, 256);
-    CSpriteImage display;
-    display = source;
-    ApplyPaletteRow(source, display, 15);
-    for (std::int32_t i = 0; i < 256; ++i)
-        EXPECT_EQ(display.GetColor(i)->red, i < 16 ? 240 + i : i) << i;
-}
-
 TEST(PaletteRow, SkipsEntriesTheSourceDoesNotHold)
 {
     CSpriteImage source;
