@@ -73,7 +73,14 @@ public:
     static int IsDelimiter(int character, const char* delimiters);
 
 protected:
+    // Records StatusNotOpen when there is no file.
+    bool RequireOpen();
+
     BinaryFileStatus m_status = StatusOk;
     int m_closeOnDestroy = 0;
     std::FILE* m_file = nullptr;
+
+private:
+    std::uint32_t ReadLittleEndian(std::size_t byteCount);
+    int WriteLittleEndian(std::uint32_t value, std::size_t byteCount);
 };

@@ -23,14 +23,18 @@ public:
     bool Begin();
     CBinaryFile& File() { return m_file; }
     // Flushes, closes and puts the file in place; false on any failure, in
-    // which case the target is as it was (unless written in place).
+    // which case the target is as it was (unless written in place). Any
+    // write through File() that failed, even one whose result was ignored,
+    // makes it fail. The stream must be left open for it to close.
     bool Commit();
 
 private:
+    bool AttachDescriptor(int descriptor);
     void Abandon();
 
     std::string m_targetPath; // the path after following symbolic links
     std::string m_tempPath;   // empty when writing in place
     CBinaryFile m_file;
+    std::FILE* m_stream = nullptr; // m_file's handle, kept for its error flag
     bool m_committed = false;
 };

@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Sets Tavrel up (see setup.sh) and starts the viewer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh run
+exec build/app/tavrel "$@"

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavrel needs that are missing, then configures
+# and builds it in ./build. Safe to run again: it installs only what is
+# missing and rebuilds only what changed.
+#   scripts/setup.sh [run|test]
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+purpose=${1:-run}
+
+packages=(cmake g++ make pkg-config qt6-base-dev libdevil-dev libgtest-dev libbenchmark-dev)
+if [ "$purpose" = test ]; then
+  packages+=(python3-pil imagemagick xvfb xauth xdotool clang libclang-rt-14-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+if [ "$purpose" = test ]; then
+  cmake --build build -j "$jobs"
+else
+  cmake --build build -j "$jobs" --target tavrel
+fi
