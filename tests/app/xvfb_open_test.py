@@ -26,7 +26,7 @@ WIDTH, HEIGHT = 256, 288
 BLACK = (0, 0, 0)
 LIGHT_GREY = (192, 192, 192)
 WHITE = (255, 255, 255)
-MENU_DELAY = 1.0
+SETTLE_DELAY = 1.0
 
 
 def sheet_index(x, y):
@@ -102,6 +102,23 @@ class Desktop:
                 raise RuntimeError("window %r stayed open" % name)
             time.sleep(0.2)
 
+    def program_windows(self):
+        return len(self.xdotool("search", "--onlyvisible", "--class", "tavrel").split())
+
+    def open_menu(self, window, keys, attempts=3, timeout=5):
+        """Presses the menu's keys until its pop-up shows as a new window."""
+        for _ in range(attempts):
+            before = self.program_windows()
+            self.xdotool("windowfocus", "--sync", window)
+            self.xdotool("key", keys)
+            deadline = time.monotonic() + timeout
+            while time.monotonic() < deadline:
+                if self.program_windows() > before:
+                    time.sleep(SETTLE_DELAY)
+                    return True
+                time.sleep(0.2)
+        return False
+
     def geometry(self, window):
         values = dict(line.split("=") for line in
                       self.xdotool("getwindowgeometry", "--shell", window).splitlines())
@@ -113,9 +130,8 @@ class Desktop:
 
 
 def open_through_menu(desktop, window, path):
-    desktop.xdotool("windowfocus", "--sync", window)
-    desktop.xdotool("key", "alt+f")
-    time.sleep(MENU_DELAY)
+    if not desktop.open_menu(window, "alt+f"):
+        raise RuntimeError("the File menu did not open")
     desktop.xdotool("key", "o")
     chooser = desktop.wait_for_window("Open")
     desktop.xdotool("windowfocus", "--sync", chooser)
@@ -123,7 +139,7 @@ def open_through_menu(desktop, window, path):
     desktop.xdotool("type", "--delay", "30", path)
     desktop.xdotool("key", "Return")
     desktop.wait_until_gone("Open")
-    time.sleep(MENU_DELAY)
+    time.sleep(SETTLE_DELAY)
 
 
 def find_frame(shot, left, top, width, height):
