@@ -16,7 +16,7 @@ int CSpriteApp::Run(int argc, char* argv[])
     // to someone who merely started the program in a text console.
     if (!HasDisplay())
     {
-        std::fputs(kNoDisplayMessage, stderr);
+        std::fprintf(stderr, kNoDisplayMessage, argc > 0 ? argv[0] : "tavrel");
         return 1;
     }
     // Whole-number scales keep the sheet's pixels crisp on hi-DPI screens.

@@ -315,8 +315,10 @@ void CSpriteDlg::InstallSprite(std::unique_ptr<CSpriteImage> source)
 void CSpriteDlg::ApplyPaletteRow(int row)
 {
     // Colours the source does not hold (a picture without a palette has
-    // none) leave the display's entries as they are.
-    for (int i = 0; i < kPaletteRowSize; ++i)
+    // none) leave the display's entries as they are. The display's table is
+    // a copy of the source's, short only when the copy ran out of memory.
+    const int entries = std::min(kPaletteRowSize, m_pDisplayImage->m_colorTable.GetSize());
+    for (int i = 0; i < entries; ++i)
     {
         if (const ColorEntry* color = m_pSourceImage->GetColor(row * kPaletteRowSize + i))
             m_pDisplayImage->m_colorTable.SetAt(i, *color);

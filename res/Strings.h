@@ -65,9 +65,10 @@ inline constexpr char kMsgWriteFailed[] = "Error: Could not write sprite file.";
 inline constexpr char kMsgExportFailed[] = "Could not export to BMP file.";
 inline constexpr char kMsgImportFailed[] = "Error: Could not load BMP file.";
 
-// Printed instead of starting when there is no display to show the window on.
+// Printed instead of starting when there is no display to show the window
+// on; %s is the program as it was started.
 inline constexpr char kNoDisplayMessage[] =
     "tavrel: no graphical display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
     "Tavrel is a windowed program and needs an X11 or Wayland display.\n"
     "To run it without one, start it under a virtual X server:\n"
-    "    xvfb-run -a tavrel\n";
+    "    xvfb-run -a %s\n";
