@@ -66,7 +66,8 @@ enum class SpriteSaveResult
 // Writes the image in the given layout to the stream: SPR with its 256
 // colours (missing ones as 0x0000) and the trailing block, SP2 bare. An image
 // of another size is cut or padded with index 0 to the layout's sheet.
-// False when any write failed.
+// False, writing nothing, for an image that is not 8-bit; false when any
+// write failed.
 bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
                       const std::uint8_t* trailing, std::int32_t trailingSize);
 

@@ -1,0 +1,135 @@
+// Opening, saving and exporting one sprite sheet whose file sits in the page
+// cache, in a folder under TMPDIR. Saves go through the safe replacement,
+// which flushes to the disk, so they measure the disk as much as the code;
+// the Write* cases leave out the file system by writing to /dev/null.
+
+#include "formats/SpriteFile.h"
+#include "image/SpriteImage.h"
+#include "io/BinaryFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr std::int32_t kTrailingBytes = 2624;
+
+// A folder with one random SPR sheet, kept for the whole run.
+class SheetFolder
+{
+public:
+    SheetFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        m_folder = pattern;
+        std::mt19937 random(1);
+        std::vector<unsigned char> bytes(kSprSheetBytes + kTrailingBytes);
+        for (auto& byte : bytes)
+            byte = static_cast<unsigned char>(random());
+        std::FILE* file = std::fopen(SheetPath().c_str(), "wb");
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+            std::abort();
+    }
+    ~SheetFolder() { std::filesystem::remove_all(m_folder); }
+
+    std::string SheetPath() const { return (m_folder / "sheet.spr").string(); }
+    std::string Path(const char* name) const { return (m_folder / name).string(); }
+
+private:
+    std::filesystem::path m_folder;
+};
+
+const SheetFolder& Folder()
+{
+    static const SheetFolder folder;
+    return folder;
+}
+
+struct Sheet
+{
+    CSpriteImage image;
+    TrailingBlock trailing;
+    Sheet()
+    {
+        if (!image.LoadSPR(Folder().SheetPath().c_str()) || !ReadTrailingBlock(Folder().SheetPath().c_str(), trailing))
+            std::abort();
+    }
+    ~Sheet() { delete[] trailing.data; }
+};
+
+void OpenSpr(benchmark::State& state)
+{
+    const std::string path = Folder().SheetPath();
+    for (auto _ : state)
+    {
+        CSpriteImage image;
+        TrailingBlock trailing;
+        benchmark::DoNotOptimize(image.LoadSPR(path.c_str()));
+        benchmark::DoNotOptimize(ReadTrailingBlock(path.c_str(), trailing));
+        delete[] trailing.data;
+    }
+}
+
+void SaveSpr(benchmark::State& state)
+{
+    const Sheet sheet;
+    const std::string path = Folder().Path("saved.spr");
+    for (auto _ : state)
+    {
+        const SpriteSaveResult result =
+            SaveSpriteFile(&sheet.image, path.c_str(), SpriteLayout::Spr, sheet.trailing.data, sheet.trailing.size);
+        if (result != SpriteSaveResult::Written)
+            state.SkipWithError("save failed");
+    }
+}
+
+void ExportBmp(benchmark::State& state)
+{
+    const Sheet sheet;
+    const std::string path = Folder().Path("export.bmp");
+    for (auto _ : state)
+    {
+        if (!sheet.image.SaveBMP(path.c_str()))
+            state.SkipWithError("export failed");
+    }
+}
+
+void WriteSprToStream(benchmark::State& state)
+{
+    const Sheet sheet;
+    CBinaryFile sink;
+    sink.Open("/dev/null", "wb", 1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            WriteSpriteSheet(sink, sheet.image, SpriteLayout::Spr, sheet.trailing.data, sheet.trailing.size));
+}
+
+void WriteBmpToStream(benchmark::State& state)
+{
+    const Sheet sheet;
+    CBinaryFile sink;
+    sink.Open("/dev/null", "wb", 1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sheet.image.WriteBMP(sink));
+}
+
+constexpr int kRepetitions = 10;
+
+} // namespace
+
+BENCHMARK(OpenSpr)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(SaveSpr)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(ExportBmp)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(WriteSprToStream)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(WriteBmpToStream)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();

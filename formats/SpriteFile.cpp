@@ -1,0 +1,258 @@
+#include "formats/SpriteFile.h"
+
+#include "image/SpriteImage.h"
+#include "io/BinaryFile.h"
+#include "io/FileReplacer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+namespace
+{
+
+constexpr std::int32_t kSheetBitsPerPixel = 8;
+constexpr std::uint16_t kColorFieldMask = 0x1F;
+constexpr int kColorFieldShift = 3; // a 5-bit field sits in bits 3-7 of its byte
+constexpr int kGreenShift = 5;
+constexpr int kBlueShift = 10;
+constexpr std::uint8_t kOpaque = 255;
+constexpr std::uint8_t kGreyRampStep = 16;
+constexpr std::uint8_t kLowNibble = 0x0F;
+constexpr int kHighNibbleShift = 4;
+constexpr int kSeekFromStart = 0;
+constexpr int kSeekFromEnd = 2;
+constexpr char kSp2Extension[] = "sp2";
+
+std::uint8_t ExpandColorField(std::uint16_t word, int shift)
+{
+    return static_cast<std::uint8_t>(((word >> shift) & kColorFieldMask) << kColorFieldShift);
+}
+
+// Two pixels a byte, low nibble first, front to back through the buffer,
+// a row per stream call (a call per byte costs more than the whole budget of
+// an Open). Bytes past the end of the file read as 0, so a short file loads
+// with index 0 where it ends.
+void ReadSheetPixels(CBinaryFile& file, std::uint8_t* pixels, std::int32_t rows)
+{
+    for (std::int32_t row = 0; row < rows; ++row)
+    {
+        std::uint8_t packed[kSheetRowBytes] = {};
+        file.ReadBlock(packed, sizeof packed);
+        for (const std::uint8_t pair : packed)
+        {
+            *pixels++ = pair & kLowNibble;
+            *pixels++ = static_cast<std::uint8_t>(pair >> kHighNibbleShift);
+        }
+    }
+}
+
+bool ReadSprColors(CBinaryFile& file, CSpriteImage& image)
+{
+    if (!image.m_colorTable.SetSize(kSprColorCount))
+        return false;
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+        image.m_colorTable.SetAt(i, ColorWordToEntry(file.ReadWord()));
+    return true;
+}
+
+bool SetGreyRamp(CSpriteImage& image)
+{
+    if (!image.m_colorTable.SetSize(kSprColorCount))
+        return false;
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+    {
+        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
+        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
+    }
+    return true;
+}
+
+bool LoadWith(const char* path, bool (CSpriteImage::*reader)(CBinaryFile&), CSpriteImage& image)
+{
+    CBinaryFile file;
+    if (!path || !file.Open(path, "rb", 1))
+        return false;
+    return (image.*reader)(file);
+}
+
+const char* FileNameOf(const char* path)
+{
+    const char* slash = std::strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+bool EqualsIgnoringCase(const char* text, const char* lowerCase)
+{
+    for (; *text && *lowerCase; ++text, ++lowerCase)
+    {
+        if (std::tolower(static_cast<unsigned char>(*text)) != *lowerCase)
+            return false;
+    }
+    return *text == *lowerCase;
+}
+
+std::int32_t SheetHeightOf(SpriteLayout layout)
+{
+    return layout == SpriteLayout::Sp2 ? kSp2SheetHeight : kSprSheetHeight;
+}
+
+bool WriteSprColors(CBinaryFile& file, const CColorTable& table)
+{
+    const std::int32_t known = std::min(table.GetSize(), kSprColorCount);
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+    {
+        const std::uint16_t word = i < known ? EntryToColorWord(*table.GetAt(i)) : 0;
+        if (!file.WriteWord(word))
+            return false;
+    }
+    return true;
+}
+
+// One row of the sheet from an 8-bit image of any shape: columns the image
+// lacks are index 0 and columns beyond the sheet are cut.
+void PackSheetRow(const CSpriteImage& image, std::int32_t row, std::uint8_t* packed)
+{
+    std::uint8_t indices[kSheetWidth] = {};
+    if (row < image.GetHeight())
+    {
+        const std::int32_t columns = std::min(image.GetWidth(), kSheetWidth);
+        const std::uint8_t* source = image.GetPixels() + static_cast<std::int64_t>(row) * image.GetWidth();
+        std::copy(source, source + columns, indices);
+    }
+    for (std::int32_t k = 0; k < kSheetRowBytes; ++k)
+        packed[k] = PackPixelPair(indices[2 * k], indices[2 * k + 1]);
+}
+
+bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t rows)
+{
+    std::uint8_t packed[kSheetRowBytes];
+    for (std::int32_t row = 0; row < rows; ++row)
+    {
+        PackSheetRow(image, row, packed);
+        if (!file.WriteBlock(packed, sizeof packed))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ColorEntry ColorWordToEntry(std::uint16_t word)
+{
+    return ColorEntry{ExpandColorField(word, 0), ExpandColorField(word, kGreenShift),
+                      ExpandColorField(word, kBlueShift), kOpaque};
+}
+
+std::uint16_t EntryToColorWord(const ColorEntry& entry)
+{
+    return static_cast<std::uint16_t>((entry.red >> kColorFieldShift) |
+                                      ((entry.green >> kColorFieldShift) << kGreenShift) |
+                                      ((entry.blue >> kColorFieldShift) << kBlueShift));
+}
+
+SpriteLayout ChooseSpriteLayout(const char* path)
+{
+    if (!path)
+        return SpriteLayout::Spr;
+    const char* dot = std::strrchr(FileNameOf(path), '.');
+    if (dot && EqualsIgnoringCase(dot + 1, kSp2Extension))
+        return SpriteLayout::Sp2;
+    return SpriteLayout::Spr;
+}
+
+bool CSpriteImage::ReadSPR(CBinaryFile& file)
+{
+    if (!Create(kSheetWidth, kSprSheetHeight, kSheetBitsPerPixel))
+        return false;
+    if (!ReadSprColors(file, *this))
+        return false;
+    ReadSheetPixels(file, GetPixels(), kSprSheetHeight);
+    return true;
+}
+
+bool CSpriteImage::ReadSP2(CBinaryFile& file)
+{
+    if (!Create(kSheetWidth, kSp2SheetHeight, kSheetBitsPerPixel))
+        return false;
+    if (!SetGreyRamp(*this))
+        return false;
+    ReadSheetPixels(file, GetPixels(), kSp2SheetHeight);
+    return true;
+}
+
+bool CSpriteImage::LoadSPR(const char* path)
+{
+    return LoadWith(path, &CSpriteImage::ReadSPR, *this);
+}
+
+bool CSpriteImage::LoadSP2(const char* path)
+{
+    return LoadWith(path, &CSpriteImage::ReadSP2, *this);
+}
+
+bool ReadTrailingBlock(const char* path, TrailingBlock& block)
+{
+    block = TrailingBlock{};
+    CBinaryFile file;
+    if (!path || !file.Open(path, "rb", 1))
+        return false;
+    if (!file.Seek(kSprSheetBytes, kSeekFromStart))
+        return true;
+    const std::int32_t start = file.Tell();
+    file.Seek(0, kSeekFromEnd);
+    const std::int32_t end = file.Tell();
+    file.Seek(start, kSeekFromStart);
+    if (start < 0 || end <= start)
+        return true;
+
+    const std::int32_t size = end - start;
+    auto* data = new (std::nothrow) std::uint8_t[size];
+    if (!data)
+        return true;
+    // A block that arrives short would be saved back with bytes that were
+    // never in the file: better no block and a message than a corrupt save.
+    if (!file.ReadBlock(data, static_cast<std::size_t>(size)))
+    {
+        delete[] data;
+        return false;
+    }
+    block.data = data;
+    block.size = size;
+    return true;
+}
+
+bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
+                      const std::uint8_t* trailing, std::int32_t trailingSize)
+{
+    if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
+        return false;
+    if (layout == SpriteLayout::Spr && !WriteSprColors(file, image.m_colorTable))
+        return false;
+    if (!WriteSheetPixels(file, image, SheetHeightOf(layout)))
+        return false;
+    if (layout == SpriteLayout::Spr && trailing && trailingSize > 0)
+        return file.WriteBlock(trailing, static_cast<std::size_t>(trailingSize)) != 0;
+    return true;
+}
+
+SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
+                                const std::uint8_t* trailing, std::int32_t trailingSize)
+{
+    if (!image)
+        return SpriteSaveResult::NoImage;
+    if (!path || !*path)
+        return SpriteSaveResult::NoFileName;
+    if (image->GetBitsPerPixel() != kSheetBitsPerPixel || !image->GetPixels())
+        return SpriteSaveResult::NotEightBit;
+
+    CFileReplacer replacer(path);
+    if (!replacer.Begin())
+        return SpriteSaveResult::CannotCreate;
+    if (!WriteSpriteSheet(replacer.File(), *image, layout, trailing, trailingSize))
+        return SpriteSaveResult::WriteFailed;
+    if (!replacer.Commit())
+        return SpriteSaveResult::WriteFailed;
+    return SpriteSaveResult::Written;
+}

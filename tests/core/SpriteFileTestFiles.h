@@ -1,0 +1,99 @@
+#pragma once
+
+// Files and streams for the sprite and BMP tests.
+
+#include "TestFiles.h"
+
+#include "image/ColorEntry.h"
+#include "io/BinaryFile.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <random>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline bool operator==(const ColorEntry& a, const ColorEntry& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha;
+}
+
+inline std::uint32_t U16At(const Bytes& bytes, std::size_t offset)
+{
+    return bytes.at(offset) | (bytes.at(offset + 1) << 8);
+}
+
+inline std::uint32_t U32At(const Bytes& bytes, std::size_t offset)
+{
+    return U16At(bytes, offset) | (U16At(bytes, offset + 2) << 16);
+}
+
+inline Bytes RandomBytes(std::uint32_t seed, std::size_t count)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(count);
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    return bytes;
+}
+
+inline std::size_t FileCount(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+// A stream over a temporary file in which the one write that covers byte
+// `badOffset` stops short there; writes before and after it succeed, so a
+// writer that ignores one result goes on as if nothing had happened.
+class FailingWriteFile : public CBinaryFile
+{
+public:
+    explicit FailingWriteFile(std::size_t badOffset) : m_badOffset(badOffset) { Attach(std::tmpfile(), 1); }
+
+    std::size_t WriteRaw(const void* buffer, std::size_t count) override
+    {
+        const bool fails = !m_failed && m_offset <= m_badOffset && m_badOffset < m_offset + count;
+        m_failed = m_failed || fails;
+        const std::size_t written = CBinaryFile::WriteRaw(buffer, fails ? m_badOffset - m_offset : count);
+        m_offset += written;
+        return written;
+    }
+
+private:
+    std::size_t m_badOffset;
+    std::size_t m_offset = 0;
+    bool m_failed = false;
+};
+
+// While alive, no file of this process may grow past `bytes`: writes beyond
+// fail as on a full disk, for code that opens its own files.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+};
