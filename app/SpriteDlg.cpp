@@ -3,7 +3,9 @@
 #include "app/AppIcon.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
+#include "formats/PaletteRow.h"
 #include "formats/SpriteFile.h"
+#include "formats/SpriteMessages.h"
 #include "image/SpriteImage.h"
 #include "render/Render.h"
 #include "res/DialogTemplates.h"
@@ -40,24 +42,6 @@ QImage SurfaceImage(const CSurface& surface)
                   surface.GetHeight(), qsizetype(surface.GetWidth()) * 4, QImage::Format_RGB32);
 }
 
-const char* SaveFailureText(SpriteSaveResult result)
-{
-    switch (result)
-    {
-    case SpriteSaveResult::NoFileName:
-        return kMsgNoFileName;
-    case SpriteSaveResult::NotEightBit:
-        return kMsgNotEightBit;
-    case SpriteSaveResult::CannotCreate:
-        return kMsgCannotCreate;
-    case SpriteSaveResult::WriteFailed:
-        return kMsgWriteFailed;
-    case SpriteSaveResult::Written:
-    case SpriteSaveResult::NoImage:
-        break;
-    }
-    return nullptr;
-}
 } // namespace
 
 CSpriteDlg::CSpriteDlg(IUserPrompts& prompts, QWidget* parent)
@@ -188,7 +172,7 @@ void CSpriteDlg::OnFileOpen()
     const bool loaded = sp2 ? image->LoadSP2(path.constData()) : image->LoadSPR(path.constData());
     if (!loaded)
     {
-        ShowMessage(sp2 ? kMsgLoadSp2Failed : kMsgLoadSprFailed, kCaptionSpriteImage,
+        ShowMessage(sp2 ? kLoadSp2FailedMessage : kLoadSprFailedMessage, kCaptionSpriteImage,
                     MessageIcon::Error);
         return;
     }
@@ -212,7 +196,7 @@ void CSpriteDlg::ReadTrailingBlockOf(const char* path)
     TrailingBlock block;
     if (!ReadTrailingBlock(path, block))
     {
-        ShowMessage(kMsgTrailingUnreadable, kCaptionReadingSprite, MessageIcon::Error);
+        ShowMessage(kReadTrailingFailedMessage, kCaptionReadingSprite, MessageIcon::Error);
         return;
     }
     m_pTrailingData.reset(block.data);
@@ -250,7 +234,7 @@ void CSpriteDlg::SaveSprite()
         SaveSpriteFile(m_pSourceImage.get(), path.constData(),
                        m_bSP2 ? SpriteLayout::Sp2 : SpriteLayout::Spr, m_pTrailingData.get(),
                        m_nTrailingSize);
-    if (const char* failure = SaveFailureText(result))
+    if (const char* failure = SpriteSaveMessage(result); *failure)
         ShowMessage(failure, kCaptionSavingSprite, MessageIcon::Error);
 }
 
@@ -263,7 +247,7 @@ void CSpriteDlg::OnFileExport()
         return;
     // The source image, with its whole colour table, whatever row is shown.
     if (!m_pSourceImage->SaveBMP(QFile::encodeName(chosen).constData()))
-        ShowMessage(kMsgExportFailed, kCaptionExportingSprite, MessageIcon::Error);
+        ShowMessage(kExportBmpFailedMessage, kCaptionExportingSprite, MessageIcon::Error);
 }
 
 void CSpriteDlg::OnFileImport()
@@ -276,7 +260,7 @@ void CSpriteDlg::OnFileImport()
     auto image = std::make_unique<CSpriteImage>();
     if (!image->LoadBMP(QFile::encodeName(chosen).constData()))
     {
-        ShowMessage(kMsgImportFailed, kCaptionImportImage, MessageIcon::Error);
+        ShowMessage(kLoadBmpFailedMessage, kCaptionImportImage, MessageIcon::Error);
         return;
     }
     // The file name, the SP2 flag and the trailing block stay: a later Save
@@ -314,15 +298,7 @@ void CSpriteDlg::InstallSprite(std::unique_ptr<CSpriteImage> source)
 
 void CSpriteDlg::ApplyPaletteRow(int row)
 {
-    // Colours the source does not hold (a picture without a palette has
-    // none) leave the display's entries as they are. The display's table is
-    // a copy of the source's, short only when the copy ran out of memory.
-    const int entries = std::min(kPaletteRowSize, m_pDisplayImage->m_colorTable.GetSize());
-    for (int i = 0; i < entries; ++i)
-    {
-        if (const ColorEntry* color = m_pSourceImage->GetColor(row * kPaletteRowSize + i))
-            m_pDisplayImage->m_colorTable.SetAt(i, *color);
-    }
+    ::ApplyPaletteRow(*m_pSourceImage, *m_pDisplayImage, row);
 }
 
 void CSpriteDlg::ClearSprite()

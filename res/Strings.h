@@ -51,19 +51,11 @@ inline constexpr char kCaptionSavingSprite[] = "Saving Sprite";
 inline constexpr char kCaptionImportImage[] = "Import Image";
 inline constexpr char kCaptionExportingSprite[] = "Exporting Sprite";
 
-// Messages.
-inline constexpr char kMsgLoadSp2Failed[] = "Error: Could not load SP2 file.";
-inline constexpr char kMsgLoadSprFailed[] = "Error: Could not load SPR file.";
-inline constexpr char kMsgTrailingUnreadable[] = "Error: Unable to read sprite data.";
+// Messages. The texts of failed file operations come from
+// formats/SpriteMessages.h, shared with the converter.
 inline constexpr char kMsgSp2Note[] =
     "Note: .SP2 Files have no palette, any imported images with a palette will not save "
     "the palette with the file.";
-inline constexpr char kMsgNoFileName[] = "Error: No Filename Specified for Save.";
-inline constexpr char kMsgNotEightBit[] = "Error: Only 8-bit images can be saved as sprite files.";
-inline constexpr char kMsgCannotCreate[] = "Error: Could not create sprite file.";
-inline constexpr char kMsgWriteFailed[] = "Error: Could not write sprite file.";
-inline constexpr char kMsgExportFailed[] = "Could not export to BMP file.";
-inline constexpr char kMsgImportFailed[] = "Error: Could not load BMP file.";
 
 // Printed instead of starting when there is no display to show the window
 // on; %s is the program as it was started.
