@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,8 +57,8 @@ void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
     // Qt gives no access to the window's system menu on X11 and Wayland, so
-    // the About item (IDS_ABOUTBOX) is not added there; Help > About... opens
-    // the same box.
+    // the About item is not added there; Help > About... opens the same box.
+    AppendAboutItem(GetSystemMenu(), Text(IDS_ABOUTBOX_TEXT));
     setWindowIcon(m_hIcon);
     m_ctlPalette.setCurrentIndex(0);
     m_ctlPalette.setFocus();
@@ -360,6 +361,11 @@ bool CSpriteDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CSpriteDlg::OnPaint()
 {
+    if (isMinimized())
+    {
+        PaintMinimizedIcon();
+        return;
+    }
     std::int32_t width = 0;
     std::int32_t height = 0;
     PictureSize(m_pDisplayImage.get(), width, height);
@@ -376,6 +382,15 @@ void CSpriteDlg::OnPaint()
     QPainter painter(m_pClientArea);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(kPictureOrigin, SurfaceImage(surface));
+}
+
+void CSpriteDlg::PaintMinimizedIcon()
+{
+    const QSize iconSize(style()->pixelMetric(QStyle::PM_LargeIconSize),
+                         style()->pixelMetric(QStyle::PM_LargeIconSize));
+    QPainter painter(m_pClientArea);
+    painter.drawPixmap(MinimizedIconOrigin(m_pClientArea->size(), iconSize),
+                       m_hIcon.pixmap(iconSize));
 }
 
 void CSpriteDlg::PaintBareCheckerboard(int width, int height)

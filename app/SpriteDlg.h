@@ -2,6 +2,7 @@
 
 #include "app/PictureFrame.h"
 #include "app/UserPrompts.h"
+#include "app/WindowChrome.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -38,6 +39,7 @@ public:
     void OnFileExit();
     void OnHelpAbout();
     void OnSelchangePalette();
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     void SaveSprite();
     void ClearSprite();
@@ -65,6 +67,9 @@ protected:
 private:
     void OnInitDialog();
     void OnPaint();
+    void PaintMinimizedIcon();
+    // The window's system menu, where the platform lets the program have it.
+    SystemMenu* GetSystemMenu() { return nullptr; }
     void OnDestroy();
 
     void CreateControls();

@@ -4,6 +4,7 @@
 #include "app/DialogUnits.h"
 #include "app/QtUserPrompts.h"
 #include "app/SpriteApp.h"
+#include "app/WindowChrome.h"
 
 #include <QApplication>
 #include <QDir>
@@ -175,3 +176,23 @@ TEST(DialogUnits, ConvertAsTheDialogFrameworkRounds)
     EXPECT_EQ(DialogUnitsToPixelsY(3, units), 5);
 }
 } // namespace
+
+TEST(WindowChrome, AboutItemJoinsASystemMenuOnlyWithText)
+{
+    AppendAboutItem(nullptr, QStringLiteral("&About Tavrel..."));
+    SystemMenu menu(2);
+    AppendAboutItem(&menu, QString());
+    EXPECT_EQ(menu.size(), 2u);
+    AppendAboutItem(&menu, QStringLiteral("&About Tavrel..."));
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_EQ(menu[2].id, 0u);
+    EXPECT_EQ(menu[3].id, 16u);
+    EXPECT_EQ(menu[3].text, QStringLiteral("&About Tavrel..."));
+}
+
+TEST(WindowChrome, MinimizedIconIsCentredWithTheOddPixelRightAndBelow)
+{
+    EXPECT_EQ(MinimizedIconOrigin(QSize(100, 50), QSize(32, 32)), QPoint(34, 9));
+    EXPECT_EQ(MinimizedIconOrigin(QSize(101, 51), QSize(32, 32)), QPoint(35, 10));
+    EXPECT_EQ(MinimizedIconOrigin(QSize(16, 16), QSize(32, 32)), QPoint(-7, -7));
+}

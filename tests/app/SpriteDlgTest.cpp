@@ -212,6 +212,35 @@ TEST_F(SpriteWindow, SaveAsksForANameOnceThenWritesToIt)
     EXPECT_EQ(window.FileName(), Path("no/such/folder.spr"));
 }
 
+TEST_F(SpriteWindow, WritesThatFailAreReportedAndTheOldFileSurvives)
+{
+    const QByteArray original = SprBytes("TAIL");
+    Open(WriteFile(Path("sheet.spr"), original));
+
+    // A full device takes nothing: the save and the export must say so.
+    prompts.answers.push_back(QStringLiteral("/dev/full"));
+    window.OnFileSaveAs();
+    ExpectOnlyMessage("Error: Could not write sprite file.", "Saving Sprite", MessageIcon::Error);
+    prompts.answers.push_back(QStringLiteral("/dev/full"));
+    window.OnFileExport();
+    ExpectOnlyMessage("Could not export to BMP file.", "Exporting Sprite", MessageIcon::Error);
+
+    // A picture that is not 8-bit is refused before the file is touched.
+    prompts.answers.push_back(Path("sheet.spr"));
+    window.OnFileSaveAs();
+    EXPECT_TRUE(prompts.messages.empty());
+    CSpriteImage wide;
+    ASSERT_TRUE(wide.Create(2, 2, 24));
+    ASSERT_TRUE(wide.SaveBMP(Path("wide.bmp").toUtf8().constData()));
+    prompts.answers.push_back(Path("wide.bmp"));
+    window.OnFileImport();
+    ASSERT_TRUE(prompts.messages.empty());
+    window.OnFileSave();
+    ExpectOnlyMessage("Error: Only 8-bit images can be saved as sprite files.", "Saving Sprite",
+                      MessageIcon::Error);
+    EXPECT_EQ(ReadFile(Path("sheet.spr")), original);
+}
+
 TEST_F(SpriteWindow, CommandsThatNeedASpriteDoNothingWithout)
 {
     for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_EXPORT, ID_FILE_IMPORT, ID_FILE_NEW})
