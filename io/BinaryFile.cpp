@@ -98,14 +98,24 @@ int CBinaryFile::GetChar()
     return character == EOF ? -1 : character;
 }
 
+// A stream belongs to one thread, so the handle's lock is not taken. Single
+// bytes, the sprite formats' unit, skip the general block path as well.
 std::size_t CBinaryFile::ReadRaw(void* buffer, std::size_t count)
 {
-    return std::fread(buffer, 1, count, m_file);
+    if (count != 1)
+        return fread_unlocked(buffer, 1, count, m_file);
+    const int byte = getc_unlocked(m_file);
+    if (byte == EOF)
+        return 0;
+    *static_cast<std::uint8_t*>(buffer) = static_cast<std::uint8_t>(byte);
+    return 1;
 }
 
 std::size_t CBinaryFile::WriteRaw(const void* buffer, std::size_t count)
 {
-    return std::fwrite(buffer, 1, count, m_file);
+    if (count != 1)
+        return fwrite_unlocked(buffer, 1, count, m_file);
+    return putc_unlocked(*static_cast<const std::uint8_t*>(buffer), m_file) == EOF ? 0 : 1;
 }
 
 std::int32_t CBinaryFile::Tell()

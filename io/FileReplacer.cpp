@@ -1,5 +1,7 @@
 #include "io/FileReplacer.h"
 
+#include "io/ReplaceBatch.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -193,8 +195,10 @@ bool CFileReplacer::Commit()
         return false;
     }
     // A write that failed inside fwrite may leave nothing for the flush to
-    // fail on; only the handle's error flag remembers it.
-    const bool written = !std::ferror(m_stream) && m_file.Sync() == 1;
+    // fail on; only the handle's error flag remembers it. A batch syncs the
+    // file later, before it renames it; closing still flushes and reports.
+    CReplaceBatch* batch = m_tempPath.empty() ? nullptr : CReplaceBatch::Current();
+    const bool written = !std::ferror(m_stream) && (batch != nullptr || m_file.Sync() == 1);
     m_stream = nullptr;
     const bool closed = m_file.Close() == 1;
     if (!written || !closed)
@@ -202,7 +206,12 @@ bool CFileReplacer::Commit()
         Abandon();
         return false;
     }
-    if (!m_tempPath.empty())
+    if (batch != nullptr)
+    {
+        batch->Defer(m_tempPath, m_targetPath);
+        m_tempPath.clear();
+    }
+    else if (!m_tempPath.empty())
     {
         if (std::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0)
         {

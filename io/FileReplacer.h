@@ -25,7 +25,9 @@ public:
     // Flushes, closes and puts the file in place; false on any failure, in
     // which case the target is as it was (unless written in place). Any
     // write through File() that failed, even one whose result was ignored,
-    // makes it fail. The stream must be left open for it to close.
+    // makes it fail. The stream must be left open for it to close. While a
+    // CReplaceBatch is open, true means the file waits in the batch, which
+    // puts it in place (or reports that it could not) when it finishes.
     bool Commit();
 
 private:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -131,6 +133,7 @@ TEST_F(BmpWriterTest, PaletteDropsAlphaAndZerosMissingEntries)
 {
     CSpriteImage image;
     ASSERT_TRUE(image.Create(4, 1, 8));
+    std::fill_n(image.GetPixels(), 4, 0);
     image.m_colorTable.SetSize(2);
     image.SetColor(0, 0xF8, 0x80, 0x08, 255);
     image.SetColor(1, 1, 2, 3, 0);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 namespace
@@ -94,6 +96,7 @@ TEST_F(SpriteSaveTest, MissingColoursAreWrittenAsZeroWords)
 {
     CSpriteImage image;
     ASSERT_TRUE(image.Create(256, 288, 8));
+    std::fill_n(image.GetPixels(), image.GetPixelBytes(), 0);
     for (const int count : {0, 20})
     {
         image.m_colorTable.SetSize(count);

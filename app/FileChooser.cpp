@@ -1,0 +1,63 @@
+#include "app/FileChooser.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace
+{
+constexpr char kFilterSeparator = '|';
+
+QString QtPatterns(const QString& patterns)
+{
+    QString spaced = patterns;
+    spaced.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return spaced;
+}
+
+bool IsWriteProtected(const QFileInfo& info)
+{
+    // The mode's write bits, not WriteUser: that one already answers for
+    // the current user, and root may write everything.
+    constexpr QFile::Permissions kAnyWriteBit =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!(info.permissions() & kAnyWriteBit))
+        return true;
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0;
+}
+} // namespace
+
+QStringList ToQtNameFilters(const char* filter)
+{
+    const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char(kFilterSeparator));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2)
+    {
+        const QString patterns = QtPatterns(parts[i + 1]);
+        const QString suffix = QStringLiteral("(%1)").arg(patterns);
+        filters.append(parts[i].endsWith(suffix) ? parts[i]
+                                                 : QStringLiteral("%1 %2").arg(parts[i], suffix));
+    }
+    return filters;
+}
+
+ChoiceProblem CheckChosenFile(const QString& path, unsigned flags)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.fileName().contains(QLatin1Char('*')) || file.fileName().contains(QLatin1Char('?')))
+        return ChoiceProblem::Pattern;
+    if ((flags & kChooserPathMustExist) && !folder.isDir())
+        return ChoiceProblem::FolderMissing;
+    if ((flags & kChooserFileMustExist) && !file.exists())
+        return ChoiceProblem::FileMissing;
+    if (flags & kChooserNoReadOnlyReturn)
+    {
+        if (file.exists() && IsWriteProtected(file))
+            return ChoiceProblem::FileReadOnly;
+        if (folder.exists() && IsWriteProtected(folder))
+            return ChoiceProblem::FolderReadOnly;
+    }
+    return ChoiceProblem::None;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "res/Strings.h"
+
+#include <QString>
+#include <QStringList>
+
+// Chooser flags, by the bit values of the common file chooser.
+constexpr unsigned kChooserHideReadOnly = 0x0004;     // no read-only check box
+constexpr unsigned kChooserPathMustExist = 0x0800;    // the folder must exist
+constexpr unsigned kChooserFileMustExist = 0x1000;    // the file must exist
+constexpr unsigned kChooserNoReadOnlyReturn = 0x8000; // refuse read-only files and folders
+
+constexpr unsigned kOpenChooserFlags =
+    kChooserHideReadOnly | kChooserPathMustExist | kChooserFileMustExist | kChooserNoReadOnlyReturn;
+constexpr unsigned kSaveChooserFlags =
+    kChooserHideReadOnly | kChooserPathMustExist | kChooserNoReadOnlyReturn;
+static_assert(kOpenChooserFlags == 0x9804 && kSaveChooserFlags == 0x8804);
+
+enum class ChooserKind
+{
+    Open,
+    Save,
+};
+
+// One file chooser: none of them asks before a file is replaced.
+struct FileChooser
+{
+    ChooserKind kind;
+    const char* defaultExtension; // added to a name typed without one
+    const char* initialName;      // what the name field starts with
+    const char* filter;           // "description|pattern|" pairs, ended by one more "|"
+    unsigned flags;
+};
+
+inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, "spr", "*.spr", kSpriteFilter,
+                                                kOpenChooserFlags};
+inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, "spr", "*.spr", kSpriteFilter,
+                                                kSaveChooserFlags};
+inline constexpr FileChooser kImportChooser{ChooserKind::Open, "bmp", "*.bmp", kBitmapFilter,
+                                            kOpenChooserFlags};
+inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp", "*.bmp", kBitmapFilter,
+                                            kSaveChooserFlags};
+
+// "Files (*.a)|*.a|Others|*.b;*.c||" to {"Files (*.a)", "Others (*.b *.c)"}:
+// a description that does not end with its patterns gets them appended.
+QStringList ToQtNameFilters(const char* filter);
+
+enum class ChoiceProblem
+{
+    None,
+    Pattern, // a name with wildcards picks files to list, it names none
+    FolderMissing,
+    FileMissing,
+    FileReadOnly,
+    FolderReadOnly,
+};
+
+// Whether a chooser with these flags may hand back path. A file or folder
+// with no write permission bit at all counts as read-only even for a user
+// who may write it anyway, as a read-only attribute would.
+ChoiceProblem CheckChosenFile(const QString& path, unsigned flags);

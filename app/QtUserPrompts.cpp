@@ -1,0 +1,103 @@
+#include "app/QtUserPrompts.h"
+
+#include "app/AboutDlg.h"
+#include "app/FileChooser.h"
+#include "res/Strings.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QMessageBox>
+
+namespace
+{
+const char* ProblemText(ChoiceProblem problem)
+{
+    switch (problem)
+    {
+    case ChoiceProblem::FolderMissing:
+        return kChooserFolderMissing;
+    case ChoiceProblem::FileMissing:
+        return kChooserFileMissing;
+    case ChoiceProblem::FileReadOnly:
+        return kChooserFileReadOnly;
+    case ChoiceProblem::FolderReadOnly:
+        return kChooserFolderReadOnly;
+    case ChoiceProblem::Pattern:
+    case ChoiceProblem::None:
+        break;
+    }
+    return nullptr;
+}
+
+// A file dialog that refuses, and stays open for, a name its flags forbid.
+class CheckedFileDialog : public QFileDialog
+{
+public:
+    CheckedFileDialog(QWidget* owner, unsigned flags) : QFileDialog(owner), m_flags(flags) {}
+
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted && !selectedFiles().isEmpty())
+        {
+            const QString path = selectedFiles().constFirst();
+            const ChoiceProblem problem = CheckChosenFile(path, m_flags);
+            if (problem == ChoiceProblem::Pattern)
+            {
+                ListMatching(QFileInfo(path).fileName());
+                return;
+            }
+            if (const char* text = ProblemText(problem))
+            {
+                QMessageBox::warning(this, windowTitle(), QString::fromUtf8(text).arg(path));
+                return;
+            }
+        }
+        QFileDialog::done(result);
+    }
+
+private:
+    // The list shows the files that match a typed pattern, as the pattern
+    // in the name field suggests; the filter entries stay as they are.
+    void ListMatching(const QString& pattern)
+    {
+        if (auto* model = findChild<QFileSystemModel*>(QString(), Qt::FindDirectChildrenOnly))
+            model->setNameFilters({pattern});
+    }
+
+    unsigned m_flags;
+};
+} // namespace
+
+QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
+{
+    CheckedFileDialog dialog(&owner, chooser.flags);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(chooser.kind == ChooserKind::Open ? QFileDialog::AcceptOpen
+                                                           : QFileDialog::AcceptSave);
+    dialog.setFileMode((chooser.flags & kChooserFileMustExist) ? QFileDialog::ExistingFile
+                                                               : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromUtf8(chooser.defaultExtension));
+    const QStringList filters = ToQtNameFilters(chooser.filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(0));
+    dialog.selectFile(QString::fromUtf8(chooser.initialName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtUserPrompts::ShowMessage(QWidget& owner, const QString& text, const QString& caption,
+                                MessageIcon icon)
+{
+    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    caption, text, QMessageBox::Ok, &owner);
+    box.exec();
+}
+
+void QtUserPrompts::RunAboutBox(QWidget& owner)
+{
+    CAboutDlg about(&owner);
+    about.exec();
+}

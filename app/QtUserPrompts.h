@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/UserPrompts.h"
+
+// The prompts as Qt windows: non-native file choosers that behave alike on
+// every platform, message boxes and the About box, all modal.
+class QtUserPrompts final : public IUserPrompts
+{
+public:
+    QString ChooseFile(QWidget& owner, const FileChooser& chooser) override;
+    void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
+                     MessageIcon icon) override;
+    void RunAboutBox(QWidget& owner) override;
+};

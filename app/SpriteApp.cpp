@@ -1,0 +1,43 @@
+#include "app/SpriteApp.h"
+
+#include "app/QtUserPrompts.h"
+#include "app/SpriteDlg.h"
+#include "res/Strings.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+CSpriteApp theApp;
+
+int CSpriteApp::Run(int argc, char* argv[])
+{
+    // Qt's own complaint about a missing platform plugin says nothing useful
+    // to someone who merely started the program in a text console.
+    if (!HasDisplay())
+    {
+        std::fprintf(stderr, kNoDisplayMessage, argc > 0 ? argv[0] : "tavrel");
+        return 1;
+    }
+    // Whole-number scales keep the sheet's pixels crisp on hi-DPI screens.
+    QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(TAVREL_VERSION));
+    InitInstance();
+    return 0;
+}
+
+bool CSpriteApp::InitInstance()
+{
+    QtUserPrompts prompts;
+    CSpriteDlg window(prompts);
+    window.exec();
+    return false;
+}
+
+bool CSpriteApp::HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}

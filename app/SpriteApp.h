@@ -1,0 +1,19 @@
+#pragma once
+
+// The application: runs the main window modally; the program ends when it
+// closes.
+class CSpriteApp
+{
+public:
+    // The whole run of the program; its exit code.
+    int Run(int argc, char* argv[]);
+
+    // Runs the main window and answers false: there is nothing to do once
+    // it has closed.
+    bool InitInstance();
+
+    // Whether Qt has a display to open windows on.
+    static bool HasDisplay();
+};
+
+extern CSpriteApp theApp;

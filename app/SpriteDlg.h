@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/PictureFrame.h"
+#include "app/UserPrompts.h"
+#include "app/WindowChrome.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CSpriteImage;
+class QMenuBar;
+
+// The main window: a menu, the picture frame and the palette selector. It
+// owns the sprite: the source image as opened or imported, the display
+// image (a copy whose first 16 colours are the chosen palette row), the
+// trailing block of an SPR file, the name Save writes to and the SP2 flag.
+class CSpriteDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSpriteDlg(IUserPrompts& prompts, QWidget* parent = nullptr);
+    ~CSpriteDlg() override;
+
+    // Runs the handler of a menu command; false when the command has none.
+    bool OnCommand(int id);
+    void OnSysCommand(unsigned id, std::intptr_t extra);
+
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFileImport();
+    void OnFileExport();
+    void OnFileExit();
+    void OnHelpAbout();
+    void OnSelchangePalette();
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
+
+    void SaveSprite();
+    void ClearSprite();
+
+    // Enter ends the window with IDOK, Escape and the close box with
+    // IDCANCEL; every end releases the sprite.
+    void accept() override;
+    void reject() override;
+    void done(int result) override;
+
+    const CSpriteImage* SourceImage() const { return m_pSourceImage.get(); }
+    const CSpriteImage* DisplayImage() const { return m_pDisplayImage.get(); }
+    const QString& FileName() const { return m_strFileName; }
+    std::int32_t TrailingSize() const { return m_nTrailingSize; }
+    const std::uint8_t* TrailingData() const { return m_pTrailingData.get(); }
+    std::int32_t SP2Flag() const { return m_bSP2; }
+    QComboBox& PaletteSelector() { return m_ctlPalette; }
+    QWidget& PictureFrame() { return m_ctlPicture; }
+    QMenuBar& MenuBar() { return *m_pMenuBar; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void OnPaint();
+    void PaintMinimizedIcon();
+    // The window's system menu, where the platform lets the program have it.
+    SystemMenu* GetSystemMenu() { return nullptr; }
+    void OnDestroy();
+
+    void CreateControls();
+    void CreateMenu();
+    void InstallSprite(std::unique_ptr<CSpriteImage> source);
+    void ApplyPaletteRow(int row);
+    void ReadTrailingBlockOf(const char* path);
+    void RequestRepaint();
+    void PaintBareCheckerboard(int width, int height);
+    void ShowMessage(const char* text, const char* caption, MessageIcon icon);
+
+    IUserPrompts& m_prompts;
+    QMenuBar* m_pMenuBar = nullptr;
+    QWidget* m_pClientArea = nullptr;
+
+    QComboBox m_ctlPalette;
+    CPictureFrame m_ctlPicture;
+    QString m_strFileName;
+    QIcon m_hIcon;
+    std::unique_ptr<CSpriteImage> m_pSourceImage;
+    std::unique_ptr<CSpriteImage> m_pDisplayImage;
+    std::int32_t m_nTrailingSize = 0;
+    std::unique_ptr<std::uint8_t[]> m_pTrailingData;
+    std::int32_t m_bSP2 = 0;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+// Converts every input of the command line; answers the exit status.
+int RunConversions(const CommandLine& commandLine);

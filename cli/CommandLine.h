@@ -1,0 +1,42 @@
+#pragma once
+
+#include "cli/FileKind.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Exit statuses, as scripts expect them.
+constexpr int kExitSuccess = 0;
+constexpr int kExitSomeFileFailed = 1;
+constexpr int kExitBadUsage = 2;
+
+constexpr char kProgramName[] = "tavrel-convert";
+
+// What the user asked for, checked only for its own consistency; what the
+// named files and folders are is looked at later.
+struct CommandLine
+{
+    bool help = false;
+    bool version = false;
+    bool info = false;
+    bool json = false;
+    std::vector<std::string> inputs;
+    std::optional<std::string> output;
+    std::optional<FileKind> target;
+    std::optional<std::int32_t> paletteRow;
+    std::optional<std::string> trailingFrom;
+};
+
+// False when the arguments make no sense, with a message for the user (empty
+// when getopt has already complained).
+bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& error);
+
+void PrintHelp(std::FILE* stream);
+void PrintVersion(std::FILE* stream);
+// One line on stderr naming the file and why it failed.
+void ReportFileFailure(const std::string& file, const std::string& reason);
+// Prints the message (if any) in the usual form and answers kExitBadUsage.
+int ReportBadUsage(const std::string& message);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "cli/FileKind.h"
+#include "formats/SpriteFile.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CSpriteImage;
+
+// What --info tells about one file.
+struct SheetInfo
+{
+    std::string path;
+    FileKind kind = FileKind::Spr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t bitsPerPixel = 0;
+    // For each palette row, how many different colours the pixels show when
+    // the viewer shows that row; only for pictures with a colour table.
+    std::optional<std::array<std::int32_t, kPaletteRowCount>> coloursPerRow;
+    // SPR files only.
+    std::optional<std::int32_t> trailingBytes;
+};
+
+std::array<std::int32_t, kPaletteRowCount> CountColoursPerRow(const CSpriteImage& image);
+
+// Reads the file as the viewer would; the viewer's failure text, or null.
+const char* DescribeFile(const std::string& path, SheetInfo& info);
+
+std::string FormatInfoLine(const SheetInfo& info);
+std::string FormatInfoJson(const SheetInfo& info);
+
+// --info over every file; answers the exit status.
+int RunInfo(const CommandLine& commandLine);

@@ -1,0 +1,36 @@
+#pragma once
+
+// Resource ids of the viewer: windows, menu, icon, string, controls and
+// the commands of the menu and the system menu.
+
+// Windows.
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDD_SPRITE_DIALOG = 102;
+
+// Icon, menu and string.
+constexpr int IDR_MAINFRAME = 128;
+constexpr int IDR_MAIN_MENU = 129;
+constexpr int IDS_ABOUTBOX = 101;
+
+// Controls of the main window.
+constexpr int IDC_PICTURE = 1000;
+constexpr int IDC_PALETTE = 1001;
+
+// Results that end a window: Enter gives IDOK, Escape and the close box IDCANCEL.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// System menu item that opens the About box. System command ids carry
+// flags in their low four bits, so only the rest is compared.
+constexpr unsigned IDM_ABOUTBOX = 0x0010;
+constexpr unsigned kSysCommandIdMask = 0xFFF0;
+
+// Menu commands.
+constexpr int ID_FILE_NEW = 57600;
+constexpr int ID_FILE_OPEN = 57601;
+constexpr int ID_FILE_SAVE = 57603;
+constexpr int ID_FILE_SAVE_AS = 57604;
+constexpr int ID_FILE_EXIT = 32771;
+constexpr int ID_FILE_IMPORT = 32773;
+constexpr int ID_FILE_EXPORT = 32774;
+constexpr int ID_HELP_ABOUT = 32775;

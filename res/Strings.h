@@ -1,0 +1,66 @@
+#pragma once
+
+// Every text the viewer shows: captions, menu items, selector entries,
+// chooser filters and messages. UTF-8.
+
+// String table.
+inline constexpr char IDS_ABOUTBOX_TEXT[] = "&About Tavrel...";
+
+// Window captions.
+inline constexpr char kMainWindowCaption[] = "Orvo Sprite Manager";
+inline constexpr char kAboutCaption[] = "About Tavrel";
+inline constexpr char kPaletteGroupCaption[] = "Palette";
+
+// Palette selector, one entry per palette row.
+inline constexpr const char* kPaletteEntries[] = {
+    "Sprite #1",   "Sprite #2",   "Sprite #3",   "Sprite #4",
+    "Sprite #5",   "Sprite #6",   "Sprite #7",   "Sprite #8",
+    "Portrait #1", "Portrait #2", "Portrait #3", "Portrait #4",
+    "Portrait #5", "Portrait #6", "Portrait #7", "Portrait #8",
+};
+
+// About box lines.
+inline constexpr char kAboutVersionPrefix[] = "Tavrel Version ";
+inline constexpr char kAboutRights[] = "\u00A9 2026 the Tavrel developers";
+inline constexpr char kAboutWebSite[] = "tavrel.example.org";
+inline constexpr char kAboutDeveloper[] = "By the Tavrel developers";
+inline constexpr char kAboutContact[] = "tavrel@example.org";
+inline constexpr char kOkButton[] = "OK";
+
+// Chooser filters: description and pattern pairs, each followed by "|",
+// the list ended by one more "|".
+inline constexpr char kSpriteFilter[] =
+    "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2||";
+inline constexpr char kBitmapFilter[] = "BMP Files (*.bmp)|*.bmp||";
+
+// What a chooser says when it refuses a name; %1 is the name.
+inline constexpr char kChooserFolderMissing[] =
+    "%1\nThe folder does not exist.\nCheck the path and try again.";
+inline constexpr char kChooserFileMissing[] =
+    "%1\nThe file does not exist.\nCheck the file name and try again.";
+inline constexpr char kChooserFileReadOnly[] =
+    "%1\nThis file is read-only.\nChoose another name.";
+inline constexpr char kChooserFolderReadOnly[] =
+    "%1\nThis folder cannot be written to.\nChoose another folder.";
+
+// Message captions, named for the activity.
+inline constexpr char kCaptionSpriteImage[] = "Sprite Image";
+inline constexpr char kCaptionReadingSprite[] = "Reading Sprite";
+inline constexpr char kCaptionLoadingSprite[] = "Loading Sprite";
+inline constexpr char kCaptionSavingSprite[] = "Saving Sprite";
+inline constexpr char kCaptionImportImage[] = "Import Image";
+inline constexpr char kCaptionExportingSprite[] = "Exporting Sprite";
+
+// Messages. The texts of failed file operations come from
+// formats/SpriteMessages.h, shared with the converter.
+inline constexpr char kMsgSp2Note[] =
+    "Note: .SP2 Files have no palette, any imported images with a palette will not save "
+    "the palette with the file.";
+
+// Printed instead of starting when there is no display to show the window
+// on; %s is the program as it was started.
+inline constexpr char kNoDisplayMessage[] =
+    "tavrel: no graphical display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    "Tavrel is a windowed program and needs an X11 or Wayland display.\n"
+    "To run it without one, start it under a virtual X server:\n"
+    "    xvfb-run -a %s\n";

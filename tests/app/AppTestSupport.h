@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/FileChooser.h"
+#include "app/UserPrompts.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QRgb>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+// Prompts that answer from a script and record what the window asked.
+class ScriptedPrompts : public IUserPrompts
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+        QWidget* owner;
+    };
+
+    std::deque<QString> answers; // one per chooser; "" cancels
+    std::vector<const FileChooser*> choosers;
+    std::vector<Message> messages;
+    std::function<void()> whileMessageShown;
+    int aboutBoxes = 0;
+
+    QString ChooseFile(QWidget&, const FileChooser& chooser) override
+    {
+        choosers.push_back(&chooser);
+        if (answers.empty())
+            return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
+                     MessageIcon icon) override
+    {
+        messages.push_back({text, caption, icon, &owner});
+        if (whileMessageShown)
+            whileMessageShown();
+    }
+
+    void RunAboutBox(QWidget&) override { ++aboutBoxes; }
+};
+
+// The test sheet: colour i is red (i & 31) * 8, green (i >> 3) * 8, blue
+// 128, so every colour differs; rows 0-143 hold index x / 16 and the rest
+// index 0, which is transparent.
+inline QRgb SheetColor(int index)
+{
+    return qRgb((index & 31) * 8, (index >> 3) * 8, 128);
+}
+
+inline int SheetIndex(int x, int y)
+{
+    return y < 144 ? x / 16 : 0;
+}
+
+inline QByteArray SheetPixelBytes(int rows)
+{
+    QByteArray bytes;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < 256; x += 2)
+            bytes.append(char(SheetIndex(x, y) | SheetIndex(x + 1, y) << 4));
+    return bytes;
+}
+
+inline QByteArray SprBytes(const QByteArray& trailing = {})
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+    {
+        const int word = (i & 31) | (i >> 3) << 5 | 16 << 10;
+        bytes.append(char(word & 0xFF)).append(char(word >> 8));
+    }
+    return bytes + SheetPixelBytes(288) + trailing;
+}
+
+inline QString WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
