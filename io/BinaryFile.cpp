@@ -214,18 +214,12 @@ std::uint8_t CBinaryFile::ReadByte()
 
 int CBinaryFile::ReadBlock(void* buffer, std::size_t count)
 {
-    if (buffer == nullptr) {
-        m_status = StatusBadInput;
-        return 0;
-    }
+    if (buffer == nullptr)
+        return Record(StatusBadInput);
     if (!RequireOpen())
         return 0;
-    if (count != 0 && ReadRaw(buffer, count) != count) {
-        m_status = StatusEndOfFile;
-        return 0;
-    }
-    m_status = StatusOk;
-    return 1;
+    const bool complete = count == 0 || ReadRaw(buffer, count) == count;
+    return Record(complete ? StatusOk : StatusEndOfFile);
 }
 
 int CBinaryFile::WriteText(const char* text)
@@ -240,33 +234,24 @@ int CBinaryFile::WriteText(const char* text)
 
 int CBinaryFile::WriteString(const char* text)
 {
-    if (text == nullptr) {
-        m_status = StatusBadInput;
-        return 0;
-    }
+    if (text == nullptr)
+        return Record(StatusBadInput);
     if (!RequireOpen())
         return 0;
     const std::size_t length = std::strlen(text);
     if (!WriteDword(static_cast<std::uint32_t>(length)) || !WriteBlock(text, length + 1))
         return 0;
-    m_status = StatusOk;
-    return 1;
+    return Record(StatusOk);
 }
 
 int CBinaryFile::WriteBlock(const void* buffer, std::size_t count)
 {
-    if (buffer == nullptr) {
-        m_status = StatusBadInput;
-        return 0;
-    }
+    if (buffer == nullptr)
+        return Record(StatusBadInput);
     if (!RequireOpen())
         return 0;
-    if (count != 0 && WriteRaw(buffer, count) != count) {
-        m_status = StatusEndOfFile;
-        return 0;
-    }
-    m_status = StatusOk;
-    return 1;
+    const bool complete = count == 0 || WriteRaw(buffer, count) == count;
+    return Record(complete ? StatusOk : StatusEndOfFile);
 }
 
 int CBinaryFile::WriteByte(std::uint8_t value)
@@ -282,6 +267,12 @@ int CBinaryFile::WriteWord(std::uint16_t value)
 int CBinaryFile::WriteDword(std::uint32_t value)
 {
     return WriteLittleEndian(value, 4);
+}
+
+int CBinaryFile::Record(BinaryFileStatus status)
+{
+    m_status = status;
+    return status == StatusOk ? 1 : 0;
 }
 
 bool CBinaryFile::RequireOpen()
@@ -317,10 +308,5 @@ int CBinaryFile::WriteLittleEndian(std::uint32_t value, std::size_t byteCount)
     std::uint8_t bytes[4];
     for (std::size_t i = 0; i < byteCount; ++i)
         bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    if (WriteRaw(bytes, byteCount) != byteCount) {
-        m_status = StatusEndOfFile;
-        return 0;
-    }
-    m_status = StatusOk;
-    return 1;
+    return Record(WriteRaw(bytes, byteCount) == byteCount ? StatusOk : StatusEndOfFile);
 }

@@ -81,6 +81,8 @@ protected:
     std::FILE* m_file = nullptr;
 
 private:
+    // Records the status; 1 when it is StatusOk, else 0.
+    int Record(BinaryFileStatus status);
     std::uint32_t ReadLittleEndian(std::size_t byteCount);
     int WriteLittleEndian(std::uint32_t value, std::size_t byteCount);
 };
