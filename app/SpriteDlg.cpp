@@ -231,10 +231,9 @@ void CSpriteDlg::SaveSprite()
     if (!m_pSourceImage)
         return;
     const QByteArray path = QFile::encodeName(m_strFileName);
-    const SpriteSaveResult result =
-        SaveSpriteFile(m_pSourceImage.get(), path.constData(),
-                       m_bSP2 ? SpriteLayout::Sp2 : SpriteLayout::Spr, m_pTrailingData.get(),
-                       m_nTrailingSize);
+    const SpriteSaveResult result = SaveSpriteFile(m_pSourceImage.get(), path.constData(),
+                                                   m_bSP2 ? SpriteLayout::Sp2 : SpriteLayout::Spr,
+                                                   m_pTrailingData.get(), m_nTrailingSize);
     if (const char* failure = SpriteSaveMessage(result); *failure)
         ShowMessage(failure, kCaptionSavingSprite, MessageIcon::Error);
 }

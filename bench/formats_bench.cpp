@@ -27,7 +27,8 @@ class SheetFolder
 public:
     SheetFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             std::abort();
         m_folder = pattern;
@@ -36,7 +37,8 @@ public:
         for (auto& byte : bytes)
             byte = static_cast<unsigned char>(random());
         std::FILE* file = std::fopen(SheetPath().c_str(), "wb");
-        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+            std::fclose(file) != 0)
             std::abort();
     }
     ~SheetFolder() { std::filesystem::remove_all(m_folder); }
@@ -60,7 +62,8 @@ struct Sheet
     TrailingBlock trailing;
     Sheet()
     {
-        if (!image.LoadSPR(Folder().SheetPath().c_str()) || !ReadTrailingBlock(Folder().SheetPath().c_str(), trailing))
+        if (!image.LoadSPR(Folder().SheetPath().c_str()) ||
+            !ReadTrailingBlock(Folder().SheetPath().c_str(), trailing))
             std::abort();
     }
     ~Sheet() { delete[] trailing.data; }
@@ -86,7 +89,8 @@ void SaveSpr(benchmark::State& state)
     for (auto _ : state)
     {
         const SpriteSaveResult result =
-            SaveSpriteFile(&sheet.image, path.c_str(), SpriteLayout::Spr, sheet.trailing.data, sheet.trailing.size);
+            SaveSpriteFile(&sheet.image, path.c_str(), SpriteLayout::Spr, sheet.trailing.data,
+                           sheet.trailing.size);
         if (result != SpriteSaveResult::Written)
             state.SkipWithError("save failed");
     }
@@ -109,8 +113,8 @@ void WriteSprToStream(benchmark::State& state)
     CBinaryFile sink;
     sink.Open("/dev/null", "wb", 1);
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            WriteSpriteSheet(sink, sheet.image, SpriteLayout::Spr, sheet.trailing.data, sheet.trailing.size));
+        benchmark::DoNotOptimize(WriteSpriteSheet(sink, sheet.image, SpriteLayout::Spr,
+                                                  sheet.trailing.data, sheet.trailing.size));
 }
 
 void WriteBmpToStream(benchmark::State& state)
@@ -126,10 +130,25 @@ constexpr int kRepetitions = 10;
 
 } // namespace
 
-BENCHMARK(OpenSpr)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(SaveSpr)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(ExportBmp)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(WriteSprToStream)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(WriteBmpToStream)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(OpenSpr)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(SaveSpr)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(ExportBmp)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(WriteSprToStream)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(WriteBmpToStream)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A 256 x 288 sheet at 8 bits with 256 colours, as the export writes it.
 std::vector<std::uint8_t> SheetBmp()
@@ -37,7 +38,8 @@ std::vector<std::uint8_t> SheetBmp()
 void BM_ImportSheet(benchmark::State& state)
 {
     std::vector<std::uint8_t> bytes = SheetBmp();
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         CBinaryFile file;
         file.Attach(fmemopen(bytes.data(), bytes.size(), "rb"), 1);
         CSpriteImage image;
@@ -52,7 +54,8 @@ BENCHMARK(BM_ImportSheet);
 void BM_DevilSessionOnly(benchmark::State& state)
 {
     const std::vector<std::uint8_t> bytes = SheetBmp();
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         ilInit();
         ilEnable(IL_ORIGIN_SET);
         ilOriginFunc(IL_ORIGIN_UPPER_LEFT);

@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <random>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kSheetWidth = 256;
 constexpr std::int32_t kSheetHeight = 288;
@@ -132,12 +133,30 @@ const CSpriteImage& Rgb4096()
     return image;
 }
 
-void BM_Compose_Sheet(benchmark::State& state) { RunCompose(state, Sheet()); }
-void BM_QtCompose_Sheet(benchmark::State& state) { RunQtCompose(state, Sheet()); }
-void BM_Compose_Argb4096(benchmark::State& state) { RunCompose(state, Argb4096()); }
-void BM_QtCompose_Argb4096(benchmark::State& state) { RunQtCompose(state, Argb4096()); }
-void BM_Compose_Rgb4096(benchmark::State& state) { RunCompose(state, Rgb4096()); }
-void BM_QtCompose_Rgb4096(benchmark::State& state) { RunQtCompose(state, Rgb4096()); }
+void BM_Compose_Sheet(benchmark::State& state)
+{
+    RunCompose(state, Sheet());
+}
+void BM_QtCompose_Sheet(benchmark::State& state)
+{
+    RunQtCompose(state, Sheet());
+}
+void BM_Compose_Argb4096(benchmark::State& state)
+{
+    RunCompose(state, Argb4096());
+}
+void BM_QtCompose_Argb4096(benchmark::State& state)
+{
+    RunQtCompose(state, Argb4096());
+}
+void BM_Compose_Rgb4096(benchmark::State& state)
+{
+    RunCompose(state, Rgb4096());
+}
+void BM_QtCompose_Rgb4096(benchmark::State& state)
+{
+    RunQtCompose(state, Rgb4096());
+}
 
 } // namespace
 

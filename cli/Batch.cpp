@@ -8,7 +8,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 const char* WriteFailedMessage(FileKind target)
 {

@@ -7,7 +7,8 @@
 #include <charconv>
 #include <vector>
 
-namespace {
+namespace
+{
 
 enum LongOnlyOption
 {
@@ -55,7 +56,8 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
         commandLine.paletteRow.emplace();
         if (!ParsePaletteRow(argument, *commandLine.paletteRow))
         {
-            error = std::string("palette row must be a number from 0 to 15, not '") + argument + "'";
+            error =
+                std::string("palette row must be a number from 0 to 15, not '") + argument + "'";
             return false;
         }
         return true;
@@ -120,37 +122,36 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
 
 void PrintHelp(std::FILE* stream)
 {
-    std::fputs(
-        "Usage: tavrel-convert [OPTION]... INPUT... -o OUTPUT\n"
-        "  or:  tavrel-convert --info [--json] FILE...\n"
-        "Convert sprite sheets (SPR, SP2) and BMP pictures exactly as the Tavrel\n"
-        "viewer's Save, Export and Import commands do, index for index.\n"
-        "\n"
-        "  -o, --output=OUTPUT      a file for one input, or a folder for any number;\n"
-        "                             in a folder each output keeps its input's base\n"
-        "                             name with the new extension\n"
-        "      --to=FORMAT          bmp, spr or sp2; by default OUTPUT's extension\n"
-        "      --palette-row=N      BMP output: write the sheet as the viewer shows\n"
-        "                             it in palette row N (0 to 15): colours 16*N to\n"
-        "                             16*N+15 in entries 0 to 15\n"
-        "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
-        "                             the trailing block of the SPR file FILE\n"
-        "      --info               describe each FILE: format, size, depth, colours\n"
-        "                             shown per palette row, trailing block size\n"
-        "      --json               with --info, write JSON instead of text lines\n"
-        "      --help               display this help and exit\n"
-        "      --version            output version information and exit\n"
-        "\n"
-        "An input's kind comes from its extension: .bmp is a BMP picture, .sp2 an\n"
-        "SP2 sheet, anything else an SPR sheet. SPR and SP2 inputs become BMP files\n"
-        "with their whole colour table; BMP inputs must be 8-bit pictures to become\n"
-        "sheets, and are cut or padded to the sheet's size. An SPR input keeps its\n"
-        "trailing block when written as SPR. Existing output files are replaced\n"
-        "safely: a failed write leaves them as they were.\n"
-        "\n"
-        "Exit status: 0 if every file was converted, 1 if any file failed (the\n"
-        "others are still converted), 2 for bad usage.\n",
-        stream);
+    std::fputs("Usage: tavrel-convert [OPTION]... INPUT... -o OUTPUT\n"
+               "  or:  tavrel-convert --info [--json] FILE...\n"
+               "Convert sprite sheets (SPR, SP2) and BMP pictures exactly as the Tavrel\n"
+               "viewer's Save, Export and Import commands do, index for index.\n"
+               "\n"
+               "  -o, --output=OUTPUT      a file for one input, or a folder for any number;\n"
+               "                             in a folder each output keeps its input's base\n"
+               "                             name with the new extension\n"
+               "      --to=FORMAT          bmp, spr or sp2; by default OUTPUT's extension\n"
+               "      --palette-row=N      BMP output: write the sheet as the viewer shows\n"
+               "                             it in palette row N (0 to 15): colours 16*N to\n"
+               "                             16*N+15 in entries 0 to 15\n"
+               "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
+               "                             the trailing block of the SPR file FILE\n"
+               "      --info               describe each FILE: format, size, depth, colours\n"
+               "                             shown per palette row, trailing block size\n"
+               "      --json               with --info, write JSON instead of text lines\n"
+               "      --help               display this help and exit\n"
+               "      --version            output version information and exit\n"
+               "\n"
+               "An input's kind comes from its extension: .bmp is a BMP picture, .sp2 an\n"
+               "SP2 sheet, anything else an SPR sheet. SPR and SP2 inputs become BMP files\n"
+               "with their whole colour table; BMP inputs must be 8-bit pictures to become\n"
+               "sheets, and are cut or padded to the sheet's size. An SPR input keeps its\n"
+               "trailing block when written as SPR. Existing output files are replaced\n"
+               "safely: a failed write leaves them as they were.\n"
+               "\n"
+               "Exit status: 0 if every file was converted, 1 if any file failed (the\n"
+               "others are still converted), 2 for bad usage.\n",
+               stream);
 }
 
 void PrintVersion(std::FILE* stream)

@@ -5,7 +5,8 @@
 #include "formats/SpriteMessages.h"
 #include "image/SpriteImage.h"
 
-namespace {
+namespace
+{
 
 // Export writes the source image; with a palette row it writes what the
 // viewer shows instead, the display image.

@@ -11,7 +11,7 @@
 struct ConversionSettings
 {
     FileKind target = FileKind::Bmp;
-    std::optional<std::int32_t> paletteRow;  // BMP output only
+    std::optional<std::int32_t> paletteRow;           // BMP output only
     const OwnedTrailingBlock* trailingFrom = nullptr; // SPR output from BMP or SP2 only
 };
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
+namespace
+{
 
 std::string Lowered(std::string text)
 {

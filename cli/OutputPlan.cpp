@@ -6,7 +6,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 bool IsFolder(const std::string& path)
 {
@@ -50,7 +51,8 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
         }
         const auto [first, isNew] = writtenFrom.emplace(Spelling(job.output), &job);
         if (!isNew)
-            job.refusal = "'" + job.output + "' is already written from '" + first->second->input + "'";
+            job.refusal =
+                "'" + job.output + "' is already written from '" + first->second->input + "'";
     }
 }
 
@@ -99,7 +101,8 @@ bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& 
 
     plan.jobs.clear();
     for (const std::string& input : commandLine.inputs)
-        plan.jobs.push_back({input, intoFolder ? NameInFolder(output, input, plan.target) : output, {}});
+        plan.jobs.push_back(
+            {input, intoFolder ? NameInFolder(output, input, plan.target) : output, {}});
     RefuseClashes(plan.jobs);
     return true;
 }

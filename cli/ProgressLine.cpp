@@ -4,7 +4,8 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Long paths are cut from the front so that the line never wraps, which
 // would defeat rewriting it in place.

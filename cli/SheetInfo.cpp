@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kIndexCount = 256;
 

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12; // OS/2 1.x: 16-bit sizes, no compression
@@ -72,7 +73,8 @@ BmpFields ReadFields(const std::uint8_t* bytes)
     BmpFields fields;
     fields.headerSize = DwordAt(bytes, kHeaderSizeAt);
     fields.pixelOffset = DwordAt(bytes, kPixelOffsetAt);
-    if (fields.headerSize == kCoreHeaderBytes) {
+    if (fields.headerSize == kCoreHeaderBytes)
+    {
         fields.width = WordAt(bytes, kCoreWidthAt);
         fields.height = WordAt(bytes, kCoreHeightAt);
         fields.planes = WordAt(bytes, kCorePlanesAt);
@@ -101,7 +103,8 @@ bool IsKnownDepth(std::uint16_t bits)
 
 bool CompressionFitsDepth(std::uint32_t compression, std::uint16_t bits)
 {
-    switch (compression) {
+    switch (compression)
+    {
     case kCompressionNone:
         return true;
     case kCompressionRle8:

@@ -10,7 +10,8 @@
 #include <memory>
 #include <new>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kIndexedColorCount = 256;
 constexpr std::uint8_t kOpaque = 255;
@@ -73,7 +74,8 @@ bool TakePalette(CColorTable& table)
     if (palette == nullptr)
         return true;
     const ILint kept = std::min<ILint>(count, kIndexedColorCount);
-    for (ILint i = 0; i < kept; ++i) {
+    for (ILint i = 0; i < kept; ++i)
+    {
         const ILubyte* entry = palette + i * entryBytes;
         table.SetAt(i, entry[2], entry[1], entry[0], kOpaque);
     }
@@ -104,7 +106,8 @@ bool CopyDecodedPixels(std::uint8_t* target, std::int32_t rowBytes, std::int32_t
     const ILubyte* data = ilGetData();
     if (data == nullptr)
         return false;
-    if (!bottomFirst) {
+    if (!bottomFirst)
+    {
         std::memcpy(target, data, totalBytes);
         return true;
     }
@@ -144,7 +147,8 @@ bool CSpriteImage::ReadBMP(CBinaryFile& file)
     ConvertToImageChannelOrder(bitsPerPixel);
     if (!Create(width, height, bitsPerPixel))
         return false;
-    if (!CopyDecodedPixels(m_pPixels, width * (bitsPerPixel / 8), height)) {
+    if (!CopyDecodedPixels(m_pPixels, width * (bitsPerPixel / 8), height))
+    {
         Free();
         return false;
     }

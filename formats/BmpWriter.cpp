@@ -41,34 +41,37 @@ bool ComputeShape(const CSpriteImage& image, BmpShape& shape)
     const std::uint64_t bytesPerPixel = static_cast<std::uint64_t>(image.GetBitsPerPixel()) / 8;
     const std::uint64_t rowBytes = bytesPerPixel * static_cast<std::uint64_t>(image.GetWidth());
     const std::uint64_t rowStride = (rowBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
-    const std::uint64_t offBits = kFileHeaderBytes + kInfoHeaderBytes +
-                                  (image.GetBitsPerPixel() < kPalettedBitsBelow ? kPaletteBytes : 0);
-    const std::uint64_t fileSize = offBits + rowStride * static_cast<std::uint64_t>(image.GetHeight());
+    const std::uint64_t offBits =
+        kFileHeaderBytes + kInfoHeaderBytes +
+        (image.GetBitsPerPixel() < kPalettedBitsBelow ? kPaletteBytes : 0);
+    const std::uint64_t fileSize =
+        offBits + rowStride * static_cast<std::uint64_t>(image.GetHeight());
     if (fileSize > std::numeric_limits<std::uint32_t>::max())
         return false;
-    shape = BmpShape{static_cast<std::uint32_t>(bytesPerPixel), static_cast<std::uint32_t>(rowBytes),
-                     static_cast<std::uint32_t>(rowStride), static_cast<std::uint32_t>(offBits),
-                     static_cast<std::uint32_t>(fileSize)};
+    shape = BmpShape{static_cast<std::uint32_t>(bytesPerPixel),
+                     static_cast<std::uint32_t>(rowBytes), static_cast<std::uint32_t>(rowStride),
+                     static_cast<std::uint32_t>(offBits), static_cast<std::uint32_t>(fileSize)};
     return true;
 }
 
 bool WriteHeaders(CBinaryFile& file, const CSpriteImage& image, const BmpShape& shape)
 {
-    return file.WriteWord(kBmpSignature)                                    // bfType
-           && file.WriteDword(shape.fileSize)                               // bfSize
-           && file.WriteDword(0)                                            // bfReserved1, bfReserved2
-           && file.WriteDword(shape.offBits)                                // bfOffBits
-           && file.WriteDword(kInfoHeaderBytes)                             // biSize
-           && file.WriteDword(static_cast<std::uint32_t>(image.GetWidth()))  // biWidth
-           && file.WriteDword(static_cast<std::uint32_t>(image.GetHeight())) // biHeight: rows bottom-up
-           && file.WriteWord(kPlanes)                                       // biPlanes
+    return file.WriteWord(kBmpSignature)        // bfType
+           && file.WriteDword(shape.fileSize)   // bfSize
+           && file.WriteDword(0)                // bfReserved1, bfReserved2
+           && file.WriteDword(shape.offBits)    // bfOffBits
+           && file.WriteDword(kInfoHeaderBytes) // biSize
+           && file.WriteDword(static_cast<std::uint32_t>(image.GetWidth())) // biWidth
+           && file.WriteDword(
+                  static_cast<std::uint32_t>(image.GetHeight())) // biHeight: rows bottom-up
+           && file.WriteWord(kPlanes)                            // biPlanes
            && file.WriteWord(static_cast<std::uint16_t>(image.GetBitsPerPixel())) // biBitCount
-           && file.WriteDword(kBiRgb)                                       // biCompression
-           && file.WriteDword(0)                                            // biSizeImage
-           && file.WriteDword(0)                                            // biXPelsPerMeter
-           && file.WriteDword(0)                                            // biYPelsPerMeter
-           && file.WriteDword(0)                                            // biClrUsed: all 256
-           && file.WriteDword(0);                                           // biClrImportant
+           && file.WriteDword(kBiRgb)                                             // biCompression
+           && file.WriteDword(0)                                                  // biSizeImage
+           && file.WriteDword(0)                                                  // biXPelsPerMeter
+           && file.WriteDword(0)                                                  // biYPelsPerMeter
+           && file.WriteDword(0)  // biClrUsed: all 256
+           && file.WriteDword(0); // biClrImportant
 }
 
 // Blue, green, red and a zero byte for each of the 256 entries; entries the
@@ -124,7 +127,8 @@ bool WritePixelRows(CBinaryFile& file, const CSpriteImage& image, const BmpShape
     const std::uint32_t fillBytes = shape.rowStride - shape.rowBytes;
     for (std::int32_t y = image.GetHeight() - 1; y >= 0; --y)
     {
-        const std::uint8_t* row = image.GetPixels() + static_cast<std::uint64_t>(y) * shape.rowBytes;
+        const std::uint8_t* row =
+            image.GetPixels() + static_cast<std::uint64_t>(y) * shape.rowBytes;
         if (!WriteRowPixels(file, row, shape))
             return false;
         if (fillBytes > 0 && !file.WriteBlock(kFill, fillBytes))

@@ -118,7 +118,8 @@ void PackSheetRow(const CSpriteImage& image, std::int32_t row, std::uint8_t* pac
     if (row < image.GetHeight())
     {
         const std::int32_t columns = std::min(image.GetWidth(), kSheetWidth);
-        const std::uint8_t* source = image.GetPixels() + static_cast<std::int64_t>(row) * image.GetWidth();
+        const std::uint8_t* source =
+            image.GetPixels() + static_cast<std::int64_t>(row) * image.GetWidth();
         std::copy(source, source + columns, indices);
     }
     for (std::int32_t k = 0; k < kSheetRowBytes; ++k)

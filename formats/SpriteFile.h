@@ -16,8 +16,9 @@ constexpr std::int32_t kSp2SheetHeight = 256;
 constexpr std::int32_t kSheetRowBytes = kSheetWidth / 2;
 constexpr std::int32_t kSprColorCount = 256;
 constexpr std::int32_t kSprPaletteBytes = kSprColorCount * 2;
-constexpr std::int32_t kSprSheetBytes = kSprPaletteBytes + kSprSheetHeight * kSheetRowBytes; // 37376
-constexpr std::int32_t kSp2SheetBytes = kSp2SheetHeight * kSheetRowBytes;                    // 32768
+constexpr std::int32_t kSprSheetBytes =
+    kSprPaletteBytes + kSprSheetHeight * kSheetRowBytes;                  // 37376
+constexpr std::int32_t kSp2SheetBytes = kSp2SheetHeight * kSheetRowBytes; // 32768
 constexpr std::int32_t kPaletteRowSize = 16;
 constexpr std::int32_t kPaletteRowCount = 16;
 

@@ -8,7 +8,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kImportedColorCount = 256;
 // Exporting and importing again holds several copies of a picture at once;
@@ -25,8 +26,8 @@ bool Import(CSpriteImage& image, const std::uint8_t* data, std::size_t size)
 
 bool HasSupportedShape(const CSpriteImage& image)
 {
-    const std::int64_t bytes = CSpriteImage::ByteCountFor(image.GetWidth(), image.GetHeight(),
-                                                          image.GetBitsPerPixel());
+    const std::int64_t bytes =
+        CSpriteImage::ByteCountFor(image.GetWidth(), image.GetHeight(), image.GetBitsPerPixel());
     return bytes > 0 && bytes == image.GetPixelBytes() && image.GetPixels() != nullptr &&
            (image.GetBitsPerPixel() != 8 || image.m_colorTable.GetSize() == kImportedColorCount);
 }

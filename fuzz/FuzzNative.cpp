@@ -4,7 +4,8 @@
 #include "fuzz/FuzzSupport.h"
 #include "image/SpriteImage.h"
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kHeaderBytes = 24;
 constexpr std::size_t kWidthOffset = 12;
@@ -18,9 +19,8 @@ constexpr std::int64_t kLargestLoadedImage = 1 << 20;
 
 bool AsksForHugeImage(const std::uint8_t* data, std::size_t size)
 {
-    const auto field = [&](std::size_t offset) {
-        return static_cast<std::int32_t>(FuzzLittleEndian32(data, size, offset));
-    };
+    const auto field = [&](std::size_t offset)
+    { return static_cast<std::int32_t>(FuzzLittleEndian32(data, size, offset)); };
     return CSpriteImage::ByteCountFor(field(kWidthOffset), field(kHeightOffset),
                                       field(kDepthOffset)) > kLargestLoadedImage;
 }

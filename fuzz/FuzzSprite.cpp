@@ -9,7 +9,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr std::uint8_t kColorWordHighByteMask = 0x7F;
 
@@ -51,7 +52,8 @@ void OpenAsSpr(const std::string& path, const std::uint8_t* data, std::size_t si
 {
     CSpriteImage image;
     FuzzRequire(image.LoadSPR(path.c_str()), "any bytes load as SPR");
-    FuzzRequire(HasSheetShape(image, kSprSheetHeight), "an SPR sheet is 256 x 288 of 4-bit indices");
+    FuzzRequire(HasSheetShape(image, kSprSheetHeight),
+                "an SPR sheet is 256 x 288 of 4-bit indices");
 
     TrailingBlock trailing;
     FuzzRequire(ReadTrailingBlock(path.c_str(), trailing), "the trailing block is read");
@@ -68,7 +70,8 @@ void OpenAsSp2(const std::string& path, const std::uint8_t* data, std::size_t si
 {
     CSpriteImage image;
     FuzzRequire(image.LoadSP2(path.c_str()), "any bytes load as SP2");
-    FuzzRequire(HasSheetShape(image, kSp2SheetHeight), "an SP2 sheet is 256 x 256 of 4-bit indices");
+    FuzzRequire(HasSheetShape(image, kSp2SheetHeight),
+                "an SP2 sheet is 256 x 256 of 4-bit indices");
     FuzzRequire(WrittenSheet(image, SpriteLayout::Sp2, TrailingBlock{}) ==
                     FirstBytesPadded(data, size, kSp2SheetBytes),
                 "an SP2 sheet writes back as read");

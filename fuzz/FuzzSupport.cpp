@@ -58,7 +58,8 @@ std::vector<std::uint8_t> CMemoryOutput::Written()
     return {bytes, bytes + m_size};
 }
 
-namespace {
+namespace
+{
 
 std::string MakeFuzzFile()
 {

@@ -9,7 +9,8 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr int kLongestScript = 16;
 constexpr int kLongestChosenSet = 4;
@@ -99,7 +100,8 @@ void RunOperation(CBinaryFile& file, TextOperation operation, std::size_t capaci
     case OpReadInt:
         RequireZeroOnFailure(file, file.ReadInt(delimiters));
         break;
-    case OpReadFloat: {
+    case OpReadFloat:
+    {
         const double value = file.ReadFloat(delimiters);
         FuzzRequire(std::isfinite(value), "a decimal number is finite");
         RequireZeroOnFailure(file, value);

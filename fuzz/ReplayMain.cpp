@@ -9,7 +9,8 @@
 #include <iostream>
 #include <iterator>
 
-namespace {
+namespace
+{
 
 std::vector<std::filesystem::path> InputsNamedBy(const std::filesystem::path& argument)
 {

@@ -5,7 +5,8 @@
 #include <array>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr std::array<std::uint8_t, 4> kMagic = {'Z', 'A', 'R', 'N'};
 constexpr std::uint32_t kTag = 0x494D4700;
@@ -23,8 +24,8 @@ bool ReadUint32(std::FILE* stream, std::uint32_t& value)
     std::uint8_t bytes[4];
     if (std::fread(bytes, 1, 4, stream) != 4)
         return false;
-    value = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-            std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    value = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
+            std::uint32_t(bytes[3]) << 24;
     return true;
 }
 

@@ -4,7 +4,8 @@
 #include <limits>
 #include <new>
 
-namespace {
+namespace
+{
 
 bool IsSupportedDepth(std::int32_t bitsPerPixel)
 {

@@ -8,7 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 bool ModeReads(const char* mode)
 {
@@ -23,7 +24,8 @@ std::FILE* OpenRegularForReading(const char* fileName, const char* mode)
     if (fd < 0)
         return nullptr;
     struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    {
         ::close(fd);
         return nullptr;
     }
@@ -42,7 +44,8 @@ int CBinaryFile::Open(const char* fileName, const char* mode, int closeOnDestroy
     std::FILE* file = nullptr;
     if (fileName != nullptr && mode != nullptr && m_file == nullptr)
         file = ModeReads(mode) ? OpenRegularForReading(fileName, mode) : std::fopen(fileName, mode);
-    if (file == nullptr) {
+    if (file == nullptr)
+    {
         m_status = StatusOpenFailed;
         return 0;
     }
@@ -54,7 +57,8 @@ int CBinaryFile::Open(const char* fileName, const char* mode, int closeOnDestroy
 
 int CBinaryFile::Attach(std::FILE* file, int closeOnDestroy)
 {
-    if (file == nullptr || m_file != nullptr) {
+    if (file == nullptr || m_file != nullptr)
+    {
         m_status = StatusOpenFailed;
         return 0;
     }
@@ -68,12 +72,14 @@ int CBinaryFile::Sync()
 {
     if (!RequireOpen())
         return 0;
-    if (std::fflush(m_file) != 0) {
+    if (std::fflush(m_file) != 0)
+    {
         m_status = StatusEndOfFile;
         return 0;
     }
     // Devices and pipes cannot be synced; that is no failure of the data.
-    if (::fsync(::fileno(m_file)) != 0 && errno != EINVAL && errno != EROFS) {
+    if (::fsync(::fileno(m_file)) != 0 && errno != EINVAL && errno != EROFS)
+    {
         m_status = StatusEndOfFile;
         return 0;
     }
@@ -123,13 +129,15 @@ std::int32_t CBinaryFile::Tell()
     if (!RequireOpen())
         return 0;
     const long offset = std::ftell(m_file);
-    if (offset < 0) {
+    if (offset < 0)
+    {
         m_status = StatusEndOfFile;
         return static_cast<std::int32_t>(offset);
     }
     // An offset the 32-bit answer cannot hold is a failure, not a wrapped
     // number that looks like a position.
-    if (offset > INT32_MAX) {
+    if (offset > INT32_MAX)
+    {
         m_status = StatusEndOfFile;
         return -1;
     }
@@ -142,7 +150,8 @@ int CBinaryFile::Seek(std::int32_t offset, int origin)
     if (!RequireOpen())
         return 0;
     static constexpr int kOrigins[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-    if (origin < 0 || origin > 2 || std::fseek(m_file, offset, kOrigins[origin]) != 0) {
+    if (origin < 0 || origin > 2 || std::fseek(m_file, offset, kOrigins[origin]) != 0)
+    {
         m_status = StatusEndOfFile;
         return 0;
     }
@@ -153,7 +162,8 @@ int CBinaryFile::Seek(std::int32_t offset, int origin)
 int CBinaryFile::Close()
 {
     int closedCleanly = 1;
-    if (m_file != nullptr) {
+    if (m_file != nullptr)
+    {
         closedCleanly = std::fclose(m_file) == 0 ? 1 : 0;
         m_file = nullptr;
     }
@@ -174,7 +184,8 @@ std::int32_t CBinaryFile::GetLength()
 
 int CBinaryFile::ReadString(char* buffer, std::size_t capacity)
 {
-    if (buffer == nullptr) {
+    if (buffer == nullptr)
+    {
         m_status = StatusBadInput;
         return 0;
     }
@@ -184,11 +195,13 @@ int CBinaryFile::ReadString(char* buffer, std::size_t capacity)
     if (m_status != StatusOk)
         return 0;
     // The text and its terminating zero must fit the caller's buffer.
-    if (capacity == 0 || length > capacity - 1) {
+    if (capacity == 0 || length > capacity - 1)
+    {
         m_status = StatusBadInput;
         return 0;
     }
-    if (ReadRaw(buffer, std::size_t(length) + 1) != std::size_t(length) + 1) {
+    if (ReadRaw(buffer, std::size_t(length) + 1) != std::size_t(length) + 1)
+    {
         m_status = StatusEndOfFile;
         return 0;
     }
@@ -290,7 +303,8 @@ std::uint32_t CBinaryFile::ReadLittleEndian(std::size_t byteCount)
     if (!RequireOpen())
         return 0;
     std::uint8_t bytes[4] = {};
-    if (ReadRaw(bytes, byteCount) != byteCount) {
+    if (ReadRaw(bytes, byteCount) != byteCount)
+    {
         m_status = StatusEndOfFile;
         return 0;
     }

@@ -251,7 +251,8 @@ double CBinaryFile::ReadFloat(const char* delimiters)
         m_status = StatusBadInput;
         return 0.0;
     }
-    const double magnitude = static_cast<std::int32_t>(whole) +
+    const double magnitude =
+        static_cast<std::int32_t>(whole) +
         static_cast<std::int32_t>(fraction) / std::pow(10.0, static_cast<double>(fractionDigits));
     m_status = StatusOk;
     return negative ? -magnitude : magnitude;
@@ -300,7 +301,8 @@ int CBinaryFile::ReadToken(char* buffer, std::size_t capacity, const char* delim
     if (character == kEnd)
         return 0;
     std::size_t length = 0;
-    const auto keep = [&](int kept) {
+    const auto keep = [&](int kept)
+    {
         if (length + 1 < capacity)
             buffer[length] = static_cast<char>(kept);
         ++length;

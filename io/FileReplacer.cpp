@@ -59,7 +59,9 @@ std::string ResolveLinks(std::string path)
 {
     for (int hop = 0; hop < kMaxLinkHops; ++hop)
     {
-        struct stat info{};
+        struct stat info
+        {
+        };
         if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
             return path;
         const std::string target = ReadLink(path);
@@ -144,7 +146,9 @@ bool CFileReplacer::Begin()
     m_committed = false;
     if (m_targetPath.empty())
         return false;
-    struct stat info{};
+    struct stat info
+    {
+    };
     const bool exists = stat(m_targetPath.c_str(), &info) == 0;
     if (!exists && errno != ENOENT)
         return false;

@@ -75,9 +75,8 @@ std::vector<std::size_t> CReplaceBatch::Finish()
     for (std::size_t i = 0; i < m_waiting.size(); ++i)
     {
         const WaitingFile& file = m_waiting[i];
-        const bool durable = m_folders[file.folder].descriptor >= 0
-                                 ? folderSynced[file.folder]
-                                 : SyncFile(file.tempPath);
+        const bool durable = m_folders[file.folder].descriptor >= 0 ? folderSynced[file.folder]
+                                                                    : SyncFile(file.tempPath);
         if (!durable || std::rename(file.tempPath.c_str(), file.targetPath.c_str()) != 0)
         {
             unlink(file.tempPath.c_str());

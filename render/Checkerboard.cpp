@@ -51,7 +51,8 @@ bool DrawCheckerboard(CSurface* surface, std::int32_t cellWidth, std::int32_t ce
         FillCellRow(*surface, *rect, cellWidth, i, first, left, right);
         // Every row of a row of cells is alike.
         for (std::int32_t y = first + 1; y < end; ++y)
-            std::copy(surface->Row(first) + left, surface->Row(first) + right, surface->Row(y) + left);
+            std::copy(surface->Row(first) + left, surface->Row(first) + right,
+                      surface->Row(y) + left);
     }
     return true;
 }

@@ -63,11 +63,20 @@ void DrawImageRow(CSurface& surface, const ImagePlacement& placement, std::int32
     const std::int32_t count = placement.visibleWidth;
     switch (placement.bytesPerPixel)
     {
-    case 1: DrawSpan8(src, placement.palette, below, dst, count); break;
-    case 2: DrawSpan16(src, below, dst, count); break;
-    case 3: DrawSpan24(src, below, dst, count); break;
-    case 4: DrawSpan32(src, below, dst, count); break;
-    default: break;
+    case 1:
+        DrawSpan8(src, placement.palette, below, dst, count);
+        break;
+    case 2:
+        DrawSpan16(src, below, dst, count);
+        break;
+    case 3:
+        DrawSpan24(src, below, dst, count);
+        break;
+    case 4:
+        DrawSpan32(src, below, dst, count);
+        break;
+    default:
+        break;
     }
 }
 

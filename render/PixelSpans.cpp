@@ -11,9 +11,18 @@ constexpr std::uint16_t kKeyWord16 = 0x7C1F; // red 31, green 0, blue 31
 constexpr std::uint16_t kColorBits16 = 0x7FFF;
 constexpr std::uint32_t kFiveBits = 31;
 
-std::uint8_t Red(std::uint32_t color) { return std::uint8_t(color >> 16); }
-std::uint8_t Green(std::uint32_t color) { return std::uint8_t(color >> 8); }
-std::uint8_t Blue(std::uint32_t color) { return std::uint8_t(color); }
+std::uint8_t Red(std::uint32_t color)
+{
+    return std::uint8_t(color >> 16);
+}
+std::uint8_t Green(std::uint32_t color)
+{
+    return std::uint8_t(color >> 8);
+}
+std::uint8_t Blue(std::uint32_t color)
+{
+    return std::uint8_t(color);
+}
 
 // A 5-bit channel spread over 8 bits: c * 8, except that full intensity
 // stays full (31 gives 255, not 248).
@@ -27,7 +36,8 @@ std::uint32_t BlendPixel(const std::uint8_t* src, std::uint32_t under)
     if (IsColorKey(src[0], src[1], src[2]))
         return under;
     const std::uint8_t alpha = src[3];
-    return MakeRgb(BlendChannel(Red(under), src[0], alpha), BlendChannel(Green(under), src[1], alpha),
+    return MakeRgb(BlendChannel(Red(under), src[0], alpha),
+                   BlendChannel(Green(under), src[1], alpha),
                    BlendChannel(Blue(under), src[2], alpha));
 }
 
@@ -79,7 +89,8 @@ void DrawSpan24(const std::uint8_t* src, const std::uint32_t* under, std::uint32
     for (std::int32_t i = DrawWide24(src, under, dst, count); i < count; ++i)
     {
         const std::uint8_t* pixel = src + 3 * i;
-        dst[i] = IsColorKey(pixel[0], pixel[1], pixel[2]) ? under[i] : MakeRgb(pixel[0], pixel[1], pixel[2]);
+        dst[i] = IsColorKey(pixel[0], pixel[1], pixel[2]) ? under[i]
+                                                          : MakeRgb(pixel[0], pixel[1], pixel[2]);
     }
 }
 

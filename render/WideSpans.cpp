@@ -73,7 +73,8 @@ __m128i BlendFour(__m128i src, __m128i under)
         _mm_shufflelo_epi16(srcGreenAlpha, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1));
     const __m128i inverse = _mm_sub_epi16(lowBytes, alpha);
 
-    const __m128i blueRed = BlendLanes(_mm_and_si128(under, lowBytes), SwapRedBlue(src), alpha, inverse);
+    const __m128i blueRed =
+        BlendLanes(_mm_and_si128(under, lowBytes), SwapRedBlue(src), alpha, inverse);
     const __m128i greenAny = BlendLanes(_mm_srli_epi16(under, 8), srcGreenAlpha, alpha, inverse);
     const __m128i green = _mm_slli_epi32(_mm_and_si128(greenAny, Words(0xFF)), 8);
     return _mm_or_si128(_mm_or_si128(blueRed, green), Words(0xFF000000u));
@@ -97,9 +98,9 @@ std::int32_t DrawWide8Sse2(const std::uint8_t* src, const PaletteTable& palette,
     for (; i + 4 <= count; i += 4)
     {
         // kTransparent is the one table value without its top bit set.
-        const __m128i colors = _mm_setr_epi32(
-            std::int32_t(palette[src[i]]), std::int32_t(palette[src[i + 1]]),
-            std::int32_t(palette[src[i + 2]]), std::int32_t(palette[src[i + 3]]));
+        const __m128i colors =
+            _mm_setr_epi32(std::int32_t(palette[src[i]]), std::int32_t(palette[src[i + 1]]),
+                           std::int32_t(palette[src[i + 2]]), std::int32_t(palette[src[i + 3]]));
         Store(dst + i, Select(_mm_srai_epi32(colors, 31), colors, Load(under + i)));
     }
     return i;
@@ -163,8 +164,8 @@ bool UseAvx2()
 
 } // namespace
 
-std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette, const std::uint32_t* under,
-                       std::uint32_t* dst, std::int32_t count)
+std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette,
+                       const std::uint32_t* under, std::uint32_t* dst, std::int32_t count)
 {
     const std::int32_t done = UseAvx2() ? DrawWide8Avx2(src, palette, under, dst, count) : 0;
     return done + DrawWide8Sse2(src + done, palette, under + done, dst + done, count - done);

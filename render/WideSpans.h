@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette, const std::uint32_t* under,
-                       std::uint32_t* dst, std::int32_t count);
+std::int32_t DrawWide8(const std::uint8_t* src, const PaletteTable& palette,
+                       const std::uint32_t* under, std::uint32_t* dst, std::int32_t count);
 std::int32_t DrawWide24(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
                         std::int32_t count);
 std::int32_t DrawWide32(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,

@@ -52,7 +52,8 @@ AVX2_CODE __m256i Div255Lanes(__m256i x)
 
 AVX2_CODE __m256i BlendLanes(__m256i d, __m256i s, __m256i alpha, __m256i inverse)
 {
-    return Div255Lanes(_mm256_add_epi16(_mm256_mullo_epi16(d, inverse), _mm256_mullo_epi16(s, alpha)));
+    return Div255Lanes(
+        _mm256_add_epi16(_mm256_mullo_epi16(d, inverse), _mm256_mullo_epi16(s, alpha)));
 }
 
 AVX2_CODE __m256i BlendEight(__m256i src, __m256i under)
@@ -74,7 +75,8 @@ AVX2_CODE __m256i BlendEight(__m256i src, __m256i under)
 // 128-bit half takes four pixels, whose bytes are then put in surface order.
 AVX2_CODE __m256i LoadEightRgb(const std::uint8_t* src)
 {
-    const __m256i halves = _mm256_permutevar8x32_epi32(Load(src), _mm256_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0));
+    const __m256i halves =
+        _mm256_permutevar8x32_epi32(Load(src), _mm256_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0));
     const __m256i order = _mm256_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1, //
                                            2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
     return _mm256_shuffle_epi8(halves, order);
@@ -88,13 +90,15 @@ bool HasAvx2()
 }
 
 AVX2_CODE std::int32_t DrawWide8Avx2(const std::uint8_t* src, const PaletteTable& palette,
-                                     const std::uint32_t* under, std::uint32_t* dst, std::int32_t count)
+                                     const std::uint32_t* under, std::uint32_t* dst,
+                                     std::int32_t count)
 {
     const auto* table = reinterpret_cast<const int*>(palette.data());
     std::int32_t i = 0;
     for (; i + 8 <= count; i += 8)
     {
-        const __m256i indices = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i)));
+        const __m256i indices =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i)));
         const __m256i colors = _mm256_i32gather_epi32(table, indices, 4);
         // kTransparent is the one table value without its top bit set.
         Store(dst + i, Select(_mm256_srai_epi32(colors, 31), colors, Load(under + i)));

@@ -37,8 +37,9 @@ protected:
         for (int dy = 0; dy < ratio; ++dy)
             for (int dx = 0; dx < ratio; ++dx)
             {
-                const QRgb seen = shot.pixel((origin.x() + x) * ratio + dx,
-                                             (origin.y() + y) * ratio + dy) | 0xFF000000;
+                const QRgb seen =
+                    shot.pixel((origin.x() + x) * ratio + dx, (origin.y() + y) * ratio + dy) |
+                    0xFF000000;
                 if (seen != color)
                     return ::testing::AssertionFailure()
                            << "(" << x << ", " << y << ") shows " << std::hex << seen
@@ -84,9 +85,9 @@ TEST_F(Painting, SheetIsDrawnOverTheCheckerboardInTheChosenRow)
                                     QPoint(40, 144), QPoint(200, 287)})
         {
             const int index = SheetIndex(pixel.x(), pixel.y());
-            EXPECT_TRUE(Shows(pixel.x(), pixel.y(),
-                              index == 0 ? Checker(pixel.x(), pixel.y())
-                                         : SheetColor(row * 16 + index)));
+            EXPECT_TRUE(
+                Shows(pixel.x(), pixel.y(),
+                      index == 0 ? Checker(pixel.x(), pixel.y()) : SheetColor(row * 16 + index)));
         }
     }
 }

@@ -31,24 +31,28 @@ void Confirm(QFileDialog& chooser)
 template <typename Window>
 void WhenOpen(std::function<void(Window&)> check)
 {
-    QTimer::singleShot(0, [check] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        check(*window);
-    });
+    QTimer::singleShot(0,
+                       [check]
+                       {
+                           auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+                           ASSERT_NE(window, nullptr);
+                           check(*window);
+                       });
 }
 
 TEST(QtPrompts, MessageBoxIsOwnedByTheWindowWithOneOkButton)
 {
     QWidget owner;
-    WhenOpen<QMessageBox>([&](QMessageBox& box) {
-        EXPECT_EQ(box.parentWidget(), &owner);
-        EXPECT_EQ(box.windowTitle(), "Saving Sprite");
-        EXPECT_EQ(box.text(), "Error: Could not create sprite file.");
-        EXPECT_EQ(box.icon(), QMessageBox::Critical);
-        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
-        box.accept();
-    });
+    WhenOpen<QMessageBox>(
+        [&](QMessageBox& box)
+        {
+            EXPECT_EQ(box.parentWidget(), &owner);
+            EXPECT_EQ(box.windowTitle(), "Saving Sprite");
+            EXPECT_EQ(box.text(), "Error: Could not create sprite file.");
+            EXPECT_EQ(box.icon(), QMessageBox::Critical);
+            EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+            box.accept();
+        });
     QtUserPrompts().ShowMessage(owner, "Error: Could not create sprite file.", "Saving Sprite",
                                 MessageIcon::Error);
 }
@@ -60,28 +64,32 @@ TEST(QtPrompts, ChooserRefusesReadOnlyFilesAndStaysOpen)
     QFile::setPermissions(readOnly, QFile::ReadOwner);
     const QString wanted = WriteFile(dir.filePath("sheet.spr"), "x");
     QWidget owner;
-    WhenOpen<QFileDialog>([&](QFileDialog& chooser) {
-        EXPECT_EQ(chooser.parentWidget(), &owner);
-        EXPECT_TRUE(chooser.testOption(QFileDialog::DontUseNativeDialog));
-        EXPECT_EQ(chooser.acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(chooser.fileMode(), QFileDialog::ExistingFile);
-        EXPECT_EQ(chooser.defaultSuffix(), "spr");
-        EXPECT_EQ(chooser.nameFilters(),
-                  QStringList({"Orvo Sprite Files (*.spr)", "Orvo Sprite Files (*.sp2)"}));
-        EXPECT_EQ(chooser.selectedNameFilter(), "Orvo Sprite Files (*.spr)");
-        EXPECT_EQ(chooser.findChild<QLineEdit*>("fileNameEdit")->text(), "*.spr");
+    WhenOpen<QFileDialog>(
+        [&](QFileDialog& chooser)
+        {
+            EXPECT_EQ(chooser.parentWidget(), &owner);
+            EXPECT_TRUE(chooser.testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(chooser.acceptMode(), QFileDialog::AcceptOpen);
+            EXPECT_EQ(chooser.fileMode(), QFileDialog::ExistingFile);
+            EXPECT_EQ(chooser.defaultSuffix(), "spr");
+            EXPECT_EQ(chooser.nameFilters(),
+                      QStringList({"Orvo Sprite Files (*.spr)", "Orvo Sprite Files (*.sp2)"}));
+            EXPECT_EQ(chooser.selectedNameFilter(), "Orvo Sprite Files (*.spr)");
+            EXPECT_EQ(chooser.findChild<QLineEdit*>("fileNameEdit")->text(), "*.spr");
 
-        chooser.setDirectory(dir.path());
-        chooser.selectFile(readOnly);
-        WhenOpen<QMessageBox>([](QMessageBox& refusal) {
-            EXPECT_TRUE(refusal.text().contains("read-only"));
-            refusal.accept();
+            chooser.setDirectory(dir.path());
+            chooser.selectFile(readOnly);
+            WhenOpen<QMessageBox>(
+                [](QMessageBox& refusal)
+                {
+                    EXPECT_TRUE(refusal.text().contains("read-only"));
+                    refusal.accept();
+                });
+            Confirm(chooser);
+            EXPECT_TRUE(chooser.isVisible());
+            chooser.selectFile(wanted);
+            Confirm(chooser);
         });
-        Confirm(chooser);
-        EXPECT_TRUE(chooser.isVisible());
-        chooser.selectFile(wanted);
-        Confirm(chooser);
-    });
     EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kOpenSpriteChooser), wanted);
 }
 
@@ -89,53 +97,59 @@ TEST(QtPrompts, SaveChooserTakesNewNamesWithTheDefaultExtensionWithoutAsking)
 {
     QTemporaryDir dir;
     QWidget owner;
-    WhenOpen<QFileDialog>([&](QFileDialog& chooser) {
-        EXPECT_EQ(chooser.acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
-        EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
-        EXPECT_EQ(chooser.nameFilters(), QStringList({"BMP Files (*.bmp)"}));
-        chooser.setDirectory(dir.path());
-        chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
-        Confirm(chooser);
-        EXPECT_TRUE(chooser.isVisible());
-        chooser.selectFile("export");
-        Confirm(chooser);
-    });
+    WhenOpen<QFileDialog>(
+        [&](QFileDialog& chooser)
+        {
+            EXPECT_EQ(chooser.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
+            EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
+            EXPECT_EQ(chooser.nameFilters(), QStringList({"BMP Files (*.bmp)"}));
+            chooser.setDirectory(dir.path());
+            chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
+            Confirm(chooser);
+            EXPECT_TRUE(chooser.isVisible());
+            chooser.selectFile("export");
+            Confirm(chooser);
+        });
     EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser), dir.filePath("export.bmp"));
 }
 
 TEST(QtPrompts, AboutBoxShowsVersionAndMakersInLinesThatFit)
 {
     QWidget owner;
-    WhenOpen<CAboutDlg>([&](CAboutDlg& about) {
-        EXPECT_EQ(about.parentWidget(), &owner);
-        EXPECT_EQ(about.windowTitle(), "About Tavrel");
-        QStringList lines;
-        for (QLabel* label : about.findChildren<QLabel*>())
+    WhenOpen<CAboutDlg>(
+        [&](CAboutDlg& about)
         {
-            if (!label->pixmap().isNull())
-                continue;
-            lines << label->text();
-            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
-        }
-        ASSERT_EQ(lines.size(), 5);
-        EXPECT_EQ(lines[0], "Tavrel Version 1.0.0.2");
-        EXPECT_TRUE(lines[1].contains("the Tavrel developers"));
-        EXPECT_TRUE(lines[2].contains("example.org") && lines[4].contains("example.org"));
-        auto* ok = about.findChild<QPushButton*>();
-        EXPECT_EQ(ok->text(), "OK");
-        EXPECT_TRUE(ok->isDefault());
-        about.close();
-    });
+            EXPECT_EQ(about.parentWidget(), &owner);
+            EXPECT_EQ(about.windowTitle(), "About Tavrel");
+            QStringList lines;
+            for (QLabel* label : about.findChildren<QLabel*>())
+            {
+                if (!label->pixmap().isNull())
+                    continue;
+                lines << label->text();
+                EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+            }
+            ASSERT_EQ(lines.size(), 5);
+            EXPECT_EQ(lines[0], "Tavrel Version 1.0.0.2");
+            EXPECT_TRUE(lines[1].contains("the Tavrel developers"));
+            EXPECT_TRUE(lines[2].contains("example.org") && lines[4].contains("example.org"));
+            auto* ok = about.findChild<QPushButton*>();
+            EXPECT_EQ(ok->text(), "OK");
+            EXPECT_TRUE(ok->isDefault());
+            about.close();
+        });
     QtUserPrompts().RunAboutBox(owner);
 }
 
 TEST(QtPrompts, ProgramRunsItsWindowUntilItClosesThenReportsFalse)
 {
-    WhenOpen<QDialog>([](QDialog& window) {
-        EXPECT_EQ(window.windowTitle(), "Orvo Sprite Manager");
-        window.reject();
-    });
+    WhenOpen<QDialog>(
+        [](QDialog& window)
+        {
+            EXPECT_EQ(window.windowTitle(), "Orvo Sprite Manager");
+            window.reject();
+        });
     EXPECT_FALSE(theApp.InitInstance());
 }
 
@@ -157,7 +171,8 @@ TEST(FileChoosers, ReadOnlyFilesAndFoldersAndMissingPathsAreRefused)
 
     EXPECT_EQ(CheckChosenFile(file, kOpenChooserFlags), ChoiceProblem::None);
     EXPECT_EQ(CheckChosenFile(dir.filePath("new.spr"), kSaveChooserFlags), ChoiceProblem::None);
-    EXPECT_EQ(CheckChosenFile(dir.filePath("new.spr"), kOpenChooserFlags), ChoiceProblem::FileMissing);
+    EXPECT_EQ(CheckChosenFile(dir.filePath("new.spr"), kOpenChooserFlags),
+              ChoiceProblem::FileMissing);
     EXPECT_EQ(CheckChosenFile(locked, kOpenChooserFlags), ChoiceProblem::FileReadOnly);
     EXPECT_EQ(CheckChosenFile(locked, kSaveChooserFlags), ChoiceProblem::FileReadOnly);
     EXPECT_EQ(CheckChosenFile(dir.filePath("shut/new.spr"), kSaveChooserFlags),

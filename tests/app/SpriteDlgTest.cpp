@@ -81,7 +81,8 @@ TEST_F(SpriteWindow, StartsEmptyWithTheSelectorOnSpriteOne)
     EXPECT_EQ(window.focusWidget(), &selector);
 
     EXPECT_EQ(window.windowTitle(), "Orvo Sprite Manager");
-    EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(window.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     window.show();
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     const QList<QSize> iconSizes = window.windowIcon().availableSizes();
@@ -114,8 +115,9 @@ TEST_F(SpriteWindow, OpeningSprKeepsTrailingBlockAndResetsSelector)
     EXPECT_EQ(window.DisplayImage()->GetHeight(), 288);
     EXPECT_EQ(window.PaletteSelector().currentIndex(), 0);
     EXPECT_TRUE(ShowsRow(0));
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(window.TrailingData()), window.TrailingSize()),
-              "TAIL");
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char*>(window.TrailingData()), window.TrailingSize()),
+        "TAIL");
     EXPECT_EQ(window.SP2Flag(), 0);
     EXPECT_TRUE(window.FileName().isEmpty());
 }
@@ -157,7 +159,8 @@ TEST_F(SpriteWindow, OpeningSp2ShowsTheNoteOverTheNewSheetBeforeSettingTheFlag)
     } counter(&paints);
     QCoreApplication::processEvents();
     window.PictureFrame().parentWidget()->installEventFilter(&counter);
-    prompts.whileMessageShown = [&] {
+    prompts.whileMessageShown = [&]
+    {
         EXPECT_EQ(window.SP2Flag(), 0);
         QCoreApplication::processEvents();
         EXPECT_GT(paints, 0) << "the repaint comes before the note";
@@ -264,8 +267,9 @@ TEST_F(SpriteWindow, ExportWritesTheSourceImageWithItsWholeColourTable)
     const QByteArray bmp = ReadFile(Path("sheet.bmp"));
     ASSERT_EQ(bmp.size(), 74806);
     for (int i : {0, 15, 160, 255}) // blue, green, red of each entry
-        EXPECT_EQ(qRgb(quint8(bmp[54 + 4 * i + 2]), quint8(bmp[54 + 4 * i + 1]), quint8(bmp[54 + 4 * i])),
-                  SheetColor(i));
+        EXPECT_EQ(
+            qRgb(quint8(bmp[54 + 4 * i + 2]), quint8(bmp[54 + 4 * i + 1]), quint8(bmp[54 + 4 * i])),
+            SheetColor(i));
 
     prompts.answers.push_back(Path("no/such/folder.bmp"));
     window.OnFileExport();

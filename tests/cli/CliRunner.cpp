@@ -13,15 +13,18 @@
 
 extern char** environ;
 
-namespace {
+namespace
+{
 
 int Spawn(const std::string& folder, const std::vector<std::string>& command,
           const std::string& outPath, const std::string& errPath)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv;
     for (const std::string& argument : command)
@@ -40,7 +43,6 @@ std::string AsText(const std::vector<std::uint8_t>& bytes)
 {
     return {bytes.begin(), bytes.end()};
 }
-
 
 } // namespace
 
@@ -70,7 +72,8 @@ std::string RunOnTerminal(const TempFolder& folder, const std::vector<std::strin
     for (const std::string& argument : arguments)
         line += " '" + argument + "'";
     const std::string outPath = folder.Path(".terminal");
-    Spawn(folder.Root().string(), {"/usr/bin/script", "-qec", line, "/dev/null"}, outPath, outPath + ".err");
+    Spawn(folder.Root().string(), {"/usr/bin/script", "-qec", line, "/dev/null"}, outPath,
+          outPath + ".err");
     const std::string shown = AsText(ReadBytes(outPath));
     std::filesystem::remove(outPath);
     std::filesystem::remove(outPath + ".err");

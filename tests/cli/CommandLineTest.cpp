@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -40,7 +41,9 @@ TEST(CommandLine, BadUsageExitsTwoAndWritesNothing)
         const CliRun run = RunConvert(folder, arguments);
         const std::string shown = arguments.empty() ? "(none)" : arguments.front() + " ...";
         EXPECT_EQ(run.status, 2) << shown;
-        EXPECT_NE(run.err.find("Try 'tavrel-convert --help' for more information."), std::string::npos) << shown;
+        EXPECT_NE(run.err.find("Try 'tavrel-convert --help' for more information."),
+                  std::string::npos)
+            << shown;
         EXPECT_EQ(run.out, "") << shown;
     }
     EXPECT_EQ(FilesIn(folder), 2u);
@@ -82,7 +85,8 @@ TEST(CommandLine, InfoDescribesEachFileAsTextOrJson)
     WriteBytes(folder.Path("bare.sp2"), RandomSp2(4));
     WriteTrueColourBmp(folder.Path("photo.bmp"), 5, 3);
 
-    const CliRun text = RunConvert(folder, {"--info", "known.spr", "nothing.sp2", "bare.sp2", "photo.bmp"});
+    const CliRun text =
+        RunConvert(folder, {"--info", "known.spr", "nothing.sp2", "bare.sp2", "photo.bmp"});
     EXPECT_EQ(text.status, 1);
     EXPECT_EQ(text.err, "tavrel-convert: nothing.sp2: Error: Could not load SP2 file.\n");
     EXPECT_EQ(Lines(text.out), (std::vector<std::string>{

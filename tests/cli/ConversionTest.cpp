@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -14,13 +15,15 @@ constexpr std::size_t kSprPixelOffset = kSprPaletteBytes;
 
 Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count)
 {
-    return Bytes(bytes.begin() + std::ptrdiff_t(from), bytes.begin() + std::ptrdiff_t(from + count));
+    return Bytes(bytes.begin() + std::ptrdiff_t(from),
+                 bytes.begin() + std::ptrdiff_t(from + count));
 }
 
 // The BMP colour-table entry (blue, green, red, 0) of an SPR colour word.
 Bytes BmpEntryOfWord(const Bytes& spr, int index)
 {
-    const ColorEntry colour = ColorWordToEntry(std::uint16_t(spr[2 * index] | spr[2 * index + 1] << 8));
+    const ColorEntry colour =
+        ColorWordToEntry(std::uint16_t(spr[2 * index] | spr[2 * index + 1] << 8));
     return {colour.blue, colour.green, colour.red, 0};
 }
 
@@ -86,7 +89,9 @@ TEST(Conversion, TrailingBlockTravelsWithSprAndFromTrailingFrom)
     ASSERT_EQ(RunConvert(folder, {"orig.spr", "-o", "edit.bmp"}).status, 0);
     ASSERT_EQ(RunConvert(folder, {"edit.bmp", "-o", "bare.spr"}).status, 0);
     EXPECT_EQ(ReadBytes(folder.Path("bare.spr")), Slice(spr, 0, kSprSheetBytes));
-    ASSERT_EQ(RunConvert(folder, {"edit.bmp", "--trailing-from", "orig.spr", "-o", "full.spr"}).status, 0);
+    ASSERT_EQ(
+        RunConvert(folder, {"edit.bmp", "--trailing-from", "orig.spr", "-o", "full.spr"}).status,
+        0);
     EXPECT_EQ(ReadBytes(folder.Path("full.spr")), spr);
 }
 
@@ -129,15 +134,18 @@ TEST(Conversion, BadFilesFailAloneInTheViewersWords)
     const CliRun run = RunConvert(folder, {"good.spr", "missing.spr", "junk.bmp", "photo.bmp",
                                            "gone.sp2", "other.sp2", "-o", "out", "--to", "spr"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(Lines(run.err), (std::vector<std::string>{
-                                  "tavrel-convert: missing.spr: Error: Could not load SPR file.",
-                                  "tavrel-convert: junk.bmp: Error: Could not load BMP file.",
-                                  "tavrel-convert: photo.bmp: Error: Only 8-bit images can be saved as sprite files.",
-                                  "tavrel-convert: gone.sp2: Error: Could not load SP2 file.",
-                              }));
+    EXPECT_EQ(
+        Lines(run.err),
+        (std::vector<std::string>{
+            "tavrel-convert: missing.spr: Error: Could not load SPR file.",
+            "tavrel-convert: junk.bmp: Error: Could not load BMP file.",
+            "tavrel-convert: photo.bmp: Error: Only 8-bit images can be saved as sprite files.",
+            "tavrel-convert: gone.sp2: Error: Could not load SP2 file.",
+        }));
     EXPECT_EQ(ReadBytes(folder.Path("out/good.spr")), ReadBytes(folder.Path("good.spr")));
     EXPECT_EQ(ReadBytes(folder.Path("out/other.spr")).size(), std::size_t(kSprSheetBytes));
-    EXPECT_EQ(ReadBytes(folder.Path("out/photo.spr")), (Bytes{1, 2, 3})) << "a refused save replaced a file";
+    EXPECT_EQ(ReadBytes(folder.Path("out/photo.spr")), (Bytes{1, 2, 3}))
+        << "a refused save replaced a file";
     EXPECT_FALSE(std::filesystem::exists(folder.Path("out/junk.spr")));
 }
 

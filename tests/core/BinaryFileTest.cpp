@@ -7,7 +7,8 @@
 
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 class BinaryFileTest : public ::testing::Test
 {
@@ -31,7 +32,8 @@ TEST_F(BinaryFileTest, ReadsAndWritesLittleEndian)
         EXPECT_EQ(file.WriteDword(0x12345678), 1);
         EXPECT_EQ(file.WriteByte(0xAB), 1);
     }
-    EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xAB}));
+    EXPECT_EQ(ReadBytes(path),
+              (std::vector<std::uint8_t>{0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xAB}));
 
     CBinaryFile file;
     ASSERT_EQ(file.Open(path.c_str(), "rb", 1), 1);
@@ -75,7 +77,8 @@ TEST_F(BinaryFileTest, EverythingAnswersNotOpenWithoutAFile)
     std::uint8_t byte = 0;
     char text[8];
     EXPECT_EQ(file.IsOpen(), 0);
-    const auto expectNotOpen = [&](auto result) {
+    const auto expectNotOpen = [&](auto result)
+    {
         EXPECT_EQ(result, decltype(result)(0));
         EXPECT_EQ(file.GetStatus(), StatusNotOpen);
     };
@@ -106,7 +109,8 @@ TEST_F(BinaryFileTest, OpenFailuresAreRecorded)
     // instead of reading zeros or blocking on a FIFO with no writer.
     const std::string fifo = folder.Path("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {folder.Root().string(), fifo, std::string("/dev/zero")}) {
+    for (const std::string& path : {folder.Root().string(), fifo, std::string("/dev/zero")})
+    {
         CBinaryFile other;
         EXPECT_EQ(other.Open(path.c_str(), "rb", 1), 0) << path;
         EXPECT_EQ(other.GetStatus(), StatusOpenFailed);

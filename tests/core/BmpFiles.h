@@ -37,8 +37,8 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpPicture& p)
     const auto pixelOffset =
         std::uint32_t(14 + p.headerSize + p.palette.size() + (masksAfterHeader ? 12 : 0));
     std::vector<std::uint8_t> out{'B', 'M'};
-    for (std::uint32_t field : {pixelOffset + std::uint32_t(p.pixels.size()), 0u, pixelOffset,
-                                p.headerSize})
+    for (std::uint32_t field :
+         {pixelOffset + std::uint32_t(p.pixels.size()), 0u, pixelOffset, p.headerSize})
         PutLittle(out, field, 4);
     const int sizeBytes = p.headerSize == 12 ? 2 : 4;
     PutLittle(out, std::uint32_t(p.width), sizeBytes);
@@ -46,10 +46,11 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpPicture& p)
     PutLittle(out, 1, 2);
     PutLittle(out, p.bits, 2);
     if (p.headerSize > 12)
-        for (std::uint32_t field : {p.compression, std::uint32_t(p.pixels.size()), 2835u, 2835u,
-                                    p.colorsUsed, 0u})
+        for (std::uint32_t field :
+             {p.compression, std::uint32_t(p.pixels.size()), 2835u, 2835u, p.colorsUsed, 0u})
             PutLittle(out, field, 4);
-    if (p.headerSize > 40) {
+    if (p.headerSize > 40)
+    {
         // The masks, an alpha mask, "sRGB"; end points, gammas and profile
         // fields stay zero.
         for (std::size_t i = 0; i < 4; ++i)
@@ -70,7 +71,8 @@ inline std::vector<std::uint8_t> StoredPalette(const std::vector<ColorEntry>& co
                                                int entryBytes = 4)
 {
     std::vector<std::uint8_t> out;
-    for (const ColorEntry& color : colors) {
+    for (const ColorEntry& color : colors)
+    {
         out.insert(out.end(), {color.blue, color.green, color.red, 0});
         out.resize(out.size() - 4 + entryBytes);
     }
@@ -84,14 +86,17 @@ inline std::vector<std::uint8_t> StoredRows(const std::vector<std::vector<std::u
                                             int bits, bool topDown = false)
 {
     std::vector<std::uint8_t> out;
-    for (std::size_t n = 0; n < rows.size(); ++n) {
+    for (std::size_t n = 0; n < rows.size(); ++n)
+    {
         const auto& row = rows[topDown ? n : rows.size() - 1 - n];
         std::vector<std::uint8_t> stored((row.size() * bits + 31) / 32 * 4, 0);
         for (std::size_t x = 0; x < row.size(); ++x)
-            for (int byte = 0; byte < (bits + 7) / 8; ++byte) {
+            for (int byte = 0; byte < (bits + 7) / 8; ++byte)
+            {
                 const std::size_t bit = x * bits + byte * 8;
                 const std::uint32_t value = row[x] >> (8 * byte);
-                stored[bit / 8] |= static_cast<std::uint8_t>(bits < 8 ? value << (8 - bits - bit % 8) : value);
+                stored[bit / 8] |=
+                    static_cast<std::uint8_t>(bits < 8 ? value << (8 - bits - bit % 8) : value);
             }
         out.insert(out.end(), stored.begin(), stored.end());
     }

@@ -15,7 +15,8 @@
 
 // The tests stand between the import and DevIL to count its sessions: a
 // refused file must never start DevIL, and every session must be ended.
-namespace {
+namespace
+{
 int g_devilStarts = 0;
 int g_devilShutdowns = 0;
 } // namespace
@@ -34,7 +35,8 @@ void ILAPIENTRY ilShutDown()
     real();
 }
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 using Rows = std::vector<std::vector<std::uint32_t>>;
@@ -76,7 +78,8 @@ void ExpectIndexed(CSpriteImage& image, const Rows& rows, const std::vector<Colo
         indices.insert(indices.end(), row.begin(), row.end());
     EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + image.GetPixelBytes()), indices);
     ASSERT_EQ(image.m_colorTable.GetSize(), 256);
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
+    {
         ColorEntry want = {0, 0, 0, 0};
         if (i < int(colours.size()))
             want = {colours[i].red, colours[i].green, colours[i].blue, 255};
@@ -111,7 +114,8 @@ TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
     // 17 pixels a row, so the file pads every row; 16 colours at 8 bits
     // leave 240 table entries to be zeroed.
     for (int bits : {1, 4, 8})
-        for (bool topDown : {false, true}) {
+        for (bool topDown : {false, true})
+        {
             const int colourCount = bits == 8 ? 16 : 1 << bits;
             Rows rows(5, std::vector<std::uint32_t>(17));
             for (std::uint32_t y = 0; y < rows.size(); ++y)
@@ -127,10 +131,12 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
 {
     // RLE8, bottom row: three 7s, then 1 2 3 as literals; top row: six 9s.
     CSpriteImage image;
-    ASSERT_TRUE(Import(BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})), image));
+    ASSERT_TRUE(
+        Import(BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})), image));
     ExpectIndexed(image, {{9, 9, 9, 9, 9, 9}, {7, 7, 7, 1, 2, 3}}, Colours(16));
     // RLE4, bottom row: 1 2 1 2 as a run, then 3 4 5 as literals; top row: 5 and 10 in turn.
-    ASSERT_TRUE(Import(BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1})), image));
+    ASSERT_TRUE(Import(
+        BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1})), image));
     ExpectIndexed(image, {{5, 10, 5, 10, 5, 10, 5}, {1, 2, 1, 2, 3, 4, 5}}, Colours(16));
 
     // A dirty picture first, so that the decoder's next blocks come from
@@ -158,7 +164,8 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
         {16, {}, {0x7C00, 0x03E0, 0x0421}, {0xF8, 0, 0, 0, 0xF8, 0, 8, 8, 8}}, // 5 bits a channel
         {16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x0841}, {0xF8, 0, 0, 0, 0xFC, 0, 8, 8, 8}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         BmpPicture picture;
         picture.width = 3;
         picture.height = 1;
@@ -207,21 +214,25 @@ TEST(BmpImport, ExportedSheetComesBackWithItsIndicesAndColours)
 
 bool Convert(const std::string& from, const std::string& options, const std::string& to)
 {
-    return std::system(("/usr/bin/convert '" + from + "' " + options + " '" + to + "'").c_str()) == 0;
+    return std::system(("/usr/bin/convert '" + from + "' " + options + " '" + to + "'").c_str()) ==
+           0;
 }
 
 TEST(BmpImport, PalettePicturesFromImageMagickComeBack)
 {
     // ImageMagick writes the 124-byte header, run-length coded at 8 bits
     // unless told otherwise, and 4 bits for 16 colours or fewer.
-    for (const auto& [options, colourCount] :
-         {std::pair{"-type palette", 20}, {"-type palette -compress none", 20}, {"-type palette", 10}}) {
+    for (const auto& [options, colourCount] : {std::pair{"-type palette", 20},
+                                               {"-type palette -compress none", 20},
+                                               {"-type palette", 10}})
+    {
         TempFolder folder;
         std::vector<ColorEntry> colours = Colours(colourCount);
         std::reverse(colours.begin(), colours.end());
         std::string ppm = "P3\n5 " + std::to_string(colourCount / 5) + "\n255\n";
         for (const ColorEntry& c : colours)
-            ppm += std::to_string(c.red) + " " + std::to_string(c.green) + " " + std::to_string(c.blue) + "\n";
+            ppm += std::to_string(c.red) + " " + std::to_string(c.green) + " " +
+                   std::to_string(c.blue) + "\n";
         WriteBytes(folder.Path("in.ppm"), Bytes(ppm.begin(), ppm.end()));
         ASSERT_TRUE(Convert(folder.Path("in.ppm"), options, folder.Path("out.bmp")));
         ASSERT_EQ(ReadBytes(folder.Path("out.bmp")).at(14), 124);
@@ -242,7 +253,9 @@ std::vector<std::pair<std::string, Bytes>> RefusedFiles()
     TempFolder folder;
     const bool madePng = Convert("xc:red", "", folder.Path("red.png"));
     const Bytes good = BuildBmp(Indexed({{1, 2, 3}, {4, 5, 6}}, 8, 16));
-    auto with = [&good](std::size_t at, std::uint32_t value, std::size_t at2 = 0, std::uint32_t value2 = 0) {
+    auto with =
+        [&good](std::size_t at, std::uint32_t value, std::size_t at2 = 0, std::uint32_t value2 = 0)
+    {
         Bytes bytes = good;
         SetDword(bytes, at, value);
         if (at2 != 0)
@@ -270,8 +283,10 @@ TEST(BmpImport, RefusedFilesNeverReachDevilAndRepeatedFailuresLeaveNothingBehind
     const Bytes devilRefuses = BuildBmp(shortPalette);
 
     const int startsBefore = g_devilStarts;
-    for (int round = 0; round < 20; ++round) {
-        for (const auto& [what, bytes] : files) {
+    for (int round = 0; round < 20; ++round)
+    {
+        for (const auto& [what, bytes] : files)
+        {
             CSpriteImage image;
             ASSERT_TRUE(image.Create(2, 2, 32));
             ASSERT_EQ(image.m_colorTable.SetSize(5), 1);
@@ -303,19 +318,23 @@ TEST(BmpImport, DamagedFilesNeverHurtTheImport)
     bitFields.pixels = StoredRows({{1, 2, 3}, {4, 5, 6}}, 16);
     for (const Bytes& original :
          {BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 0, 6, 9, 0, 1})),
-          BuildBmp(Indexed({{1, 2, 3}}, 4, 16)), BuildBmp(bitFields)}) {
+          BuildBmp(Indexed({{1, 2, 3}}, 4, 16)), BuildBmp(bitFields)})
+    {
         for (std::size_t at = 0; at < original.size(); ++at)
-            for (std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+            for (std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF})
+            {
                 Bytes damaged = original;
                 damaged[at] = value;
                 CSpriteImage image;
-                if (ImportFromMemory(damaged, image)) {
+                if (ImportFromMemory(damaged, image))
+                {
                     EXPECT_EQ(std::int64_t(image.GetPixelBytes()),
                               CSpriteImage::ByteCountFor(image.GetWidth(), image.GetHeight(),
                                                          image.GetBitsPerPixel()));
                 }
             }
-        for (std::size_t length = 1; length < original.size(); ++length) {
+        for (std::size_t length = 1; length < original.size(); ++length)
+        {
             CSpriteImage image;
             ImportFromMemory(Bytes(original.begin(), original.begin() + length), image);
         }

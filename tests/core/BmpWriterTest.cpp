@@ -18,16 +18,19 @@ void Fill(CSpriteImage& image, int width, int height, int bits, std::uint32_t se
     const Bytes colours = RandomBytes(seed + 1, 1024);
     image.m_colorTable.SetSize(256);
     for (int i = 0; i < 256; ++i)
-        image.SetColor(i, colours[4 * i], colours[4 * i + 1], colours[4 * i + 2], colours[4 * i + 3]);
+        image.SetColor(i, colours[4 * i], colours[4 * i + 1], colours[4 * i + 2],
+                       colours[4 * i + 3]);
 }
 
 // The file's bytes from offset on.
 Bytes Tail(const Bytes& file, std::size_t offset)
 {
-    return Bytes(file.begin() + static_cast<std::ptrdiff_t>(std::min(offset, file.size())), file.end());
+    return Bytes(file.begin() + static_cast<std::ptrdiff_t>(std::min(offset, file.size())),
+                 file.end());
 }
 
-void ExpectHeaders(const Bytes& file, int width, int height, int bits, std::uint32_t offBits, std::uint32_t size)
+void ExpectHeaders(const Bytes& file, int width, int height, int bits, std::uint32_t offBits,
+                   std::uint32_t size)
 {
     ASSERT_EQ(file.size(), size);
     EXPECT_EQ(U16At(file, 0), 0x4D42u); // "BM"
@@ -71,7 +74,8 @@ TEST_F(BmpWriterTest, SheetsCarryAllColoursAndRowsBottomUp)
         for (int row = 0; row < height; ++row)
         {
             const std::uint8_t* imageRow = sheet.GetPixels() + (height - 1 - row) * 256;
-            ASSERT_TRUE(std::equal(imageRow, imageRow + 256, file.begin() + 1078 + row * 256)) << row;
+            ASSERT_TRUE(std::equal(imageRow, imageRow + 256, file.begin() + 1078 + row * 256))
+                << row;
         }
     }
 }
@@ -92,8 +96,9 @@ TEST_F(BmpWriterTest, RowsAreFilledWithZerosToFourBytes)
         rgb.GetPixels()[i] = static_cast<std::uint8_t>(0x10 * (i + 1));
     file = Export(rgb);
     ExpectHeaders(file, 3, 2, 24, 54, 78);
-    EXPECT_EQ(Tail(file, 54), (Bytes{0xC0, 0xB0, 0xA0, 0xF0, 0xE0, 0xD0, 0x20, 0x10, 0x00, 0, 0, 0,
-                                     0x30, 0x20, 0x10, 0x60, 0x50, 0x40, 0x90, 0x80, 0x70, 0, 0, 0}));
+    EXPECT_EQ(Tail(file, 54),
+              (Bytes{0xC0, 0xB0, 0xA0, 0xF0, 0xE0, 0xD0, 0x20, 0x10, 0x00, 0, 0, 0,
+                     0x30, 0x20, 0x10, 0x60, 0x50, 0x40, 0x90, 0x80, 0x70, 0, 0, 0}));
 }
 
 TEST_F(BmpWriterTest, WordsGoOutAsStoredAndColoursBlueFirst)
@@ -122,8 +127,10 @@ TEST_F(BmpWriterTest, WordsGoOutAsStoredAndColoursBlueFirst)
                 Bytes pixel(wide.GetPixels() + ((1 - y) * 1999 + x) * bytesPerPixel,
                             wide.GetPixels() + ((1 - y) * 1999 + x + 1) * bytesPerPixel);
                 std::swap(pixel[0], pixel[2]);
-                const auto written = file.begin() + static_cast<std::ptrdiff_t>(54 + y * stride + x * bytesPerPixel);
-                ASSERT_TRUE(std::equal(pixel.begin(), pixel.end(), written)) << bits << ": " << x << "," << y;
+                const auto written =
+                    file.begin() + static_cast<std::ptrdiff_t>(54 + y * stride + x * bytesPerPixel);
+                ASSERT_TRUE(std::equal(pixel.begin(), pixel.end(), written))
+                    << bits << ": " << x << "," << y;
             }
         }
     }
@@ -138,7 +145,8 @@ TEST_F(BmpWriterTest, PaletteDropsAlphaAndZerosMissingEntries)
     image.SetColor(0, 0xF8, 0x80, 0x08, 255);
     image.SetColor(1, 1, 2, 3, 0);
     const Bytes file = Export(image);
-    EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 62), (Bytes{0x08, 0x80, 0xF8, 0x00, 3, 2, 1, 0}));
+    EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 62),
+              (Bytes{0x08, 0x80, 0xF8, 0x00, 3, 2, 1, 0}));
     EXPECT_EQ(Bytes(file.begin() + 62, file.begin() + 1078), Bytes(1016, 0));
 }
 
@@ -203,7 +211,8 @@ protected:
     {
         if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
             GTEST_SKIP() << "needs /usr/bin/python3 with Pillow";
-        WriteBytes(folder.Path("decode.py"), Bytes(kDecodeScript, kDecodeScript + sizeof kDecodeScript - 1));
+        WriteBytes(folder.Path("decode.py"),
+                   Bytes(kDecodeScript, kDecodeScript + sizeof kDecodeScript - 1));
     }
 
     // The decoded bytes after the "mode width height" line, which goes to header.
@@ -212,7 +221,8 @@ protected:
         const std::string bmp = folder.Path("decode.bmp");
         const std::string decoded = folder.Path("decoded");
         EXPECT_TRUE(image.SaveBMP(bmp.c_str()));
-        const std::string command = "/usr/bin/python3 '" + folder.Path("decode.py") + "' '" + bmp + "' '" + decoded + "'";
+        const std::string command =
+            "/usr/bin/python3 '" + folder.Path("decode.py") + "' '" + bmp + "' '" + decoded + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
         Bytes bytes = ReadBytes(decoded);
         const auto newline = std::find(bytes.begin(), bytes.end(), '\n');
@@ -232,7 +242,9 @@ TEST_F(PillowDecodeTest, SeesEveryPixelAndColour)
     for (int i = 0; i < 256; ++i)
     {
         const ColorEntry& c = *sheet.GetColor(i);
-        EXPECT_EQ(Bytes(decoded.begin() + 3 * i, decoded.begin() + 3 * i + 3), (Bytes{c.red, c.green, c.blue})) << i;
+        EXPECT_EQ(Bytes(decoded.begin() + 3 * i, decoded.begin() + 3 * i + 3),
+                  (Bytes{c.red, c.green, c.blue}))
+            << i;
     }
     EXPECT_TRUE(std::equal(decoded.begin() + 768, decoded.end(), sheet.GetPixels()));
 

@@ -65,7 +65,9 @@ void Put(const fs::path& path, const std::string& bytes, mode_t mode)
 
 mode_t ModeOf(const fs::path& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
@@ -116,14 +118,16 @@ TEST_F(FileReplacerTest, FileSizeLimitLeavesTheOldFileWhole)
     for (std::size_t piece : {newBytes.size(), std::size_t{100}})
     {
         Put(folder / "sheet.spr", oldBytes, 0644);
-        const int outcome = InChild([&] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{};
-            getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = 1000;
-            setrlimit(RLIMIT_FSIZE, &limit);
-            return Save(folder / "sheet.spr", newBytes, piece);
-        });
+        const int outcome = InChild(
+            [&]
+            {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 1000;
+                setrlimit(RLIMIT_FSIZE, &limit);
+                return Save(folder / "sheet.spr", newBytes, piece);
+            });
         EXPECT_EQ(outcome, NotSaved) << piece;
         EXPECT_EQ(Contents(folder / "sheet.spr"), oldBytes) << piece;
         EXPECT_EQ(Entries(), std::set<std::string>{"sheet.spr"}) << piece;
@@ -177,7 +181,8 @@ TEST_F(FileReplacerTest, LinkedFileIsReplacedAndTheLinkKept)
     EXPECT_EQ(Save(folder / "dangling.spr", newBytes), Saved);
     EXPECT_TRUE(fs::is_symlink(folder / "dangling.spr"));
     EXPECT_EQ(Contents(folder / "absent.spr"), newBytes);
-    EXPECT_EQ(Entries(), (std::set<std::string>{"real.spr", "links", "dangling.spr", "absent.spr"}));
+    EXPECT_EQ(Entries(),
+              (std::set<std::string>{"real.spr", "links", "dangling.spr", "absent.spr"}));
 }
 
 TEST_F(FileReplacerTest, ReadOnlyFolderIsWrittenInPlace)
@@ -186,11 +191,13 @@ TEST_F(FileReplacerTest, ReadOnlyFolderIsWrittenInPlace)
     Put(folder / "locked.spr", oldBytes, 0444);
     chmod(folder.c_str(), 0555);
     // Permission bits do not bind root, so a root run drops to nobody.
-    const int outcome = InChild([&] {
-        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            return kSkipped;
-        return Save(folder / "sheet.spr", newBytes) * 4 + Save(folder / "locked.spr", newBytes);
-    });
+    const int outcome = InChild(
+        [&]
+        {
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return kSkipped;
+            return Save(folder / "sheet.spr", newBytes) * 4 + Save(folder / "locked.spr", newBytes);
+        });
     if (outcome == kSkipped)
         GTEST_SKIP() << "cannot drop root privileges";
     EXPECT_EQ(outcome, Saved * 4 + NotCreated);
@@ -203,11 +210,13 @@ TEST_F(FileReplacerTest, ReadOnlyFileInAWritableFolderIsRefused)
 {
     Put(folder / "locked.spr", oldBytes, 0444);
     chmod(folder.c_str(), 0777);
-    const int outcome = InChild([&] {
-        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            return kSkipped;
-        return Save(folder / "locked.spr", newBytes);
-    });
+    const int outcome = InChild(
+        [&]
+        {
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return kSkipped;
+            return Save(folder / "locked.spr", newBytes);
+        });
     if (outcome == kSkipped)
         GTEST_SKIP() << "cannot drop root privileges";
     EXPECT_EQ(outcome, NotCreated);

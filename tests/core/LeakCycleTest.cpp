@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 constexpr int kCycles = 1000;
 
@@ -38,11 +39,11 @@ std::vector<std::uint8_t> RunLengthPictureCutShort()
     PutLittleEndian(bytes, 4, 2);   // bits per pixel
     PutLittleEndian(bytes, 2, 4);   // run-length, 4 bits
     PutLittleEndian(bytes, std::uint32_t(runs.size()), 4);
-    PutLittleEndian(bytes, 0, 4);   // horizontal resolution
-    PutLittleEndian(bytes, 0, 4);   // vertical resolution
-    PutLittleEndian(bytes, 16, 4);  // colours used
-    PutLittleEndian(bytes, 0, 4);   // colours important
-    bytes.resize(kPixelOffset, 0);  // a black palette
+    PutLittleEndian(bytes, 0, 4);  // horizontal resolution
+    PutLittleEndian(bytes, 0, 4);  // vertical resolution
+    PutLittleEndian(bytes, 16, 4); // colours used
+    PutLittleEndian(bytes, 0, 4);  // colours important
+    bytes.resize(kPixelOffset, 0); // a black palette
     bytes.insert(bytes.end(), runs.begin(), runs.end());
     return bytes;
 }
@@ -102,8 +103,8 @@ TEST(LeakCycles, OpenSaveCyclesLeaveNothingBehind)
         ASSERT_TRUE(ReadTrailingBlock(original.c_str(), trailing));
         const SpriteSaveResult saved =
             SaveSpriteFile(&image, copy.c_str(), SpriteLayout::Spr, trailing.data, trailing.size);
-        const SpriteSaveResult refusedSave =
-            SaveSpriteFile(&image, refused.c_str(), SpriteLayout::Spr, trailing.data, trailing.size);
+        const SpriteSaveResult refusedSave = SaveSpriteFile(
+            &image, refused.c_str(), SpriteLayout::Spr, trailing.data, trailing.size);
         delete[] trailing.data;
         ASSERT_EQ(saved, SpriteSaveResult::Written) << "cycle " << cycle;
         ASSERT_EQ(refusedSave, SpriteSaveResult::CannotCreate) << "cycle " << cycle;

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A table whose entry i is (i, 255 - i, 7, 255).
 void FillNumbered(CSpriteImage& image, std::int32_t count)

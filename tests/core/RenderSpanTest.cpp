@@ -8,20 +8,24 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::uint8_t PlainBlend(std::uint32_t d, std::uint32_t s, std::uint32_t a)
 {
     return std::uint8_t((d * (255 - a) + s * a) / 255);
 }
 
-using Draw32 = std::int32_t (*)(const std::uint8_t*, const std::uint32_t*, std::uint32_t*, std::int32_t);
+using Draw32 = std::int32_t (*)(const std::uint8_t*, const std::uint32_t*, std::uint32_t*,
+                                std::int32_t);
 
 // The 32-bit row drawing in use, and each wide blend this processor can run.
 std::vector<std::pair<const char*, Draw32>> Blends()
 {
     std::vector<std::pair<const char*, Draw32>> blends = {
-        {"in use", [](const std::uint8_t* s, const std::uint32_t* u, std::uint32_t* d, std::int32_t n) {
+        {"in use",
+         [](const std::uint8_t* s, const std::uint32_t* u, std::uint32_t* d, std::int32_t n)
+         {
              DrawSpan32(s, u, d, n);
              return n;
          }},
@@ -51,7 +55,8 @@ TEST(RenderSpan, EveryBlendTripleMatchesThePlainFormula)
             source[4 * k + 2] = std::uint8_t(255 - s);
             source[4 * k + 3] = std::uint8_t(a);
             under[k] = MakeRgb(d, d, std::uint8_t(255 - d));
-            ASSERT_EQ(BlendChannel(d, s, std::uint8_t(a)), PlainBlend(d, s, a)) << +d << " " << +s << " " << a;
+            ASSERT_EQ(BlendChannel(d, s, std::uint8_t(a)), PlainBlend(d, s, a))
+                << +d << " " << +s << " " << a;
         }
         for (const auto& [name, blend] : Blends())
         {

@@ -8,7 +8,8 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr std::uint32_t kGrey = MakeRgb(192, 192, 192);
 constexpr std::uint32_t kWhite = MakeRgb(255, 255, 255);
@@ -115,10 +116,11 @@ TEST(DrawImage, EightBitIndicesGoThroughTheTableWithTheKeyLeftOut)
 TEST(DrawImage, SixteenAndTwentyFourBitPixelsAreOpaqueExceptTheKey)
 {
     // Words 0x7FFF, 0x0421, 0x8421, 0x7C00, 0x001F, then the keys 0x7C1F and 0xFC1F.
-    const CSpriteImage words =
-        RowImage(16, {0xFF, 0x7F, 0x21, 0x04, 0x21, 0x84, 0x00, 0x7C, 0x1F, 0x00, 0x1F, 0x7C, 0x1F, 0xFC});
-    EXPECT_EQ(DrawRow(words, kUntouched), (Row{kWhite, MakeRgb(8, 8, 8), MakeRgb(8, 8, 8), MakeRgb(255, 0, 0),
-                                               MakeRgb(0, 0, 255), kUntouched, kUntouched}));
+    const CSpriteImage words = RowImage(
+        16, {0xFF, 0x7F, 0x21, 0x04, 0x21, 0x84, 0x00, 0x7C, 0x1F, 0x00, 0x1F, 0x7C, 0x1F, 0xFC});
+    EXPECT_EQ(DrawRow(words, kUntouched),
+              (Row{kWhite, MakeRgb(8, 8, 8), MakeRgb(8, 8, 8), MakeRgb(255, 0, 0),
+                   MakeRgb(0, 0, 255), kUntouched, kUntouched}));
     const CSpriteImage bytes = RowImage(24, {1, 2, 3, 255, 0, 255, 255, 0, 254});
     EXPECT_EQ(DrawRow(bytes, kGrey), (Row{kUntouched, kGrey, MakeRgb(255, 0, 254)}));
 }
@@ -126,12 +128,14 @@ TEST(DrawImage, SixteenAndTwentyFourBitPixelsAreOpaqueExceptTheKey)
 TEST(DrawImage, ThirtyTwoBitPixelsBlendByAlpha)
 {
     // Nine pixels, so the wide paths and the single-pixel one all see them.
-    const CSpriteImage image = RowImage(32, {100, 50, 0, 128, 0, 0, 0, 254, 255, 255, 255, 1,
-                                             255, 0, 255, 128, 10, 20, 30, 0, 10, 20, 30, 255,
-                                             255, 0, 255, 255, 100, 50, 0, 128, 100, 50, 0, 128});
+    // clang-format off
+    const CSpriteImage image = RowImage(32, {100, 50, 0, 128,   0, 0, 0, 254,      255, 255, 255, 1,
+                                             255, 0, 255, 128,  10, 20, 30, 0,     10, 20, 30, 255,
+                                             255, 0, 255, 255,  100, 50, 0, 128,   100, 50, 0, 128});
+    // clang-format on
     const std::uint32_t overGrey = MakeRgb(145, 120, 95);
-    EXPECT_EQ(DrawRow(image, kGrey), (Row{overGrey, MakeRgb(0, 0, 0), kGrey, kGrey, kGrey, MakeRgb(10, 20, 30),
-                                          kGrey, overGrey, overGrey}));
+    EXPECT_EQ(DrawRow(image, kGrey), (Row{overGrey, MakeRgb(0, 0, 0), kGrey, kGrey, kGrey,
+                                          MakeRgb(10, 20, 30), kGrey, overGrey, overGrey}));
     const std::uint32_t overWhite = MakeRgb(177, 152, 127);
     EXPECT_EQ(DrawRow(image, kWhite), (Row{overWhite, MakeRgb(1, 1, 1), kWhite, kWhite, kWhite,
                                            MakeRgb(10, 20, 30), kWhite, overWhite, overWhite}));
@@ -177,8 +181,10 @@ ColorEntry SourceColor(const CSpriteImage& image, const std::uint8_t* p)
         const std::uint32_t v = p[0] | p[1] << 8;
         return {spread(v >> 10 & 31), spread(v >> 5 & 31), spread(v & 31), 255};
     }
-    case 24: return {p[0], p[1], p[2], 255};
-    default: return {p[0], p[1], p[2], p[3]};
+    case 24:
+        return {p[0], p[1], p[2], 255};
+    default:
+        return {p[0], p[1], p[2], p[3]};
     }
 }
 
@@ -200,16 +206,17 @@ void ReferenceDraw(CSurface& surface, std::int32_t x, std::int32_t y, const CSpr
             if (c.red == 255 && c.green == 0 && c.blue == 255)
                 continue;
             const std::uint32_t d = surface.GetPixel(sx, sy);
-            auto blend = [a = c.alpha](std::uint32_t dc, std::uint32_t sc) {
-                return std::uint8_t(((dc & 255) * (255 - a) + sc * a) / 255);
-            };
-            surface.SetPixel(sx, sy, MakeRgb(blend(d >> 16, c.red), blend(d >> 8, c.green), blend(d, c.blue)));
+            auto blend = [a = c.alpha](std::uint32_t dc, std::uint32_t sc)
+            { return std::uint8_t(((dc & 255) * (255 - a) + sc * a) / 255); };
+            surface.SetPixel(
+                sx, sy, MakeRgb(blend(d >> 16, c.red), blend(d >> 8, c.green), blend(d, c.blue)));
         }
 }
 
 // Random pixels with keys planted; 8-bit images get 200 random entries, the
 // key at entry 9, and indices beyond the table.
-CSpriteImage RandomImage(std::int32_t width, std::int32_t height, std::int32_t bits, std::mt19937& random)
+CSpriteImage RandomImage(std::int32_t width, std::int32_t height, std::int32_t bits,
+                         std::mt19937& random)
 {
     CSpriteImage image;
     EXPECT_TRUE(image.Create(width, height, bits));
@@ -221,7 +228,8 @@ CSpriteImage RandomImage(std::int32_t width, std::int32_t height, std::int32_t b
         std::copy_n(bits == 16 ? keyWord : key, bits / 8, image.GetPixels() + i * (bits / 8));
     image.m_colorTable.SetSize(200);
     for (std::int32_t i = 0; i < 200; ++i)
-        image.m_colorTable.SetAt(i, std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random()), 0);
+        image.m_colorTable.SetAt(i, std::uint8_t(random()), std::uint8_t(random()),
+                                 std::uint8_t(random()), 0);
     image.m_colorTable.SetAt(9, 255, 0, 255, 255);
     return image;
 }
@@ -229,7 +237,8 @@ CSpriteImage RandomImage(std::int32_t width, std::int32_t height, std::int32_t b
 bool SamePixels(const CSurface& a, const CSurface& b)
 {
     return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
-           std::equal(a.GetBits(), a.GetBits() + std::int64_t(a.GetWidth()) * a.GetHeight(), b.GetBits());
+           std::equal(a.GetBits(), a.GetBits() + std::int64_t(a.GetWidth()) * a.GetHeight(),
+                      b.GetBits());
 }
 
 TEST(DrawImage, MatchesPixelByPixelDrawingAtEveryDepthAndPlacement)
@@ -238,7 +247,8 @@ TEST(DrawImage, MatchesPixelByPixelDrawingAtEveryDepthAndPlacement)
     for (std::int32_t bits : {8, 16, 24, 32})
     {
         const CSpriteImage image = RandomImage(37, 23, bits, random);
-        for (const PixelRect& clip : {PixelRect{0, 0, 64, 48}, PixelRect{7, 3, 30, 20}, PixelRect{-5, -5, 999, 999}})
+        for (const PixelRect& clip :
+             {PixelRect{0, 0, 64, 48}, PixelRect{7, 3, 30, 20}, PixelRect{-5, -5, 999, 999}})
             for (std::int32_t x : {-40, -10, -1, 0, 3, 50})
                 for (std::int32_t y : {-30, -5, 0, 2, 47})
                 {
@@ -248,7 +258,8 @@ TEST(DrawImage, MatchesPixelByPixelDrawingAtEveryDepthAndPlacement)
                     FillSurface(actual, 64, 48, kGrey);
                     ReferenceDraw(expected, x, y, image, clip);
                     ASSERT_TRUE(DrawImage(&actual, x, y, &image, &clip));
-                    ASSERT_TRUE(SamePixels(expected, actual)) << bits << " bits at " << x << "," << y;
+                    ASSERT_TRUE(SamePixels(expected, actual))
+                        << bits << " bits at " << x << "," << y;
                 }
     }
 }
@@ -273,7 +284,8 @@ TEST(ComposePicture, IsTheCheckerboardWithTheImageOverIt)
             const PixelRect frame{0, 0, width + 1, height + 1};
             DrawCheckerboard(&expected, 32, 32, &frame);
             ReferenceDraw(expected, 0, 0, image, frame);
-            ASSERT_TRUE(SamePixels(expected, composed)) << bits << " bits " << width << "x" << height;
+            ASSERT_TRUE(SamePixels(expected, composed))
+                << bits << " bits " << width << "x" << height;
         }
 }
 

@@ -62,7 +62,9 @@ TEST(ReplaceBatch, OldFilesStayUntilFinishThenAllAreReplaced)
     EXPECT_EQ(CReplaceBatch::Current(), nullptr);
     EXPECT_EQ(Text(a), "new a");
     EXPECT_EQ(Text(b), "new b");
-    struct stat info{};
+    struct stat info
+    {
+    };
     stat(a.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(Entries(temp.Root()), (std::set<std::string>{"a.bmp", "b.bmp"}));

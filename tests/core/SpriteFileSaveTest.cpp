@@ -25,7 +25,8 @@ struct OpenedSheet
     }
     SpriteSaveResult Save(const std::string& path) const
     {
-        return SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, trailing.data, trailing.size);
+        return SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, trailing.data,
+                              trailing.size);
     }
 };
 
@@ -61,19 +62,22 @@ TEST_F(SpriteSaveTest, SeededSheetsSaveBackByteForByteButBit15)
 
 TEST_F(SpriteSaveTest, ImagesOfOtherSizesAreCutOrPaddedWithIndexZero)
 {
-    const std::pair<int, int> shapes[] = {{3, 2}, {300, 300}, {255, 1}, {1, 400}, {256, 288}, {256, 256}};
+    const std::pair<int, int> shapes[] = {{3, 2},   {300, 300}, {255, 1},
+                                          {1, 400}, {256, 288}, {256, 256}};
     for (const auto& [width, height] : shapes)
     {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         CSpriteImage image;
         ASSERT_TRUE(image.Create(width, height, 8));
-        const Bytes pixels = RandomBytes(static_cast<std::uint32_t>(width), static_cast<std::size_t>(width) * height);
+        const Bytes pixels = RandomBytes(static_cast<std::uint32_t>(width),
+                                         static_cast<std::size_t>(width) * height);
         std::copy(pixels.begin(), pixels.end(), image.GetPixels());
 
         for (const SpriteLayout layout : {SpriteLayout::Spr, SpriteLayout::Sp2})
         {
             const std::string path = folder.Path("odd");
-            ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), layout, nullptr, 0), SpriteSaveResult::Written);
+            ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), layout, nullptr, 0),
+                      SpriteSaveResult::Written);
             const Bytes saved = ReadBytes(path);
             const int rows = layout == SpriteLayout::Spr ? 288 : 256;
             const std::size_t start = layout == SpriteLayout::Spr ? 512 : 0;
@@ -83,7 +87,8 @@ TEST_F(SpriteSaveTest, ImagesOfOtherSizesAreCutOrPaddedWithIndexZero)
                 for (int x = 0; x < 256; ++x)
                 {
                     const bool inside = x < width && y < height;
-                    const int expected = inside ? pixels[static_cast<std::size_t>(y) * width + x] & 0x0F : 0;
+                    const int expected =
+                        inside ? pixels[static_cast<std::size_t>(y) * width + x] & 0x0F : 0;
                     const std::uint8_t pair = saved[start + y * 128 + x / 2];
                     ASSERT_EQ(x % 2 ? pair >> 4 : pair & 0x0F, expected) << x << "," << y;
                 }
@@ -103,7 +108,8 @@ TEST_F(SpriteSaveTest, MissingColoursAreWrittenAsZeroWords)
         for (int i = 0; i < count; ++i)
             image.SetColor(i, 255, 255, 255, 255);
         const std::string path = folder.Path("few.spr");
-        ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0), SpriteSaveResult::Written);
+        ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0),
+                  SpriteSaveResult::Written);
         const Bytes saved = ReadBytes(path);
         for (int i = 0; i < 256; ++i)
             ASSERT_EQ(U16At(saved, 2 * i), i < count ? 0x7FFFu : 0u) << i;
@@ -121,16 +127,16 @@ TEST_F(SpriteSaveTest, RefusalsLeaveTheFilesAlone)
     CSpriteImage deep;
     ASSERT_TRUE(deep.Create(256, 288, 24));
 
-    const auto save = [&](const CSpriteImage* image, const char* path) {
-        return SaveSpriteFile(image, path, SpriteLayout::Spr, nullptr, 0);
-    };
+    const auto save = [&](const CSpriteImage* image, const char* path)
+    { return SaveSpriteFile(image, path, SpriteLayout::Spr, nullptr, 0); };
     EXPECT_EQ(save(nullptr, existing.c_str()), SpriteSaveResult::NoImage);
     EXPECT_EQ(save(&sheet, nullptr), SpriteSaveResult::NoFileName);
     EXPECT_EQ(save(&sheet, ""), SpriteSaveResult::NoFileName);
     EXPECT_EQ(save(&neverCreated, existing.c_str()), SpriteSaveResult::NotEightBit);
     EXPECT_EQ(save(&deep, existing.c_str()), SpriteSaveResult::NotEightBit);
     EXPECT_EQ(save(&deep, folder.Path("new.spr").c_str()), SpriteSaveResult::NotEightBit);
-    EXPECT_EQ(save(&sheet, folder.Path("missing/sheet.spr").c_str()), SpriteSaveResult::CannotCreate);
+    EXPECT_EQ(save(&sheet, folder.Path("missing/sheet.spr").c_str()),
+              SpriteSaveResult::CannotCreate);
     EXPECT_EQ(ReadBytes(existing), before);
     EXPECT_EQ(FileCount(folder.Root()), 1u);
 }
@@ -148,7 +154,8 @@ TEST_F(SpriteSaveTest, EveryFailedWriteIsReportedAndTheOldFileKept)
     for (const std::size_t bad : {0u, 1u, 511u, 512u, 37375u, 37376u, 39999u})
     {
         FailingWriteFile file(bad);
-        EXPECT_FALSE(WriteSpriteSheet(file, sheet.image, SpriteLayout::Spr, sheet.trailing.data, sheet.trailing.size))
+        EXPECT_FALSE(WriteSpriteSheet(file, sheet.image, SpriteLayout::Spr, sheet.trailing.data,
+                                      sheet.trailing.size))
             << bad;
     }
     FailingWriteFile sp2(32767);

@@ -29,7 +29,8 @@ TEST(ColorWord, ConvertsAsTheWorkedExamplesShow)
     // A colour from elsewhere loses its low bits and its alpha.
     EXPECT_EQ(EntryToColorWord({255, 128, 64, 7}), 0x221F);
     for (std::uint32_t word = 0; word <= 0xFFFF; ++word)
-        ASSERT_EQ(EntryToColorWord(ColorWordToEntry(static_cast<std::uint16_t>(word))), word & 0x7FFF);
+        ASSERT_EQ(EntryToColorWord(ColorWordToEntry(static_cast<std::uint16_t>(word))),
+                  word & 0x7FFF);
 }
 
 TEST(PixelPair, LeftPixelInLowNibbleAndOnlyLowBitsKept)
@@ -43,7 +44,8 @@ TEST(SpriteLayoutChoice, OnlyAnSp2ExtensionInAnyCaseMeansSp2)
 {
     for (const char* path : {"a.SP2", "a.Sp2", "a.sp2", "/x/y/sheet.spr.sp2", ".sp2"})
         EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Sp2) << path;
-    for (const char* path : {"a.spr", "a.SPR", "a.bin", "none", "a.sp2.bak", "a.sp22", "/dir.sp2/sheet", ""})
+    for (const char* path :
+         {"a.spr", "a.SPR", "a.bin", "none", "a.sp2.bak", "a.sp22", "/dir.sp2/sheet", ""})
         EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Spr) << path;
     EXPECT_EQ(ChooseSpriteLayout(nullptr), SpriteLayout::Spr);
 }
@@ -67,9 +69,13 @@ TEST_F(SpriteReaderTest, SprGivesEveryColourAndPixelInFileOrder)
     ASSERT_EQ(image.GetBitsPerPixel(), 8);
     ASSERT_EQ(image.m_colorTable.GetSize(), 256);
     for (int i = 0; i < 256; ++i)
-        ASSERT_TRUE(*image.GetColor(i) == ColorWordToEntry(static_cast<std::uint16_t>(U16At(file, 2 * i)))) << i;
+        ASSERT_TRUE(*image.GetColor(i) ==
+                    ColorWordToEntry(static_cast<std::uint16_t>(U16At(file, 2 * i))))
+            << i;
     for (std::size_t k = 0; k < 36864; ++k)
-        ASSERT_EQ(PackPixelPair(image.GetPixels()[2 * k], image.GetPixels()[2 * k + 1]), file[512 + k]) << k;
+        ASSERT_EQ(PackPixelPair(image.GetPixels()[2 * k], image.GetPixels()[2 * k + 1]),
+                  file[512 + k])
+            << k;
 }
 
 TEST_F(SpriteReaderTest, ShortAndEmptySprFilesLoadWithOpaqueBlackAndIndexZero)
@@ -86,7 +92,8 @@ TEST_F(SpriteReaderTest, ShortAndEmptySprFilesLoadWithOpaqueBlackAndIndexZero)
         for (std::size_t i = 0; i < 256; ++i)
         {
             const std::uint8_t level = 2 * i + 1 < length ? 248 : 0;
-            ASSERT_TRUE(*image.GetColor(static_cast<std::int32_t>(i)) == ColorEntry({level, level, level, 255}));
+            ASSERT_TRUE(*image.GetColor(static_cast<std::int32_t>(i)) ==
+                        ColorEntry({level, level, level, 255}));
         }
         const std::size_t loadedPixels = length > 512 ? (length - 512) * 2 : 0;
         for (std::size_t i = 0; i < 256 * 288; ++i)
@@ -95,7 +102,8 @@ TEST_F(SpriteReaderTest, ShortAndEmptySprFilesLoadWithOpaqueBlackAndIndexZero)
         TrailingBlock block;
         ASSERT_TRUE(ReadTrailingBlock(path.c_str(), block));
         EXPECT_EQ(block.size, 0);
-        EXPECT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0), SpriteSaveResult::Written);
+        EXPECT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0),
+                  SpriteSaveResult::Written);
         EXPECT_EQ(ReadBytes(path).size(), 37376u);
     }
 }
@@ -121,7 +129,8 @@ TEST_F(SpriteReaderTest, Sp2IsABareSheetInTheGreyRampAndSavedBare)
     // is kept, and a trailing block is not written.
     const std::string saved = folder.Path("saved.spr");
     const std::uint8_t trailing[4] = {1, 2, 3, 4};
-    ASSERT_EQ(SaveSpriteFile(&image, saved.c_str(), SpriteLayout::Sp2, trailing, 4), SpriteSaveResult::Written);
+    ASSERT_EQ(SaveSpriteFile(&image, saved.c_str(), SpriteLayout::Sp2, trailing, 4),
+              SpriteSaveResult::Written);
     EXPECT_EQ(ReadBytes(saved), Bytes(file.begin(), file.begin() + 32768));
 }
 

@@ -55,13 +55,17 @@ inline std::size_t FileCount(const std::filesystem::path& folder)
 class FailingWriteFile : public CBinaryFile
 {
 public:
-    explicit FailingWriteFile(std::size_t badOffset) : m_badOffset(badOffset) { Attach(std::tmpfile(), 1); }
+    explicit FailingWriteFile(std::size_t badOffset) : m_badOffset(badOffset)
+    {
+        Attach(std::tmpfile(), 1);
+    }
 
     std::size_t WriteRaw(const void* buffer, std::size_t count) override
     {
         const bool fails = !m_failed && m_offset <= m_badOffset && m_badOffset < m_offset + count;
         m_failed = m_failed || fails;
-        const std::size_t written = CBinaryFile::WriteRaw(buffer, fails ? m_badOffset - m_offset : count);
+        const std::size_t written =
+            CBinaryFile::WriteRaw(buffer, fails ? m_badOffset - m_offset : count);
         m_offset += written;
         return written;
     }

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+namespace
+{
 
 void FillPattern(CSpriteImage& image)
 {
@@ -34,13 +35,19 @@ TEST(SpriteImage, RefusedCreateKeepsTheOldShapeAndBuffer)
     CSpriteImage image;
     ASSERT_TRUE(image.Create(4, 4, 32));
     std::uint8_t* before = image.GetPixels();
-    for (auto [w, h, bits] : {std::tuple{4, 4, 4}, {4, 4, 12}, {4, 4, 0}, {0, 4, 8}, {4, -1, 8},
-                              // byte counts beyond the signed 32-bit range
-                              {65536, 65536, 8}, {46341, 46341, 8},
-                              {std::numeric_limits<std::int32_t>::max(), 2, 32},
-                              // and beyond the 64-bit range
-                              {std::numeric_limits<std::int32_t>::max(),
-                               std::numeric_limits<std::int32_t>::max(), 32}}) {
+    for (auto [w, h, bits] :
+         {std::tuple{4, 4, 4},
+          {4, 4, 12},
+          {4, 4, 0},
+          {0, 4, 8},
+          {4, -1, 8},
+          // byte counts beyond the signed 32-bit range
+          {65536, 65536, 8},
+          {46341, 46341, 8},
+          {std::numeric_limits<std::int32_t>::max(), 2, 32},
+          // and beyond the 64-bit range
+          {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(), 32}})
+    {
         EXPECT_FALSE(image.Create(w, h, bits)) << w << "x" << h << "x" << bits;
         EXPECT_EQ(image.GetPixels(), before);
         EXPECT_EQ(image.GetWidth(), 4);
@@ -78,7 +85,8 @@ TEST(ColorTable, SetSizeStartsAgainWithZeroEntries)
     ASSERT_EQ(table.SetSize(4), 1);
     table.SetAt(2, 9, 9, 9, 9);
     ASSERT_EQ(table.SetSize(4), 1);
-    for (std::int32_t i = 0; i < 4; ++i) {
+    for (std::int32_t i = 0; i < 4; ++i)
+    {
         const ColorEntry* e = table.GetAt(i);
         EXPECT_EQ(e->red | e->green | e->blue | e->alpha, 0);
     }
@@ -118,7 +126,10 @@ TEST(SpriteImage, AssignmentIsADeepCopy)
 class NativeFormat : public ::testing::Test
 {
 protected:
-    std::FILE* OpenFile(const char* mode) { return std::fopen(folder.Path("image.zarn").c_str(), mode); }
+    std::FILE* OpenFile(const char* mode)
+    {
+        return std::fopen(folder.Path("image.zarn").c_str(), mode);
+    }
     TempFolder folder;
 };
 
@@ -133,8 +144,9 @@ TEST_F(NativeFormat, RoundTripsHeaderAndRows)
 
     const auto bytes = ReadBytes(folder.Path("image.zarn"));
     ASSERT_EQ(bytes.size(), 30u);
-    const std::vector<std::uint8_t> header = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1, 0, 0, 0,
-                                              2,   0,   0,   0,   1,    0,    0,    0,    24, 0, 0, 0};
+    const std::vector<std::uint8_t> header = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49,
+                                              1,   0,   0,   0,   2,    0,    0,    0,
+                                              1,   0,   0,   0,   24,   0,    0,    0};
     EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
 
     CSpriteImage loaded;
@@ -152,15 +164,19 @@ TEST_F(NativeFormat, RoundTripsHeaderAndRows)
 
 TEST_F(NativeFormat, RefusesWrongHeadersAndKeepsTheImage)
 {
-    const std::vector<std::uint8_t> good = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1, 0, 0, 0,
-                                            1,   0,   0,   0,   1,    0,    0,    0,    8, 0, 0, 0, 42};
-    auto withByte = [&](std::size_t at, std::uint8_t value) {
+    const std::vector<std::uint8_t> good = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1,
+                                            0,   0,   0,   1,   0,    0,    0,    1,    0,
+                                            0,   0,   8,   0,   0,    0,    42};
+    auto withByte = [&](std::size_t at, std::uint8_t value)
+    {
         auto bytes = good;
         bytes[at] = value;
         return bytes;
     };
-    for (const auto& bytes : {withByte(0, 'X'), withByte(5, 0), withByte(8, 2), withByte(20, 4),
-                              withByte(12, 0), std::vector<std::uint8_t>(good.begin(), good.begin() + 10)}) {
+    for (const auto& bytes :
+         {withByte(0, 'X'), withByte(5, 0), withByte(8, 2), withByte(20, 4), withByte(12, 0),
+          std::vector<std::uint8_t>(good.begin(), good.begin() + 10)})
+    {
         WriteBytes(folder.Path("image.zarn"), bytes);
         CSpriteImage image;
         ASSERT_TRUE(image.Create(3, 3, 8));
@@ -173,8 +189,9 @@ TEST_F(NativeFormat, RefusesWrongHeadersAndKeepsTheImage)
 
 TEST_F(NativeFormat, ShortRowsLoadAsZeros)
 {
-    WriteBytes(folder.Path("image.zarn"), {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1, 0, 0, 0,
-                                           4, 0, 0, 0, 2, 0, 0, 0, 8, 0, 0, 0, 9, 9, 9});
+    WriteBytes(folder.Path("image.zarn"),
+               {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1, 0, 0, 0, 4, 0,
+                0,   0,   2,   0,   0,    0,    8,    0,    0, 0, 9, 9, 9});
     CSpriteImage image;
     std::FILE* in = OpenFile("rb");
     ASSERT_TRUE(image.Serialize(in, true));
