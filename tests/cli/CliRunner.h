@@ -1,9 +1,15 @@
 #pragma once
 
-#include "core/TestFiles.h"
+#include "core/SpriteFileTestFiles.h"
+#include "formats/SpriteFile.h"
+#include "image/SpriteImage.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 // The outcome of one run of the real tavrel-convert.
 struct CliRun
@@ -13,20 +19,43 @@ struct CliRun
     std::string err;
 };
 
-// Runs the program with the arguments, in the folder, stdout and stderr
-// captured through files (so stderr is never a terminal).
-CliRun RunConvert(const TempFolder& folder, const std::vector<std::string>& arguments);
+// Runs the program with the arguments in the folder, as a script would: its
+// output goes to files. On a terminal it runs under a pseudo-terminal, and
+// `out` holds what the terminal showed.
+inline CliRun RunConvert(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         bool onTerminal = false)
+{
+    std::string command = TAVREL_CONVERT;
+    for (const std::string& argument : arguments)
+        command += " '" + argument + "'";
+    if (onTerminal)
+        command = "/usr/bin/script -qec \"" + command + "\" /dev/null";
+    const TempFolder streams; // outside the folder, which tests may list
+    const std::string out = streams.Path("out");
+    const std::string err = streams.Path("err");
+    const int status = std::system(
+        ("cd '" + folder.Root().string() + "' && " + command + " >" + out + " 2>" + err).c_str());
+    const Bytes outBytes = ReadBytes(out);
+    const Bytes errBytes = ReadBytes(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            {outBytes.begin(), outBytes.end()},
+            {errBytes.begin(), errBytes.end()}};
+}
 
-// Runs any program the same way; command[0] is its full path.
-CliRun RunProgram(const TempFolder& folder, const std::vector<std::string>& command);
+// A seeded random SPR file; with a longer trailing block, the same sheet.
+inline Bytes RandomSpr(unsigned seed, std::size_t trailingSize)
+{
+    Bytes bytes = RandomBytes(seed, kSprSheetBytes + trailingSize);
+    for (std::size_t i = 1; i < kSprPaletteBytes; i += 2)
+        bytes[i] &= 0x7F; // bit 15 of a colour word is not kept by a save
+    return bytes;
+}
 
-// Runs tavrel-convert under a pseudo-terminal; answers what it printed there.
-std::string RunOnTerminal(const TempFolder& folder, const std::vector<std::string>& arguments);
-
-// Seeded random files of each kind, as bytes.
-std::vector<std::uint8_t> RandomSpr(unsigned seed, std::size_t trailingSize);
-std::vector<std::uint8_t> RandomSp2(unsigned seed);
-// A 24-bit BMP of the given size, all pixels one grey.
-void WriteTrueColourBmp(const std::string& path, int width, int height);
-
-std::vector<std::string> Lines(const std::string& text);
+// A 24-bit BMP, all pixels one grey.
+inline void WriteTrueColourBmp(const std::string& path, int width, int height)
+{
+    CSpriteImage picture;
+    picture.Create(width, height, 24);
+    std::memset(picture.GetPixels(), 0x80, std::size_t(picture.GetPixelBytes()));
+    picture.SaveBMP(path.c_str());
+}
