@@ -145,7 +145,7 @@ TEST_F(SpriteFileTest, OtherImagesAreCutOrPaddedWithIndexZeroAndColourWordZero)
     }
 }
 
-TEST_F(SpriteFileTest, RefusedSavesAndFailedWritesKeepTheOldFile)
+TEST_F(SpriteFileTest, RefusalsAndFailedWritesKeepTheOldFile)
 {
     const std::string path = folder.Path("keep.spr");
     WriteBytes(path, Bytes(5000, 0x5A));
@@ -153,6 +153,8 @@ TEST_F(SpriteFileTest, RefusedSavesAndFailedWritesKeepTheOldFile)
     ASSERT_TRUE(deep.Create(256, 288, 24));
     EXPECT_EQ(SaveSpriteFile(&deep, path.c_str(), SpriteLayout::Spr, nullptr, 0),
               SpriteSaveResult::NotEightBit);
+    TrailingBlock none;
+    EXPECT_FALSE(ReadTrailingBlock(folder.Path("missing.spr").c_str(), none));
 
     // One write fails: in the colours, at the first and last pixel byte, at
     // the first and last byte of a 2624-byte trailing block.
