@@ -2,7 +2,9 @@
 
 #include "image/ColorEntry.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // BMP files assembled byte by byte, so each test shows the file it feeds in.
@@ -43,8 +45,7 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpPicture& p)
     const int sizeBytes = p.headerSize == 12 ? 2 : 4;
     PutLittle(out, std::uint32_t(p.width), sizeBytes);
     PutLittle(out, std::uint32_t(p.height), sizeBytes);
-    PutLittle(out, 1, 2);
-    PutLittle(out, p.bits, 2);
+    PutLittle(out, 1u | p.bits << 16, 4); // planes, bits
     if (p.headerSize > 12)
         for (std::uint32_t field :
              {p.compression, std::uint32_t(p.pixels.size()), 2835u, 2835u, p.colorsUsed, 0u})
@@ -101,4 +102,38 @@ inline std::vector<std::uint8_t> StoredRows(const std::vector<std::vector<std::u
         out.insert(out.end(), stored.begin(), stored.end());
     }
     return out;
+}
+
+using BmpRows = std::vector<std::vector<std::uint32_t>>;
+
+// Distinct colours, their alpha 0 as a file does not carry it.
+inline std::vector<ColorEntry> TestColours(int count)
+{
+    std::vector<ColorEntry> colours;
+    for (int i = 0; i < count; ++i)
+        colours.push_back({std::uint8_t(i * 5 + 1), std::uint8_t(255 - i), std::uint8_t(i * 3), 0});
+    return colours;
+}
+
+// Uncompressed rows with colourCount test colours (none from 16 bits on).
+inline BmpPicture IndexedBmp(const BmpRows& rows, int bits, int colourCount, bool topDown = false)
+{
+    BmpPicture picture;
+    picture.width = std::int32_t(rows[0].size());
+    picture.height = std::int32_t(topDown ? -rows.size() : rows.size());
+    picture.bits = std::uint16_t(bits);
+    picture.colorsUsed = colourCount < (1 << std::min(bits, 16)) ? std::uint32_t(colourCount) : 0;
+    picture.palette = StoredPalette(TestColours(colourCount));
+    picture.pixels = StoredRows(rows, bits, topDown);
+    return picture;
+}
+
+// 16-bit red, green and blue in 5, 6 and 5 bits.
+inline BmpPicture BitFieldsBmp(std::uint32_t headerSize = 40)
+{
+    BmpPicture picture = IndexedBmp({{0xF800, 0x07E0, 0x001F}, {0xFFFF, 0, 0x0841}}, 16, 0);
+    picture.headerSize = headerSize;
+    picture.compression = 3;
+    picture.masks = {0xF800, 0x07E0, 0x001F};
+    return picture;
 }

@@ -1,17 +1,18 @@
+#include "SpriteFileTestFiles.h"
+#include "tests/core/BmpFiles.h"
+
+#include "formats/BmpCheck.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
-#include "tests/core/BmpFiles.h"
-#include "tests/core/TestFiles.h"
 
 #include <IL/il.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 // The tests stand between the import and DevIL to count its sessions: a
 // refused file must never start DevIL, and every session must be ended.
@@ -38,22 +39,6 @@ void ILAPIENTRY ilShutDown()
 namespace
 {
 
-using Bytes = std::vector<std::uint8_t>;
-using Rows = std::vector<std::vector<std::uint32_t>>;
-
-std::vector<ColorEntry> Colours(int count)
-{
-    std::vector<ColorEntry> colours;
-    for (int i = 0; i < count; ++i)
-        colours.push_back({std::uint8_t(i * 5 + 1), std::uint8_t(255 - i), std::uint8_t(i * 3), 0});
-    return colours;
-}
-
-std::array<int, 4> Rgba(const ColorEntry& c)
-{
-    return {c.red, c.green, c.blue, c.alpha};
-}
-
 bool Import(const Bytes& bytes, CSpriteImage& image)
 {
     TempFolder folder;
@@ -61,47 +46,26 @@ bool Import(const Bytes& bytes, CSpriteImage& image)
     return image.LoadBMP(folder.Path("picture.bmp").c_str());
 }
 
-bool ImportFromMemory(Bytes bytes, CSpriteImage& image)
-{
-    CBinaryFile file;
-    return file.Attach(fmemopen(bytes.data(), bytes.size(), "rb"), 1) && image.ReadBMP(file);
-}
-
 // Indices as given, and a 256-entry table: the colours with alpha 255, then zeros.
-void ExpectIndexed(CSpriteImage& image, const Rows& rows, const std::vector<ColorEntry>& colours)
+void ExpectIndexed(const CSpriteImage& image, const BmpRows& rows,
+                   const std::vector<ColorEntry>& colours)
 {
-    ASSERT_EQ(image.GetWidth(), std::int32_t(rows[0].size()));
-    ASSERT_EQ(image.GetHeight(), std::int32_t(rows.size()));
-    ASSERT_EQ(image.GetBitsPerPixel(), 8);
+    ASSERT_EQ(std::tuple(image.GetWidth(), image.GetHeight(), image.GetBitsPerPixel(),
+                         image.m_colorTable.GetSize()),
+              std::tuple(std::int32_t(rows[0].size()), std::int32_t(rows.size()), 8, 256));
     Bytes indices;
     for (const auto& row : rows)
         indices.insert(indices.end(), row.begin(), row.end());
     EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + image.GetPixelBytes()), indices);
-    ASSERT_EQ(image.m_colorTable.GetSize(), 256);
-    for (int i = 0; i < 256; ++i)
-    {
-        ColorEntry want = {0, 0, 0, 0};
-        if (i < int(colours.size()))
-            want = {colours[i].red, colours[i].green, colours[i].blue, 255};
-        EXPECT_EQ(Rgba(*image.GetColor(i)), Rgba(want)) << "entry " << i;
-    }
-}
-
-BmpPicture Indexed(const Rows& rows, int bits, int colourCount, bool topDown = false)
-{
-    BmpPicture picture;
-    picture.width = std::int32_t(rows[0].size());
-    picture.height = std::int32_t(topDown ? -rows.size() : rows.size());
-    picture.bits = std::uint16_t(bits);
-    picture.colorsUsed = colourCount == (1 << bits) ? 0 : std::uint32_t(colourCount);
-    picture.palette = StoredPalette(Colours(colourCount));
-    picture.pixels = StoredRows(rows, bits, topDown);
-    return picture;
+    std::vector<ColorEntry> want(256, ColorEntry{0, 0, 0, 0});
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        want[i] = {colours[i].red, colours[i].green, colours[i].blue, 255};
+    EXPECT_EQ(std::vector<ColorEntry>(image.GetColor(0), image.GetColor(0) + 256), want);
 }
 
 BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes codes)
 {
-    BmpPicture picture = Indexed({{0}}, bits, 16);
+    BmpPicture picture = IndexedBmp({{0}}, bits, 16);
     picture.width = width;
     picture.height = height;
     picture.compression = bits == 8 ? 1 : 2;
@@ -111,19 +75,21 @@ BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes co
 
 TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
 {
-    // 17 pixels a row, so the file pads every row; 16 colours at 8 bits
-    // leave 240 table entries to be zeroed.
-    for (int bits : {1, 4, 8})
-        for (bool topDown : {false, true})
+    // Three pixels a row, so every row is padded; 16 colours at 8 bits
+    // leave 240 table entries to be zeroed. BmpRows stored either way up give
+    // the same image.
+    const int cases[][2] = {{1, 2}, {4, 16}, {8, 16}, {8, 256}};
+    for (const auto& [bits, colourCount] : cases)
+        for (const bool topDown : {false, true})
         {
-            const int colourCount = bits == 8 ? 16 : 1 << bits;
-            Rows rows(5, std::vector<std::uint32_t>(17));
+            BmpRows rows(5, std::vector<std::uint32_t>(3));
             for (std::uint32_t y = 0; y < rows.size(); ++y)
                 for (std::uint32_t x = 0; x < rows[y].size(); ++x)
-                    rows[y][x] = (x * 7 + y * 3) % colourCount;
+                    rows[y][x] = (x * 97 + y * 61) % colourCount;
             CSpriteImage image;
-            ASSERT_TRUE(Import(BuildBmp(Indexed(rows, bits, colourCount, topDown)), image)) << bits;
-            ExpectIndexed(image, rows, Colours(colourCount));
+            ASSERT_TRUE(Import(BuildBmp(IndexedBmp(rows, bits, colourCount, topDown)), image))
+                << bits;
+            ExpectIndexed(image, rows, TestColours(colourCount));
         }
 }
 
@@ -133,83 +99,68 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
     CSpriteImage image;
     ASSERT_TRUE(
         Import(BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})), image));
-    ExpectIndexed(image, {{9, 9, 9, 9, 9, 9}, {7, 7, 7, 1, 2, 3}}, Colours(16));
+    ExpectIndexed(image, {{9, 9, 9, 9, 9, 9}, {7, 7, 7, 1, 2, 3}}, TestColours(16));
     // RLE4, bottom row: 1 2 1 2 as a run, then 3 4 5 as literals; top row: 5 and 10 in turn.
     ASSERT_TRUE(Import(
         BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1})), image));
-    ExpectIndexed(image, {{5, 10, 5, 10, 5, 10, 5}, {1, 2, 1, 2, 3, 4, 5}}, Colours(16));
+    ExpectIndexed(image, {{5, 10, 5, 10, 5, 10, 5}, {1, 2, 1, 2, 3, 4, 5}}, TestColours(16));
 
     // A dirty picture first, so that the decoder's next blocks come from
     // memory it has just written to; then one 5, a move right 2 and up 1,
     // one 6, and the end of the picture.
     ASSERT_TRUE(Import(BuildBmp(RunLength(8, 4, 4, {16, 0xAB, 0, 1})), image));
     ASSERT_TRUE(Import(BuildBmp(RunLength(8, 4, 4, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1})), image));
-    ExpectIndexed(image, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 6}, {5, 0, 0, 0}}, Colours(16));
+    ExpectIndexed(image, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 6}, {5, 0, 0, 0}}, TestColours(16));
 }
 
 TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
 {
     // DevIL decodes every direct-colour BMP to 24 bits, dropping alpha.
     const Bytes rgb = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0xA0, 0xB0, 0xC0};
-    const struct
-    {
-        std::uint16_t bits;
-        std::vector<std::uint32_t> masks;
-        std::vector<std::uint32_t> stored; // one row, left to right
-        Bytes expected;
-    } cases[] = {
+    // Bits, bit-field masks, one row of stored values, the bytes expected.
+    const std::tuple<int, std::vector<std::uint32_t>, std::vector<std::uint32_t>, Bytes> cases[] = {
         {24, {}, {0x102030, 0x405060, 0xA0B0C0}, rgb},
         {32, {}, {0x80102030, 0xFF405060, 0x00A0B0C0}, rgb},
         {32, {0xFF, 0xFF00, 0xFF0000}, {0x302010, 0x605040, 0xC0B0A0}, rgb},
         {16, {}, {0x7C00, 0x03E0, 0x0421}, {0xF8, 0, 0, 0, 0xF8, 0, 8, 8, 8}}, // 5 bits a channel
         {16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x0841}, {0xF8, 0, 0, 0, 0xFC, 0, 8, 8, 8}},
     };
-    for (const auto& c : cases)
+    for (const auto& [bits, masks, stored, expected] : cases)
     {
-        BmpPicture picture;
-        picture.width = 3;
-        picture.height = 1;
-        picture.bits = c.bits;
-        picture.compression = c.masks.empty() ? 0 : 3;
-        picture.masks = c.masks;
-        picture.pixels = StoredRows({c.stored}, c.bits);
+        SCOPED_TRACE(bits);
+        BmpPicture picture = IndexedBmp({stored}, bits, 0);
+        picture.compression = masks.empty() ? 0 : 3;
+        picture.masks = masks;
         CSpriteImage image;
-        ASSERT_TRUE(Import(BuildBmp(picture), image)) << c.bits;
-        EXPECT_EQ(image.GetBitsPerPixel(), 24) << c.bits;
-        EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 9), c.expected) << c.bits << " bits";
-        EXPECT_EQ(image.m_colorTable.GetSize(), 0);
+        ASSERT_TRUE(Import(BuildBmp(picture), image));
+        EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
+                  std::tuple(24, 0));
+        EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 9), expected);
     }
 }
 
-TEST(BmpImport, Os2PictureComesBackTopRowFirstWithThreeByteColours)
+TEST(BmpImport, Os2AndExportedSheetsComeBackTopRowFirst)
 {
-    // DevIL hands these back bottom row first whatever origin was asked for.
-    const Rows rows = {{1, 2, 3}, {200, 201, 255}};
-    BmpPicture os2 = Indexed(rows, 8, 256);
+    // DevIL hands OS/2 pictures back bottom row first whatever origin was
+    // asked for; their colours take three bytes.
+    const BmpRows rows = {{1, 2, 3}, {200, 201, 255}};
+    BmpPicture os2 = IndexedBmp(rows, 8, 256);
     os2.headerSize = 12;
-    os2.palette = StoredPalette(Colours(256), 3);
+    os2.palette = StoredPalette(TestColours(256), 3);
     CSpriteImage image;
     ASSERT_TRUE(Import(BuildBmp(os2), image));
-    ExpectIndexed(image, rows, Colours(256));
-}
+    ExpectIndexed(image, rows, TestColours(256));
 
-TEST(BmpImport, ExportedSheetComesBackWithItsIndicesAndColours)
-{
-    Rows rows(288, std::vector<std::uint32_t>(256));
+    // Our own export comes back with its indices and its colours, made opaque.
     CSpriteImage sheet;
-    ASSERT_TRUE(sheet.Create(256, 288, 8));
-    ASSERT_EQ(sheet.m_colorTable.SetSize(256), 1);
-    const std::vector<ColorEntry> colours = Colours(256); // alpha 0, which the file does not carry
-    for (int i = 0; i < 256; ++i)
-        sheet.m_colorTable.SetAt(i, colours[i]);
-    for (std::uint32_t y = 0; y < rows.size(); ++y)
-        for (std::uint32_t x = 0; x < rows[y].size(); ++x)
-            sheet.GetPixels()[y * 256 + x] = std::uint8_t(rows[y][x] = (x + 3 * y) % 256);
+    ASSERT_TRUE(FillRandom(sheet, 256, 288, 8, 9));
     TempFolder folder;
     ASSERT_TRUE(sheet.SaveBMP(folder.Path("sheet.bmp").c_str()));
-    CSpriteImage image;
     ASSERT_TRUE(image.LoadBMP(folder.Path("sheet.bmp").c_str()));
-    ExpectIndexed(image, rows, colours);
+    BmpRows sheetRows(288);
+    for (std::size_t y = 0; y < 288; ++y)
+        sheetRows[y].assign(sheet.GetPixels() + y * 256, sheet.GetPixels() + (y + 1) * 256);
+    ExpectIndexed(image, sheetRows, {sheet.GetColor(0), sheet.GetColor(0) + 256});
 }
 
 bool Convert(const std::string& from, const std::string& options, const std::string& to)
@@ -220,88 +171,102 @@ bool Convert(const std::string& from, const std::string& options, const std::str
 
 TEST(BmpImport, PalettePicturesFromImageMagickComeBack)
 {
-    // ImageMagick writes the 124-byte header, run-length coded at 8 bits
-    // unless told otherwise, and 4 bits for 16 colours or fewer.
-    for (const auto& [options, colourCount] : {std::pair{"-type palette", 20},
-                                               {"-type palette -compress none", 20},
-                                               {"-type palette", 10}})
+    // From a picture of 10 or 20 colours ImageMagick writes the 124-byte
+    // header: run-length coded at 8 bits unless told otherwise, 4 bits for
+    // 16 colours or fewer.
+    const std::tuple<const char*, int, int, int> cases[] = {
+        {"-type palette", 20, 8, 1},
+        {"-type palette -compress none", 20, 8, 0},
+        {"-type palette", 10, 4, 0}};
+    for (const auto& [options, colourCount, bits, compression] : cases)
     {
+        SCOPED_TRACE(std::string(options) + ", " + std::to_string(colourCount) + " colours");
         TempFolder folder;
-        std::vector<ColorEntry> colours = Colours(colourCount);
-        std::reverse(colours.begin(), colours.end());
-        std::string ppm = "P3\n5 " + std::to_string(colourCount / 5) + "\n255\n";
-        for (const ColorEntry& c : colours)
-            ppm += std::to_string(c.red) + " " + std::to_string(c.green) + " " +
-                   std::to_string(c.blue) + "\n";
-        WriteBytes(folder.Path("in.ppm"), Bytes(ppm.begin(), ppm.end()));
-        ASSERT_TRUE(Convert(folder.Path("in.ppm"), options, folder.Path("out.bmp")));
-        ASSERT_EQ(ReadBytes(folder.Path("out.bmp")).at(14), 124);
+        CSpriteImage picture;
+        ASSERT_TRUE(FillRandom(picture, 5, colourCount / 5, 24, colourCount));
+        ASSERT_TRUE(picture.SaveBMP(folder.Path("in.bmp").c_str()));
+        ASSERT_TRUE(Convert(folder.Path("in.bmp"), options, folder.Path("out.bmp")));
+        const Bytes out = ReadBytes(folder.Path("out.bmp"));
+        ASSERT_EQ(std::tuple(out.at(14), out.at(28), out.at(30)),
+                  std::tuple(124, bits, compression));
 
         CSpriteImage image;
-        ASSERT_TRUE(image.LoadBMP(folder.Path("out.bmp").c_str())) << options << colourCount;
+        ASSERT_TRUE(image.LoadBMP(folder.Path("out.bmp").c_str()));
         ASSERT_EQ(image.GetPixelBytes(), colourCount);
         for (int i = 0; i < colourCount; ++i)
-            EXPECT_EQ(Rgba(*image.GetColor(image.GetPixels()[i])),
-                      Rgba({colours[i].red, colours[i].green, colours[i].blue, 255}))
-                << "pixel " << i << ", " << options << ", " << colourCount;
+        {
+            const std::uint8_t* rgb = picture.GetPixels() + 3 * i;
+            EXPECT_TRUE(*image.GetColor(image.GetPixels()[i]) ==
+                        ColorEntry({rgb[0], rgb[1], rgb[2], 255}))
+                << "pixel " << i;
+        }
     }
 }
 
-// Files the check stops before DevIL sees them, each named for what it is.
-std::vector<std::pair<std::string, Bytes>> RefusedFiles()
+TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
 {
+    using R = BmpCheckResult;
     TempFolder folder;
-    const bool madePng = Convert("xc:red", "", folder.Path("red.png"));
-    const Bytes good = BuildBmp(Indexed({{1, 2, 3}, {4, 5, 6}}, 8, 16));
-    auto with =
-        [&good](std::size_t at, std::uint32_t value, std::size_t at2 = 0, std::uint32_t value2 = 0)
+    ASSERT_TRUE(Convert("xc:red", "", folder.Path("red.png")));
+    const Bytes good = BuildBmp(IndexedBmp({{1, 2, 3}, {4, 5, 15}}, 8, 16));
+    const auto end = std::uint32_t(good.size());
+    // The first `kept` bytes of a file, with double words set in them.
+    const auto with = [](const Bytes& file, std::size_t kept,
+                         std::initializer_list<std::pair<std::size_t, std::uint32_t>> set)
     {
-        Bytes bytes = good;
-        SetDword(bytes, at, value);
-        if (at2 != 0)
-            SetDword(bytes, at2, value2);
+        Bytes bytes(file.begin(), file.begin() + std::ptrdiff_t(std::min(kept, file.size())));
+        for (const auto& [at, value] : set)
+            SetDword(bytes, at, value);
         return bytes;
     };
-    return {
-        {"a PNG picture", madePng ? ReadBytes(folder.Path("red.png")) : Bytes{}},
-        {"an empty file", {}},
-        {"a file cut inside its rows", Bytes(good.begin(), good.end() - 3)},
-        {"100000 x 100000 pixels", with(18, 100000, 22, 100000)},
-        {"65537 x 65536 pixels", with(18, 65537, 22, 65536)},
-        {"pixels at 0x80000000", with(10, 0x80000000u)},
-        {"300 palette colours", with(46, 300)},
+    const auto set = [&](std::initializer_list<std::pair<std::size_t, std::uint32_t>> s)
+    { return with(good, end, s); };
+    BmpPicture os2 = IndexedBmp({{1}}, 8, 16);
+    os2.headerSize = 12;
+    os2.width = 0;
+    const std::tuple<const char*, Bytes, R> cases[] = {
+        {"a PNG picture", ReadBytes(folder.Path("red.png")), R::NotBmp},
+        {"an empty file", {}, R::TooShort},
+        {"53 bytes", with(good, 53, {}), R::TooShort},
+        {"64-byte header", set({{14, 64}}), R::UnsupportedHeader},
+        {"2 planes", set({{26, 2 | 8 << 16}}), R::BadPlanes},
+        {"2 bits", set({{28, 2}}), R::BadDepth},
+        {"RLE4 at 8 bits", set({{30, 2}}), R::BadCompression},
+        {"JPEG inside", set({{30, 4}}), R::BadCompression},
+        {"top-down RLE8", set({{30, 1}, {22, ~0u}}), R::TopDownRle},
+        {"width 0", set({{18, 0}}), R::BadWidth},
+        {"width 16385", set({{18, 16385}}), R::BadWidth},
+        {"height 0", set({{22, 0}}), R::BadHeight},
+        {"height -2^31", set({{22, 0x80000000u}}), R::BadHeight},
+        {"100000 x 100000 pixels", set({{18, 100000}, {22, 100000}}), R::BadWidth},
+        {"16384 x 4097 pixels", set({{18, 16384}, {22, 4097}}), R::TooManyPixels},
+        {"300 palette colours", set({{46, 300}}), R::BadPaletteCount},
+        {"17 colours at 4 bits", set({{28, 4}, {46, 17}}), R::BadPaletteCount},
+        {"pixels at 0x80000000", set({{10, 0x80000000u}}), R::BadPixelOffset},
+        {"pixels inside the header", set({{10, 53}}), R::BadPixelOffset},
+        {"pixels at the end", set({{10, end}}), R::BadPixelOffset},
+        {"a file cut inside its rows", with(good, end - 1, {}), R::MissingRows},
+        {"masks where the header is", with(BuildBmp(BitFieldsBmp()), SIZE_MAX, {{10, 65}}),
+         R::BadPixelOffset},
+        {"OS/2 width 0", BuildBmp(os2), R::BadWidth},
+        // DevIL then expects 256 colours and finds the file cut short.
+        {"all colours used", set({{46, 0}}), R::Accepted},
     };
-}
-
-TEST(BmpImport, RefusedFilesNeverReachDevilAndRepeatedFailuresLeaveNothingBehind)
-{
-    auto files = RefusedFiles();
-    ASSERT_EQ(files[0].second.at(1), 'P') << "the PNG is a real one";
-    // Passes the check, but DevIL finds the 256-colour palette it expects cut short.
-    BmpPicture shortPalette = Indexed({{1, 2}}, 8, 16);
-    shortPalette.colorsUsed = 0;
-    const Bytes devilRefuses = BuildBmp(shortPalette);
-
     const int startsBefore = g_devilStarts;
-    for (int round = 0; round < 20; ++round)
+    for (const auto& [what, bytes, reason] : cases)
     {
-        for (const auto& [what, bytes] : files)
-        {
-            CSpriteImage image;
-            ASSERT_TRUE(image.Create(2, 2, 32));
-            ASSERT_EQ(image.m_colorTable.SetSize(5), 1);
-            EXPECT_FALSE(Import(bytes, image)) << what;
-            EXPECT_EQ(image.GetBitsPerPixel(), 32) << what;
-            EXPECT_EQ(image.m_colorTable.GetSize(), 5) << what;
-        }
+        EXPECT_EQ(CheckBmpForDecoding(bytes.data(), bytes.size()), reason) << what;
         CSpriteImage image;
-        EXPECT_FALSE(Import(devilRefuses, image));
-        EXPECT_EQ(image.GetBitsPerPixel(), 0);
+        ASSERT_TRUE(image.Create(2, 2, 32));
+        ASSERT_EQ(image.m_colorTable.SetSize(5), 1);
+        EXPECT_FALSE(Import(bytes, image)) << what;
+        EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
+                  std::tuple(32, 5))
+            << what;
     }
-    EXPECT_EQ(g_devilStarts - startsBefore, 20);
+    // Only the last file reached DevIL, which refused it and ended its session.
+    EXPECT_EQ(g_devilStarts, startsBefore + 1);
     EXPECT_EQ(g_devilShutdowns, g_devilStarts);
-    CSpriteImage image;
-    EXPECT_FALSE(image.LoadBMP("/nonexistent/picture.bmp"));
 }
 
 // Every byte of small files of each kind set to telling values, and every
@@ -309,36 +274,27 @@ TEST(BmpImport, RefusedFilesNeverReachDevilAndRepeatedFailuresLeaveNothingBehind
 // bounds (the sanitizer build watches) nor report a shape it does not hold.
 TEST(BmpImport, DamagedFilesNeverHurtTheImport)
 {
-    BmpPicture bitFields;
-    bitFields.width = 3;
-    bitFields.height = 2;
-    bitFields.bits = 16;
-    bitFields.compression = 3;
-    bitFields.masks = {0xF800, 0x07E0, 0x001F};
-    bitFields.pixels = StoredRows({{1, 2, 3}, {4, 5, 6}}, 16);
     for (const Bytes& original :
          {BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 0, 6, 9, 0, 1})),
-          BuildBmp(Indexed({{1, 2, 3}}, 4, 16)), BuildBmp(bitFields)})
-    {
-        for (std::size_t at = 0; at < original.size(); ++at)
-            for (std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF})
+          BuildBmp(IndexedBmp({{1, 2, 3}}, 4, 16)), BuildBmp(BitFieldsBmp())})
+        for (std::size_t at = 1; at < original.size(); ++at)
+            for (const int value : {-1, 0x00, 0x01, 0x7F, 0x80, 0xFF}) // -1: the file ends here
             {
-                Bytes damaged = original;
-                damaged[at] = value;
+                Bytes bytes = original;
+                if (value < 0)
+                    bytes.resize(at);
+                else
+                    bytes[at] = std::uint8_t(value);
                 CSpriteImage image;
-                if (ImportFromMemory(damaged, image))
+                CBinaryFile file;
+                ASSERT_TRUE(file.Attach(fmemopen(bytes.data(), bytes.size(), "rb"), 1));
+                if (image.ReadBMP(file))
                 {
-                    EXPECT_EQ(std::int64_t(image.GetPixelBytes()),
+                    ASSERT_EQ(std::int64_t(image.GetPixelBytes()),
                               CSpriteImage::ByteCountFor(image.GetWidth(), image.GetHeight(),
                                                          image.GetBitsPerPixel()));
                 }
             }
-        for (std::size_t length = 1; length < original.size(); ++length)
-        {
-            CSpriteImage image;
-            ImportFromMemory(Bytes(original.begin(), original.begin() + length), image);
-        }
-    }
 }
 
 } // namespace

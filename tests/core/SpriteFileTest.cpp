@@ -5,126 +5,112 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <tuple>
+
 namespace
 {
 
-TEST(ColorWord, ConvertsAsTheWorkedExamplesShow)
+TEST(SpriteCodec, ColourWordsAndPixelPairsFollowTheWorkedExamples)
 {
-    struct Case
-    {
-        std::uint16_t word;
-        ColorEntry entry;
-        std::uint16_t written;
+    // Bit 15 is not a colour: it is dropped when the word is written again.
+    const std::pair<std::uint16_t, ColorEntry> words[] = {
+        {0x7FFF, {248, 248, 248, 255}}, {0x001F, {248, 0, 0, 255}},
+        {0x03E0, {0, 248, 0, 255}},     {0x7C00, {0, 0, 248, 255}},
+        {0x1234, {160, 136, 32, 255}},  {0xFFFF, {248, 248, 248, 255}},
     };
-    const Case cases[] = {
-        {0x7FFF, {248, 248, 248, 255}, 0x7FFF}, {0x001F, {248, 0, 0, 255}, 0x001F},
-        {0x03E0, {0, 248, 0, 255}, 0x03E0},     {0x7C00, {0, 0, 248, 255}, 0x7C00},
-        {0x1234, {160, 136, 32, 255}, 0x1234},  {0xFFFF, {248, 248, 248, 255}, 0x7FFF},
-    };
-    for (const Case& c : cases)
+    for (const auto& [word, entry] : words)
     {
-        EXPECT_TRUE(ColorWordToEntry(c.word) == c.entry) << c.word;
-        EXPECT_EQ(EntryToColorWord(c.entry), c.written) << c.word;
+        EXPECT_TRUE(ColorWordToEntry(word) == entry) << word;
+        EXPECT_EQ(EntryToColorWord(entry), word & 0x7FFF) << word;
     }
     // A colour from elsewhere loses its low bits and its alpha.
     EXPECT_EQ(EntryToColorWord({255, 128, 64, 7}), 0x221F);
     for (std::uint32_t word = 0; word <= 0xFFFF; ++word)
         ASSERT_EQ(EntryToColorWord(ColorWordToEntry(static_cast<std::uint16_t>(word))),
                   word & 0x7FFF);
+    // Left pixel in the low nibble; only the low four bits count.
+    const std::uint8_t pairs[][3] = {{1, 2, 0x21}, {0x1A, 0x03, 0x3A}, {0x35, 0x3F, 0xF5}};
+    for (const auto& [left, right, packed] : pairs)
+        EXPECT_EQ(PackPixelPair(left, right), packed);
 }
 
-TEST(PixelPair, LeftPixelInLowNibbleAndOnlyLowBitsKept)
-{
-    EXPECT_EQ(PackPixelPair(1, 2), 0x21);
-    EXPECT_EQ(PackPixelPair(0x1A, 0x03), 0x3A);
-    EXPECT_EQ(PackPixelPair(0x35, 0x3F), 0xF5);
-}
-
-TEST(SpriteLayoutChoice, OnlyAnSp2ExtensionInAnyCaseMeansSp2)
+TEST(SpriteCodec, OnlyAnSp2ExtensionInAnyCaseMeansSp2)
 {
     for (const char* path : {"a.SP2", "a.Sp2", "a.sp2", "/x/y/sheet.spr.sp2", ".sp2"})
         EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Sp2) << path;
-    for (const char* path :
-         {"a.spr", "a.SPR", "a.bin", "none", "a.sp2.bak", "a.sp22", "/dir.sp2/sheet", ""})
+    for (const char* path : {"a.spr", "a.bin", "none", "a.sp2.bak", "a.sp22", "/dir.sp2/sheet", ""})
         EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Spr) << path;
     EXPECT_EQ(ChooseSpriteLayout(nullptr), SpriteLayout::Spr);
 }
 
-class SpriteReaderTest : public ::testing::Test
+class SpriteFileTest : public ::testing::Test
 {
 protected:
     TempFolder folder;
 };
 
-TEST_F(SpriteReaderTest, SprGivesEveryColourAndPixelInFileOrder)
+TEST_F(SpriteFileTest, SeededFilesLoadInFileOrderAndSaveBackByteForByteButBit15)
 {
-    const Bytes file = RandomBytes(1, 37376);
-    const std::string path = folder.Path("sheet.spr");
-    WriteBytes(path, file);
-
-    CSpriteImage image;
-    ASSERT_TRUE(image.LoadSPR(path.c_str()));
-    ASSERT_EQ(image.GetWidth(), 256);
-    ASSERT_EQ(image.GetHeight(), 288);
-    ASSERT_EQ(image.GetBitsPerPixel(), 8);
-    ASSERT_EQ(image.m_colorTable.GetSize(), 256);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_TRUE(*image.GetColor(i) ==
-                    ColorWordToEntry(static_cast<std::uint16_t>(U16At(file, 2 * i))))
-            << i;
-    for (std::size_t k = 0; k < 36864; ++k)
-        ASSERT_EQ(PackPixelPair(image.GetPixels()[2 * k], image.GetPixels()[2 * k + 1]),
-                  file[512 + k])
-            << k;
-}
-
-TEST_F(SpriteReaderTest, ShortAndEmptySprFilesLoadWithOpaqueBlackAndIndexZero)
-{
-    // Cut inside a colour word, and inside the pixels.
-    for (const std::size_t length : {0u, 301u, 513u})
+    // Empty, cut inside a colour word and inside the pixels, a bare sheet of
+    // 37376 bytes, and trailing blocks of 1, 2624 (a 40000-byte file) and
+    // 5000 bytes. What a short file lacks is opaque black and index 0. Odd
+    // seeds clear bit 15 of every colour word, so those files come back
+    // identical.
+    const std::size_t lengths[] = {0, 301, 513, 37376, 37377, 40000, 42376};
+    for (std::uint32_t seed = 0; seed < std::size(lengths); ++seed)
     {
-        SCOPED_TRACE(length);
-        const std::string path = folder.Path("short.spr");
-        WriteBytes(path, Bytes(length, 0xFF));
-
-        CSpriteImage image;
-        ASSERT_TRUE(image.LoadSPR(path.c_str()));
-        for (std::size_t i = 0; i < 256; ++i)
+        SCOPED_TRACE(lengths[seed]);
+        Bytes original = RandomBytes(seed, lengths[seed]);
+        if (seed % 2)
+            for (std::size_t i = 1; i < std::min<std::size_t>(512, original.size()); i += 2)
+                original[i] &= 0x7F;
+        Bytes expected = original;
+        expected.resize(std::max<std::size_t>(original.size(), 37376), 0);
+        for (std::size_t i = 1; i < 512; i += 2)
         {
-            const std::uint8_t level = 2 * i + 1 < length ? 248 : 0;
-            ASSERT_TRUE(*image.GetColor(static_cast<std::int32_t>(i)) ==
-                        ColorEntry({level, level, level, 255}));
+            expected[i - 1] = i < original.size() ? expected[i - 1] : 0;
+            expected[i] &= 0x7F;
         }
-        const std::size_t loadedPixels = length > 512 ? (length - 512) * 2 : 0;
-        for (std::size_t i = 0; i < 256 * 288; ++i)
-            ASSERT_EQ(image.GetPixels()[i], i < loadedPixels ? 15 : 0) << i;
-
-        TrailingBlock block;
-        ASSERT_TRUE(ReadTrailingBlock(path.c_str(), block));
-        EXPECT_EQ(block.size, 0);
-        EXPECT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0),
-                  SpriteSaveResult::Written);
-        EXPECT_EQ(ReadBytes(path).size(), 37376u);
+        const std::string path = folder.Path("sheet.spr");
+        WriteBytes(path, original);
+        CSpriteImage image;
+        TrailingBlock trailing;
+        ASSERT_TRUE(image.LoadSPR(path.c_str()) && ReadTrailingBlock(path.c_str(), trailing));
+        const std::unique_ptr<std::uint8_t[]> owner(trailing.data);
+        ASSERT_EQ(std::tuple(image.GetWidth(), image.GetHeight(), image.GetBitsPerPixel(),
+                             image.m_colorTable.GetSize(), trailing.size),
+                  std::tuple(256, 288, 8, 256, std::int32_t(expected.size() - 37376)));
+        for (int i = 0; i < 256; ++i)
+            ASSERT_TRUE(*image.GetColor(i) ==
+                        ColorWordToEntry(static_cast<std::uint16_t>(U16At(expected, 2 * i))))
+                << i;
+        for (std::size_t k = 0; k < 36864; ++k)
+            ASSERT_TRUE(image.GetPixels()[2 * k] == (expected[512 + k] & 0x0F) &&
+                        image.GetPixels()[2 * k + 1] == expected[512 + k] >> 4)
+                << k;
+        ASSERT_EQ(
+            SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, trailing.data, trailing.size),
+            SpriteSaveResult::Written);
+        ASSERT_EQ(ReadBytes(path), expected);
     }
 }
 
-TEST_F(SpriteReaderTest, Sp2IsABareSheetInTheGreyRampAndSavedBare)
+TEST_F(SpriteFileTest, Sp2IsABareSheetInTheGreyRampAndSavedBare)
 {
     const Bytes file = RandomBytes(2, 32768 + 500);
     const std::string path = folder.Path("sheet.sp2");
     WriteBytes(path, file);
-
     CSpriteImage image;
     ASSERT_TRUE(image.LoadSP2(path.c_str()));
-    ASSERT_EQ(image.GetWidth(), 256);
-    ASSERT_EQ(image.GetHeight(), 256);
-    ASSERT_EQ(image.m_colorTable.GetSize(), 256);
+    ASSERT_EQ(std::tuple(image.GetWidth(), image.GetHeight(), image.m_colorTable.GetSize()),
+              std::tuple(256, 256, 256));
     for (int i = 0; i < 256; ++i)
     {
         const auto level = static_cast<std::uint8_t>(16 * (i % 16));
         ASSERT_TRUE(*image.GetColor(i) == ColorEntry({level, level, level, 255})) << i;
     }
-
     // The layout follows the sheet, not the name; nothing past the sheet
     // is kept, and a trailing block is not written.
     const std::string saved = folder.Path("saved.spr");
@@ -134,14 +120,69 @@ TEST_F(SpriteReaderTest, Sp2IsABareSheetInTheGreyRampAndSavedBare)
     EXPECT_EQ(ReadBytes(saved), Bytes(file.begin(), file.begin() + 32768));
 }
 
-TEST_F(SpriteReaderTest, MissingFilesAreNotLoaded)
+TEST_F(SpriteFileTest, OtherImagesAreCutOrPaddedWithIndexZeroAndColourWordZero)
 {
-    const std::string missing = folder.Path("missing.spr");
-    CSpriteImage image;
-    TrailingBlock block;
-    EXPECT_FALSE(image.LoadSPR(missing.c_str()));
-    EXPECT_FALSE(image.LoadSP2(missing.c_str()));
-    EXPECT_FALSE(ReadTrailingBlock(missing.c_str(), block));
+    const std::tuple<int, int, int> shapes[] = {{3, 2, 0}, {300, 300, 20}, {1, 400, 256}};
+    for (const auto& [width, height, colourCount] : shapes)
+    {
+        SCOPED_TRACE(width);
+        CSpriteImage image;
+        ASSERT_TRUE(FillRandom(image, width, height, 8, 7, colourCount));
+        const std::string path = folder.Path("odd.spr");
+        ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0),
+                  SpriteSaveResult::Written);
+        Bytes expected(37376, 0);
+        for (int i = 0; i < colourCount; ++i)
+        {
+            expected[2 * i] = EntryToColorWord(*image.GetColor(i)) & 0xFF;
+            expected[2 * i + 1] = EntryToColorWord(*image.GetColor(i)) >> 8;
+        }
+        for (int y = 0; y < std::min(height, 288); ++y)
+            for (int x = 0; x < std::min(width, 256); ++x)
+                expected[512 + y * 128 + x / 2] |= (image.GetPixels()[y * width + x] & 0x0F)
+                                                   << x % 2 * 4;
+        EXPECT_EQ(ReadBytes(path), expected);
+    }
+}
+
+TEST_F(SpriteFileTest, RefusalsAndFailedWritesKeepTheOldFile)
+{
+    const std::string path = folder.Path("keep.spr");
+    WriteBytes(path, Bytes(5000, 0x5A));
+    CSpriteImage deep;
+    ASSERT_TRUE(deep.Create(256, 288, 24));
+    EXPECT_EQ(SaveSpriteFile(&deep, path.c_str(), SpriteLayout::Spr, nullptr, 0),
+              SpriteSaveResult::NotEightBit);
+    TrailingBlock none;
+    EXPECT_FALSE(ReadTrailingBlock(folder.Path("missing.spr").c_str(), none));
+
+    // One write fails: in the colours, at the first and last pixel byte, at
+    // the first and last byte of a 2624-byte trailing block.
+    CSpriteImage sheet;
+    ASSERT_TRUE(FillRandom(sheet, 256, 288, 8, 4));
+    const Bytes trailing = RandomBytes(5, 2624);
+    for (const std::size_t bad : {0u, 1u, 511u, 512u, 37375u, 37376u, 39999u})
+    {
+        FailingWriteFile file(bad);
+        EXPECT_FALSE(WriteSpriteSheet(file, sheet, SpriteLayout::Spr, trailing.data(), 2624))
+            << bad;
+    }
+    FailingWriteFile sp2(32767);
+    EXPECT_FALSE(WriteSpriteSheet(sp2, sheet, SpriteLayout::Sp2, nullptr, 0));
+    CBinaryFile notOpen;
+    EXPECT_FALSE(WriteSpriteSheet(notOpen, sheet, SpriteLayout::Spr, nullptr, 0));
+
+    // The disk fills early, or at the last byte, which may show only when
+    // the file is flushed.
+    for (const rlim_t room : {20000u, 39999u})
+    {
+        FileSizeLimit fullDisk(room);
+        EXPECT_EQ(SaveSpriteFile(&sheet, path.c_str(), SpriteLayout::Spr, trailing.data(), 2624),
+                  SpriteSaveResult::WriteFailed)
+            << room;
+    }
+    EXPECT_EQ(ReadBytes(path), Bytes(5000, 0x5A));
+    EXPECT_EQ(FileCount(folder.Root()), 1u);
 }
 
 } // namespace

@@ -5,18 +5,15 @@
 #include "TestFiles.h"
 
 #include "image/ColorEntry.h"
+#include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <iterator>
 #include <random>
-#include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -30,17 +27,27 @@ inline std::uint32_t U16At(const Bytes& bytes, std::size_t offset)
     return bytes.at(offset) | (bytes.at(offset + 1) << 8);
 }
 
-inline std::uint32_t U32At(const Bytes& bytes, std::size_t offset)
-{
-    return U16At(bytes, offset) | (U16At(bytes, offset + 2) << 16);
-}
-
 inline Bytes RandomBytes(std::uint32_t seed, std::size_t count)
 {
     std::mt19937 random(seed);
     Bytes bytes(count);
     std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
     return bytes;
+}
+
+// An image of the given shape with seeded random pixels and colours.
+inline bool FillRandom(CSpriteImage& image, int width, int height, int bits, std::uint32_t seed,
+                       int colourCount = 256)
+{
+    if (!image.Create(width, height, bits) || !image.m_colorTable.SetSize(colourCount))
+        return false;
+    const Bytes pixels = RandomBytes(seed, static_cast<std::size_t>(image.GetPixelBytes()));
+    std::copy(pixels.begin(), pixels.end(), image.GetPixels());
+    const Bytes colours = RandomBytes(seed + 1, 4 * static_cast<std::size_t>(colourCount));
+    for (int i = 0; i < colourCount; ++i)
+        image.SetColor(i, colours[4 * i], colours[4 * i + 1], colours[4 * i + 2],
+                       colours[4 * i + 3]);
+    return true;
 }
 
 inline std::size_t FileCount(const std::filesystem::path& folder)
@@ -83,21 +90,15 @@ class FileSizeLimit
 public:
     explicit FileSizeLimit(rlim_t bytes)
     {
+        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
         getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes, m_saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
 
 private:
     rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
 };
