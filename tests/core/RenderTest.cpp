@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <random>
@@ -160,31 +161,23 @@ void ReferenceDraw(CSurface& surface, std::int32_t x, std::int32_t y, const CSpr
         }
 }
 
-// Random pixels with keys planted; the 200 random table entries have alpha
-// 0, entry 9 is the key, and many indices lie beyond the table.
-CSpriteImage RandomImage(std::int32_t bits, std::mt19937& random)
-{
-    CSpriteImage image;
-    EXPECT_TRUE(image.Create(37, 23, bits));
-    for (std::int32_t i = 0; i < image.GetPixelBytes(); ++i)
-        image.GetPixels()[i] = std::uint8_t(random());
-    const std::uint8_t keys[2][4] = {{255, 0, 255, 77}, {0x1F, 0xFC}};
-    for (std::int32_t i = 0; bits > 8 && i < 37 * 23; i += 7)
-        std::copy_n(keys[bits == 16], bits / 8, image.GetPixels() + i * (bits / 8));
-    image.m_colorTable.SetSize(200);
-    for (std::int32_t i = 0; i < 200; ++i)
-        image.m_colorTable.SetAt(i, std::uint8_t(random()), std::uint8_t(random()),
-                                 std::uint8_t(random()), 0);
-    image.m_colorTable.SetAt(9, 255, 0, 255, 255);
-    return image;
-}
-
+// Random pixels with keys planted; the 200 table entries have alpha 0,
+// entry 9 is the key, and many indices lie beyond the table.
 TEST(DrawImage, MatchesPixelByPixelDrawingAtEveryDepthAndPlacement)
 {
     std::mt19937 random(4);
+    const std::uint8_t keys[2][4] = {{255, 0, 255, 77}, {0x1F, 0xFC}};
     for (std::int32_t bits : {8, 16, 24, 32})
     {
-        const CSpriteImage image = RandomImage(bits, random);
+        CSpriteImage image;
+        ASSERT_TRUE(image.Create(37, 23, bits));
+        std::generate_n(image.GetPixels(), image.GetPixelBytes(), [&] { return random(); });
+        for (std::int32_t i = 0; bits > 8 && i < 37 * 23; i += 7)
+            std::copy_n(keys[bits == 16], bits / 8, image.GetPixels() + i * (bits / 8));
+        image.m_colorTable.SetSize(200);
+        for (std::int32_t i = 0; i < 200; ++i)
+            image.m_colorTable.SetAt(i, std::uint8_t(i), std::uint8_t(random()), 99, 0);
+        image.m_colorTable.SetAt(9, 255, 0, 255, 255);
         for (const PixelRect& clip :
              {PixelRect{0, 0, 64, 48}, PixelRect{7, 3, 30, 20}, PixelRect{-5, -5, 999, 999}})
             for (std::int32_t x : {-40, -10, -1, 0, 3, clip.right - clip.left - 5, 50})
