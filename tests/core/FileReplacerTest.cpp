@@ -1,18 +1,14 @@
 #include "io/FileReplacer.h"
-#include "TestFiles.h"
+#include "io/ReplaceBatch.h"
+#include "tests/core/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -20,16 +16,18 @@ namespace
 {
 enum Outcome
 {
-    Saved = 0,
-    NotCreated = 1,
-    NotSaved = 2,
+    Saved,
+    NotCreated,
+    NotSaved
 };
 constexpr int kSkipped = 77;
-constexpr uid_t kNobody = 65534;
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kOld(3007, 'o');
+const Bytes kNew(5007, 'n');
 
-// Writes `bytes` in pieces of `piece` bytes, ignoring each write's result
-// as the sprite writers do: Commit alone must notice a failure.
-int Save(const std::string& path, const std::string& bytes, std::size_t piece = 256)
+// Writes in pieces, ignoring each write's result as the sprite writers do:
+// Commit alone must notice a failure.
+int Save(const std::string& path, const Bytes& bytes, std::size_t piece = 256)
 {
     CFileReplacer replacer(path);
     if (!replacer.Begin())
@@ -39,7 +37,7 @@ int Save(const std::string& path, const std::string& bytes, std::size_t piece = 
     return replacer.Commit() ? Saved : NotSaved;
 }
 
-// Runs `body` in a child process, so that limits and identities it takes on
+// Runs body in a child process, so that the limits and identity it takes on
 // stay there; answers its exit code.
 int InChild(const std::function<int()>& body)
 {
@@ -51,73 +49,38 @@ int InChild(const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Contents(const fs::path& path)
+void Put(const fs::path& path, const Bytes& bytes, mode_t mode)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Put(const fs::path& path, const std::string& bytes, mode_t mode)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
+    WriteBytes(path, bytes);
     chmod(path.c_str(), mode);
 }
-
-mode_t ModeOf(const fs::path& path)
-{
-    struct stat info
-    {
-    };
-    stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
-class FileReplacerTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(folder.empty());
-        chmod(folder.c_str(), 0755); // lets an unprivileged child reach in
-    }
-    // A test may leave its folder read-only; it must still be emptied.
-    void TearDown() override { chmod(folder.c_str(), 0755); }
-    std::set<std::string> Entries() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-    TempFolder temp;
-    const fs::path folder = temp.Root();
-    const std::string oldBytes = std::string(3000, 'o') + "old end";
-    const std::string newBytes = std::string(5000, 'n') + "new end";
-};
 } // namespace
 
-TEST_F(FileReplacerTest, ReplacesTheFileKeepingItsPermissionBits)
+TEST(FileReplacer, ReplacesTheFileKeepingItsPermissionBits)
 {
-    Put(folder / "sheet.spr", oldBytes, 0640);
-    EXPECT_EQ(Save(folder / "sheet.spr", newBytes), Saved);
-    EXPECT_EQ(Contents(folder / "sheet.spr"), newBytes);
-    EXPECT_EQ(ModeOf(folder / "sheet.spr"), 0640u);
-
+    TempFolder temp;
+    const fs::path sheet = temp.Root() / "sheet.spr";
+    Put(sheet, kOld, 0640);
+    EXPECT_EQ(Save(sheet, kNew), Saved);
+    EXPECT_EQ(ReadBytes(sheet), kNew);
+    EXPECT_EQ(fs::status(sheet).permissions(), fs::perms(0640));
+    // A new file gets the bits the mask allows, not the temporary file's.
     const mode_t previousMask = umask(027);
-    EXPECT_EQ(Save(folder / "new.spr", newBytes), Saved);
+    EXPECT_EQ(Save(temp.Root() / "new.spr", kNew), Saved);
     umask(previousMask);
-    EXPECT_EQ(ModeOf(folder / "new.spr"), 0640u);
-    EXPECT_EQ(Entries(), (std::set<std::string>{"sheet.spr", "new.spr"}));
+    EXPECT_EQ(fs::status(temp.Root() / "new.spr").permissions(), fs::perms(0640));
+    EXPECT_EQ(FileNames(temp.Root()), (std::set<std::string>{"sheet.spr", "new.spr"}));
 }
 
-TEST_F(FileReplacerTest, FileSizeLimitLeavesTheOldFileWhole)
+TEST(FileReplacer, FailedWritesLeaveTheOldFileWhole)
 {
+    TempFolder temp;
+    const fs::path sheet = temp.Root() / "sheet.spr";
     // One block larger than the stream's buffer fails inside fwrite and
     // leaves nothing to flush; small pieces fail when the buffer is flushed.
-    for (std::size_t piece : {newBytes.size(), std::size_t{100}})
+    for (std::size_t piece : {kNew.size(), std::size_t{100}})
     {
-        Put(folder / "sheet.spr", oldBytes, 0644);
+        Put(sheet, kOld, 0644);
         const int outcome = InChild(
             [&]
             {
@@ -126,101 +89,95 @@ TEST_F(FileReplacerTest, FileSizeLimitLeavesTheOldFileWhole)
                 getrlimit(RLIMIT_FSIZE, &limit);
                 limit.rlim_cur = 1000;
                 setrlimit(RLIMIT_FSIZE, &limit);
-                return Save(folder / "sheet.spr", newBytes, piece);
+                return Save(sheet, kNew, piece);
             });
         EXPECT_EQ(outcome, NotSaved) << piece;
-        EXPECT_EQ(Contents(folder / "sheet.spr"), oldBytes) << piece;
-        EXPECT_EQ(Entries(), std::set<std::string>{"sheet.spr"}) << piece;
+        EXPECT_EQ(ReadBytes(sheet), kOld) << piece;
+        EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"sheet.spr"}) << piece;
     }
-}
 
-TEST_F(FileReplacerTest, UncommittedWriteLeavesNothingBehind)
-{
-    Put(folder / "sheet.spr", oldBytes, 0644);
-    {
-        CFileReplacer replacer(folder / "sheet.spr");
-        ASSERT_TRUE(replacer.Begin());
-        replacer.File().WriteBlock(newBytes.data(), newBytes.size());
-    }
-    EXPECT_EQ(Contents(folder / "sheet.spr"), oldBytes);
-    EXPECT_EQ(Entries(), std::set<std::string>{"sheet.spr"});
-}
-
-TEST_F(FileReplacerTest, DevicesArePassedWritesNeverReplaced)
-{
-    fs::create_symlink("/dev/full", folder / "full");
-    EXPECT_EQ(Save("/dev/full", "x"), NotSaved);
-    EXPECT_EQ(Save(folder / "full", newBytes), NotSaved);
+    // A device is written, never replaced; a pipe nobody reads is refused
+    // rather than waited for.
+    EXPECT_EQ(Save("/dev/full", kNew), NotSaved);
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
-    EXPECT_TRUE(fs::is_symlink(folder / "full"));
-
-    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0644), 0);
-    EXPECT_EQ(Save(folder / "pipe", "abc"), NotCreated); // nobody reads it
-    const int reader = open((folder / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
-    EXPECT_EQ(Save(folder / "pipe", "abc"), Saved);
-    char received[4] = {};
-    EXPECT_EQ(read(reader, received, 3), 3);
-    EXPECT_STREQ(received, "abc");
-    close(reader);
-    EXPECT_TRUE(fs::is_fifo(folder / "pipe"));
-    EXPECT_EQ(Save(folder, "abc"), NotCreated);
+    ASSERT_EQ(mkfifo((temp.Root() / "pipe").c_str(), 0644), 0);
+    EXPECT_EQ(Save(temp.Root() / "pipe", kNew), NotCreated);
+    EXPECT_TRUE(fs::is_fifo(temp.Root() / "pipe"));
 }
 
-TEST_F(FileReplacerTest, LinkedFileIsReplacedAndTheLinkKept)
+TEST(FileReplacer, LinkedFileIsReplacedAndTheLinkKept)
 {
-    Put(folder / "real.spr", oldBytes, 0600);
-    fs::create_directory(folder / "links");
-    fs::create_symlink("../real.spr", folder / "links" / "sheet.spr");
-    fs::create_symlink("absent.spr", folder / "dangling.spr");
+    TempFolder temp;
+    const fs::path root = temp.Root();
+    Put(root / "real.spr", kOld, 0600);
+    fs::create_directory(root / "links");
+    fs::create_symlink("../real.spr", root / "links" / "sheet.spr");
 
-    EXPECT_EQ(Save(folder / "links" / "sheet.spr", newBytes), Saved);
-    EXPECT_EQ(fs::read_symlink(folder / "links" / "sheet.spr"), "../real.spr");
-    EXPECT_EQ(Contents(folder / "real.spr"), newBytes);
-    EXPECT_EQ(ModeOf(folder / "real.spr"), 0600u);
-
-    EXPECT_EQ(Save(folder / "dangling.spr", newBytes), Saved);
-    EXPECT_TRUE(fs::is_symlink(folder / "dangling.spr"));
-    EXPECT_EQ(Contents(folder / "absent.spr"), newBytes);
-    EXPECT_EQ(Entries(),
-              (std::set<std::string>{"real.spr", "links", "dangling.spr", "absent.spr"}));
+    EXPECT_EQ(Save(root / "links" / "sheet.spr", kNew), Saved);
+    EXPECT_EQ(fs::read_symlink(root / "links" / "sheet.spr"), "../real.spr");
+    EXPECT_EQ(ReadBytes(root / "real.spr"), kNew);
+    EXPECT_EQ(fs::status(root / "real.spr").permissions(), fs::perms(0600));
+    EXPECT_EQ(FileNames(root), (std::set<std::string>{"real.spr", "links"}));
 }
 
-TEST_F(FileReplacerTest, ReadOnlyFolderIsWrittenInPlace)
+TEST(FileReplacer, ReadOnlyFolderIsWrittenInPlaceAndReadOnlyFileRefused)
 {
-    Put(folder / "sheet.spr", oldBytes, 0666);
-    Put(folder / "locked.spr", oldBytes, 0444);
-    chmod(folder.c_str(), 0555);
+    TempFolder temp;
+    const fs::path locked = temp.Root() / "locked";
+    const fs::path open = temp.Root() / "open";
+    fs::create_directory(locked);
+    fs::create_directory(open);
+    Put(locked / "sheet.spr", kOld, 0666);
+    Put(open / "sheet.spr", kOld, 0444);
+    chmod(temp.Root().c_str(), 0755);
+    chmod(locked.c_str(), 0555);
+    chmod(open.c_str(), 0777);
     // Permission bits do not bind root, so a root run drops to nobody.
     const int outcome = InChild(
         [&]
         {
+            constexpr uid_t kNobody = 65534;
             if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
                 return kSkipped;
-            return Save(folder / "sheet.spr", newBytes) * 4 + Save(folder / "locked.spr", newBytes);
+            return Save(locked / "sheet.spr", kNew) * 4 + Save(open / "sheet.spr", kNew);
         });
+    chmod(locked.c_str(), 0755);
     if (outcome == kSkipped)
         GTEST_SKIP() << "cannot drop root privileges";
     EXPECT_EQ(outcome, Saved * 4 + NotCreated);
-    EXPECT_EQ(Contents(folder / "sheet.spr"), newBytes);
-    EXPECT_EQ(Contents(folder / "locked.spr"), oldBytes);
-    EXPECT_EQ(Entries(), (std::set<std::string>{"sheet.spr", "locked.spr"}));
+    EXPECT_EQ(ReadBytes(locked / "sheet.spr"), kNew);
+    EXPECT_EQ(ReadBytes(open / "sheet.spr"), kOld);
+    EXPECT_EQ(fs::status(open / "sheet.spr").permissions(), fs::perms(0444));
+    EXPECT_EQ(FileNames(locked), std::set<std::string>{"sheet.spr"});
+    EXPECT_EQ(FileNames(open), std::set<std::string>{"sheet.spr"});
 }
 
-TEST_F(FileReplacerTest, ReadOnlyFileInAWritableFolderIsRefused)
+// A batch keeps every old file until it finishes; one left unfinished
+// changes nothing.
+TEST(ReplaceBatch, FilesAreReplacedOnlyWhenTheBatchFinishes)
 {
-    Put(folder / "locked.spr", oldBytes, 0444);
-    chmod(folder.c_str(), 0777);
-    const int outcome = InChild(
-        [&]
-        {
-            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-                return kSkipped;
-            return Save(folder / "locked.spr", newBytes);
-        });
-    if (outcome == kSkipped)
-        GTEST_SKIP() << "cannot drop root privileges";
-    EXPECT_EQ(outcome, NotCreated);
-    EXPECT_EQ(Contents(folder / "locked.spr"), oldBytes);
-    EXPECT_EQ(ModeOf(folder / "locked.spr"), 0444u);
-    EXPECT_EQ(Entries(), std::set<std::string>{"locked.spr"});
+    TempFolder temp;
+    const fs::path a = temp.Root() / "a.bmp";
+    const fs::path b = temp.Root() / "b.bmp";
+    Put(a, kOld, 0640);
+    {
+        CReplaceBatch unfinished;
+        EXPECT_EQ(Save(a, kNew), Saved);
+        EXPECT_EQ(Save(b, kNew), Saved);
+        EXPECT_EQ(unfinished.Waiting(), 2u);
+    }
+    EXPECT_EQ(ReadBytes(a), kOld);
+    EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"a.bmp"});
+
+    CReplaceBatch batch;
+    EXPECT_EQ(Save(a, kNew), Saved);
+    EXPECT_EQ(Save(b, kNew), Saved);
+    EXPECT_EQ(ReadBytes(a), kOld);
+    // A folder that appeared in b's place meanwhile cannot be renamed over.
+    fs::create_directories(b / "inside");
+    EXPECT_EQ(batch.Finish(), std::vector<std::size_t>{1});
+    EXPECT_EQ(ReadBytes(a), kNew);
+    EXPECT_EQ(fs::status(a).permissions(), fs::perms(0640));
+    EXPECT_TRUE(fs::is_directory(b / "inside"));
+    EXPECT_EQ(FileNames(temp.Root()), (std::set<std::string>{"a.bmp", "b.bmp"}));
 }

@@ -6,208 +6,144 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 namespace
 {
 
-void FillPattern(CSpriteImage& image)
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+std::string Shape(const CSpriteImage& image)
 {
-    for (std::int32_t i = 0; i < image.GetPixelBytes(); ++i)
-        image.GetPixels()[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()) + "x" +
+           std::to_string(image.GetBitsPerPixel());
 }
 
-TEST(SpriteImage, CreateSizesTheBufferByDepth)
+TEST(SpriteImage, CreateSizesTheBufferOrKeepsTheOldOne)
 {
     CSpriteImage image;
     ASSERT_TRUE(image.Create(256, 288, 8));
     EXPECT_EQ(image.GetPixelBytes(), 73728);
-    ASSERT_TRUE(image.Create(3, 2, 24));
-    EXPECT_EQ(image.GetPixelBytes(), 18);
     ASSERT_TRUE(image.Create(3, 2, 16));
     EXPECT_EQ(image.GetPixelBytes(), 12);
-    EXPECT_EQ(image.GetWidth(), 3);
-    EXPECT_EQ(image.GetHeight(), 2);
-    EXPECT_EQ(image.GetBitsPerPixel(), 16);
-}
-
-TEST(SpriteImage, RefusedCreateKeepsTheOldShapeAndBuffer)
-{
-    CSpriteImage image;
-    ASSERT_TRUE(image.Create(4, 4, 32));
-    std::uint8_t* before = image.GetPixels();
-    for (auto [w, h, bits] :
-         {std::tuple{4, 4, 4},
-          {4, 4, 12},
-          {4, 4, 0},
-          {0, 4, 8},
-          {4, -1, 8},
-          // byte counts beyond the signed 32-bit range
-          {65536, 65536, 8},
-          {46341, 46341, 8},
-          {std::numeric_limits<std::int32_t>::max(), 2, 32},
-          // and beyond the 64-bit range
-          {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(), 32}})
+    ASSERT_TRUE(image.Create(3, 2, 24));
+    EXPECT_EQ(image.GetPixelBytes(), 18);
+    EXPECT_EQ(Shape(image), "3x2x24");
+    const std::uint8_t* before = image.GetPixels();
+    // Other depths, sides below 1, byte counts beyond 32 and 64 bits.
+    const std::int32_t refused[][3] = {{3, 2, 4},         {3, 2, 12},    {3, 2, 0},
+                                       {0, 2, 8},         {3, -1, 8},    {65536, 65536, 8},
+                                       {46341, 46341, 8}, {kMax, 2, 32}, {kMax, kMax, 32}};
+    for (const auto& [w, h, bits] : refused)
     {
         EXPECT_FALSE(image.Create(w, h, bits)) << w << "x" << h << "x" << bits;
         EXPECT_EQ(image.GetPixels(), before);
-        EXPECT_EQ(image.GetWidth(), 4);
-        EXPECT_EQ(image.GetBitsPerPixel(), 32);
+        EXPECT_EQ(Shape(image), "3x2x24");
     }
 }
 
 TEST(SpriteImage, ColourTableSurvivesCreateAndChecksIndices)
 {
     CSpriteImage image;
-    EXPECT_EQ(image.GetColor(0), nullptr);
     ASSERT_EQ(image.m_colorTable.SetSize(256), 1);
-    ASSERT_TRUE(image.SetColor(5, 10, 20, 30, 255));
+    ASSERT_TRUE(image.SetColor(5, 10, 20, 30, 40));
     ASSERT_TRUE(image.Create(16, 16, 8));
     const ColorEntry* entry = image.GetColor(5);
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->red, 10);
-    EXPECT_EQ(entry->green, 20);
-    EXPECT_EQ(entry->blue, 30);
-    EXPECT_EQ(entry->alpha, 255);
+    EXPECT_EQ((Bytes{entry->red, entry->green, entry->blue, entry->alpha}),
+              (Bytes{10, 20, 30, 40}));
     EXPECT_TRUE(image.SetColor(255, 1, 2, 3, 4));
-    EXPECT_FALSE(image.SetColor(-1, 1, 2, 3, 4));
-    EXPECT_FALSE(image.SetColor(256, 1, 2, 3, 4));
-    EXPECT_EQ(image.GetColor(-1), nullptr);
-    EXPECT_EQ(image.GetColor(256), nullptr);
-}
-
-TEST(ColorTable, SetSizeStartsAgainWithZeroEntries)
-{
-    CColorTable table;
-    EXPECT_EQ(table.SetSize(0), 1);
-    EXPECT_EQ(table.GetSize(), 0);
-    EXPECT_EQ(table.SetSize(-3), 1);
-    EXPECT_EQ(table.GetSize(), 0);
-    ASSERT_EQ(table.SetSize(4), 1);
-    table.SetAt(2, 9, 9, 9, 9);
-    ASSERT_EQ(table.SetSize(4), 1);
-    for (std::int32_t i = 0; i < 4; ++i)
+    for (std::int32_t index : {-1, 256})
     {
-        const ColorEntry* e = table.GetAt(i);
-        EXPECT_EQ(e->red | e->green | e->blue | e->alpha, 0);
+        EXPECT_FALSE(image.SetColor(index, 1, 2, 3, 4));
+        EXPECT_EQ(image.GetColor(index), nullptr);
     }
+    // Setting the size again starts over with zeroed entries.
+    ASSERT_EQ(image.m_colorTable.SetSize(256), 1);
+    entry = image.GetColor(5);
+    EXPECT_EQ(entry->red | entry->green | entry->blue | entry->alpha, 0);
 }
 
 TEST(SpriteImage, AssignmentIsADeepCopy)
 {
     CSpriteImage source;
     ASSERT_TRUE(source.Create(5, 3, 24));
-    FillPattern(source);
+    std::iota(source.GetPixels(), source.GetPixels() + 45, std::uint8_t(1));
     source.m_colorTable.SetSize(3);
     source.SetColor(1, 7, 8, 9, 10);
 
     CSpriteImage copy;
     copy = source;
-    ASSERT_EQ(copy.GetPixelBytes(), source.GetPixelBytes());
+    ASSERT_EQ(copy.GetPixelBytes(), 45);
     EXPECT_NE(copy.GetPixels(), source.GetPixels());
     EXPECT_EQ(std::memcmp(copy.GetPixels(), source.GetPixels(), 45), 0);
-    EXPECT_EQ(copy.m_colorTable.GetSize(), 3);
-
     copy.GetPixels()[0] ^= 0xFF;
     copy.SetColor(1, 0, 0, 0, 0);
-    EXPECT_EQ(source.GetPixels()[0], 3);
+    EXPECT_EQ(source.GetPixels()[0], 1);
     EXPECT_EQ(source.GetColor(1)->red, 7);
 
     auto& self = copy;
     copy = self;
-    EXPECT_EQ(copy.GetWidth(), 5);
-    EXPECT_EQ(copy.GetColor(1)->red, 0);
+    EXPECT_EQ(copy.GetPixels()[0], 1 ^ 0xFF);
+    EXPECT_EQ(copy.m_colorTable.GetSize(), 3);
 
-    CSpriteImage empty;
-    copy = empty;
+    copy = CSpriteImage();
     EXPECT_EQ(copy.GetPixels(), nullptr);
-    EXPECT_EQ(copy.GetWidth(), 0);
+    EXPECT_EQ(Shape(copy), "0x0x0");
 }
 
-class NativeFormat : public ::testing::Test
+// Serializes through a runtime stream on the file at path.
+bool Serialize(CSpriteImage& image, const std::string& path, bool loading)
 {
-protected:
-    std::FILE* OpenFile(const char* mode)
-    {
-        return std::fopen(folder.Path("image.zarn").c_str(), mode);
-    }
-    TempFolder folder;
-};
+    std::FILE* stream = std::fopen(path.c_str(), loading ? "rb" : "wb");
+    const bool done = image.Serialize(stream, loading);
+    std::fclose(stream);
+    return done;
+}
 
-TEST_F(NativeFormat, RoundTripsHeaderAndRows)
+Bytes NativeFile(std::uint8_t width, std::uint8_t height, std::uint8_t bits, Bytes rows)
 {
+    const Bytes header = {'Z',   'A', 'R', 'N', 0x00,   0x47, 0x4D, 0x49, 1,    0, 0, 0,
+                          width, 0,   0,   0,   height, 0,    0,    0,    bits, 0, 0, 0};
+    rows.insert(rows.begin(), header.begin(), header.end());
+    return rows;
+}
+
+TEST(NativeFormat, RoundTripsHeaderAndRowsAndRefusesWrongHeaders)
+{
+    TempFolder folder;
+    const std::string path = folder.Path("image.zarn");
     CSpriteImage image;
     ASSERT_TRUE(image.Create(2, 1, 24));
-    FillPattern(image);
-    std::FILE* out = OpenFile("wb");
-    ASSERT_TRUE(image.Serialize(out, false));
-    std::fclose(out);
-
-    const auto bytes = ReadBytes(folder.Path("image.zarn"));
-    ASSERT_EQ(bytes.size(), 30u);
-    const std::vector<std::uint8_t> header = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49,
-                                              1,   0,   0,   0,   2,    0,    0,    0,
-                                              1,   0,   0,   0,   24,   0,    0,    0};
-    EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
-
+    std::iota(image.GetPixels(), image.GetPixels() + 6, std::uint8_t(1));
+    ASSERT_TRUE(Serialize(image, path, false));
+    EXPECT_EQ(ReadBytes(path), NativeFile(2, 1, 24, {1, 2, 3, 4, 5, 6}));
     CSpriteImage loaded;
-    loaded.m_colorTable.SetSize(2);
-    loaded.SetColor(1, 1, 2, 3, 4);
-    std::FILE* in = OpenFile("rb");
-    ASSERT_TRUE(loaded.Serialize(in, true));
-    std::fclose(in);
-    EXPECT_EQ(loaded.GetWidth(), 2);
-    EXPECT_EQ(loaded.GetHeight(), 1);
-    EXPECT_EQ(loaded.GetBitsPerPixel(), 24);
+    ASSERT_TRUE(Serialize(loaded, path, true));
+    EXPECT_EQ(Shape(loaded), "2x1x24");
     EXPECT_EQ(std::memcmp(loaded.GetPixels(), image.GetPixels(), 6), 0);
-    EXPECT_EQ(loaded.GetColor(1)->blue, 3);
-}
 
-TEST_F(NativeFormat, RefusesWrongHeadersAndKeepsTheImage)
-{
-    const std::vector<std::uint8_t> good = {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1,
-                                            0,   0,   0,   1,   0,    0,    0,    1,    0,
-                                            0,   0,   8,   0,   0,    0,    42};
-    auto withByte = [&](std::size_t at, std::uint8_t value)
+    // Rows cut short load as zeros.
+    WriteBytes(path, NativeFile(4, 2, 8, {9, 9, 9}));
+    ASSERT_TRUE(Serialize(loaded, path, true));
+    ASSERT_EQ(Shape(loaded), "4x2x8");
+    EXPECT_EQ(Bytes(loaded.GetPixels(), loaded.GetPixels() + 8), (Bytes{9, 9, 9, 0, 0, 0, 0, 0}));
+
+    // Magic, version, depth and width spoilt one at a time; a file cut
+    // inside its header.
+    const Bytes good = NativeFile(1, 1, 8, {42});
+    std::vector<Bytes> bad(5, good);
+    for (auto [file, at, value] :
+         {std::tuple{0, 0, 'X'}, {1, 5, 0}, {2, 8, 2}, {3, 20, 4}, {4, 12, 0}})
+        bad[file][at] = value;
+    bad.emplace_back(good.begin(), good.begin() + 10);
+    for (const Bytes& bytes : bad)
     {
-        auto bytes = good;
-        bytes[at] = value;
-        return bytes;
-    };
-    for (const auto& bytes :
-         {withByte(0, 'X'), withByte(5, 0), withByte(8, 2), withByte(20, 4), withByte(12, 0),
-          std::vector<std::uint8_t>(good.begin(), good.begin() + 10)})
-    {
-        WriteBytes(folder.Path("image.zarn"), bytes);
-        CSpriteImage image;
-        ASSERT_TRUE(image.Create(3, 3, 8));
-        std::FILE* in = OpenFile("rb");
-        EXPECT_FALSE(image.Serialize(in, true));
-        std::fclose(in);
-        EXPECT_EQ(image.GetWidth(), 3);
+        WriteBytes(path, bytes);
+        EXPECT_FALSE(Serialize(loaded, path, true));
+        EXPECT_EQ(Shape(loaded), "4x2x8");
     }
-}
-
-TEST_F(NativeFormat, ShortRowsLoadAsZeros)
-{
-    WriteBytes(folder.Path("image.zarn"),
-               {'Z', 'A', 'R', 'N', 0x00, 0x47, 0x4D, 0x49, 1, 0, 0, 0, 4, 0,
-                0,   0,   2,   0,   0,    0,    8,    0,    0, 0, 9, 9, 9});
-    CSpriteImage image;
-    std::FILE* in = OpenFile("rb");
-    ASSERT_TRUE(image.Serialize(in, true));
-    std::fclose(in);
-    const std::vector<std::uint8_t> expected = {9, 9, 9, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.GetPixels()));
-}
-
-TEST_F(NativeFormat, EmptyImageOrNullStreamWritesNothing)
-{
-    CSpriteImage empty;
-    std::FILE* out = OpenFile("wb");
-    EXPECT_FALSE(empty.Serialize(out, false));
-    std::fclose(out);
-    EXPECT_TRUE(ReadBytes(folder.Path("image.zarn")).empty());
-    EXPECT_FALSE(empty.Serialize(nullptr, true));
 }
 
 } // namespace
