@@ -6,9 +6,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QRgb>
-#include <QString>
+#include <QStringList>
 
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -16,34 +15,24 @@
 class ScriptedPrompts : public IUserPrompts
 {
 public:
-    struct Message
-    {
-        QString text;
-        QString caption;
-        MessageIcon icon;
-        QWidget* owner;
-    };
-
-    std::deque<QString> answers; // one per chooser; "" cancels
+    QStringList answers; // one per chooser; "" cancels
     std::vector<const FileChooser*> choosers;
-    std::vector<Message> messages;
+    QStringList messages; // "caption: text", "(i) " before an information box
+    QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
         choosers.push_back(&chooser);
-        if (answers.empty())
-            return {};
-        QString answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
     void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
                      MessageIcon icon) override
     {
-        messages.push_back({text, caption, icon, &owner});
+        messages << (icon == MessageIcon::Information ? "(i) " : "") + caption + ": " + text;
+        messageOwner = &owner;
         if (whileMessageShown)
             whileMessageShown();
     }
@@ -64,6 +53,7 @@ inline int SheetIndex(int x, int y)
     return y < 144 ? x / 16 : 0;
 }
 
+// The sheet's pixels, two to a byte, as an SPR or SP2 file holds them.
 inline QByteArray SheetPixelBytes(int rows)
 {
     QByteArray bytes;
@@ -73,7 +63,7 @@ inline QByteArray SheetPixelBytes(int rows)
     return bytes;
 }
 
-inline QByteArray SprBytes(const QByteArray& trailing = {})
+inline QByteArray SprBytes(const QByteArray& trailing)
 {
     QByteArray bytes;
     for (int i = 0; i < 256; ++i)

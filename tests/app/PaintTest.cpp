@@ -8,87 +8,61 @@
 
 #include <gtest/gtest.h>
 
-// Runs a second time at a device pixel ratio of 2 (QT_SCALE_FACTOR=2).
+// Runs a second time at a device pixel ratio of 2 (QT_SCALE_FACTOR=2), where
+// every picture pixel must cover whole device pixels of one colour.
 namespace
 {
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kLightGrey = 0xFFC0C0C0;
-constexpr QRgb kWhite = 0xFFFFFFFF;
-
-QRgb Checker(int x, int y)
+// What picture pixel (x, y) shows with the given palette row, or with no
+// sheet when row is negative: the frame's black outline over the first and
+// past the last row and column, the sheet, and the checkerboard behind it.
+QRgb Expected(int x, int y, int row)
 {
-    return (x / 32 + y / 32) % 2 == 0 ? kLightGrey : kWhite;
+    if (x % 256 == 0 || y % 288 == 0)
+        return 0xFF000000;
+    const int index = row < 0 ? 0 : SheetIndex(x, y);
+    if (index != 0)
+        return SheetColor(row * 16 + index);
+    return (x / 32 + y / 32) % 2 == 0 ? 0xFFC0C0C0 : 0xFFFFFFFF;
 }
 
-class Painting : public ::testing::Test
+// Every device pixel of the picture in the window's grab is as expected.
+::testing::AssertionResult ShowsPicture(CSpriteDlg& window, int row)
 {
-protected:
-    // The window as drawn, and where the picture's top-left pixel lies in it.
-    void Grab()
-    {
-        shot = window.grab().toImage();
-        ratio = qRound(shot.devicePixelRatio());
-        origin = window.PictureFrame().mapTo(&window, QPoint(0, 0));
-    }
-
-    // Every device pixel of the picture pixel (x, y) is the colour.
-    ::testing::AssertionResult Shows(int x, int y, QRgb color) const
-    {
-        for (int dy = 0; dy < ratio; ++dy)
-            for (int dx = 0; dx < ratio; ++dx)
+    const QImage shot = window.grab().toImage();
+    const int ratio = qRound(shot.devicePixelRatio());
+    const QPoint origin = window.PictureFrame().mapTo(&window, QPoint(0, 0));
+    if (window.PictureFrame().geometry() != QRect(5, 5, 257, 289))
+        return ::testing::AssertionFailure() << "the frame moved";
+    for (int y = 0; y <= 288; ++y)
+        for (int x = 0; x <= 256; ++x)
+            for (int d = 0; d < ratio * ratio; ++d)
             {
-                const QRgb seen =
-                    shot.pixel((origin.x() + x) * ratio + dx, (origin.y() + y) * ratio + dy) |
-                    0xFF000000;
-                if (seen != color)
+                const QRgb seen = shot.pixel((origin.x() + x) * ratio + d % ratio,
+                                             (origin.y() + y) * ratio + d / ratio) |
+                                  0xFF000000;
+                if (seen != Expected(x, y, row))
                     return ::testing::AssertionFailure()
-                           << "(" << x << ", " << y << ") shows " << std::hex << seen
-                           << " instead of " << color;
+                           << QString::asprintf("(%d, %d) shows %08x instead of %08x", x, y, seen,
+                                                Expected(x, y, row))
+                                  .toStdString();
             }
-        return ::testing::AssertionSuccess();
-    }
+    return ::testing::AssertionSuccess();
+}
 
+TEST(Painting, CheckerboardAloneThenTheSheetInTheChosenRow)
+{
     QTemporaryDir dir;
     ScriptedPrompts prompts;
     CSpriteDlg window{prompts};
-    QImage shot;
-    int ratio = 1;
-    QPoint origin;
-};
+    EXPECT_TRUE(ShowsPicture(window, -1));
 
-TEST_F(Painting, EmptyWindowShowsTheBareCheckerboardInItsFrame)
-{
-    Grab();
-    EXPECT_EQ(window.PictureFrame().geometry(), QRect(5, 5, 257, 289));
-    EXPECT_TRUE(Shows(1, 1, kLightGrey));
-    EXPECT_TRUE(Shows(32, 1, kWhite));
-    EXPECT_TRUE(Shows(255, 287, Checker(255, 287)));
-    EXPECT_TRUE(Shows(256, 100, kBlack));
-    EXPECT_TRUE(Shows(100, 288, kBlack));
-}
-
-TEST_F(Painting, SheetIsDrawnOverTheCheckerboardInTheChosenRow)
-{
-    prompts.answers.push_back(WriteFile(dir.filePath("sheet.spr"), SprBytes()));
+    prompts.answers.push_back(WriteFile(dir.filePath("sheet.spr"), SprBytes({})));
     window.OnFileOpen();
-    for (int row : {0, 10})
+    for (const char* row : {"Portrait #3", "Sprite #1"})
     {
-        window.PaletteSelector().setCurrentIndex(row);
+        window.PaletteSelector().setCurrentIndex(window.PaletteSelector().findText(row));
         window.OnSelchangePalette();
-        Grab();
-        EXPECT_EQ(window.PictureFrame().geometry(), QRect(5, 5, 257, 289));
-        // The outline lies over the first row and column and on the margin.
-        for (const QPoint& edge : {QPoint(0, 0), QPoint(0, 200), QPoint(120, 0), QPoint(256, 50),
-                                   QPoint(50, 288), QPoint(256, 288)})
-            EXPECT_TRUE(Shows(edge.x(), edge.y(), kBlack));
-        for (const QPoint& pixel : {QPoint(1, 1), QPoint(20, 10), QPoint(100, 143), QPoint(255, 1),
-                                    QPoint(40, 144), QPoint(200, 287)})
-        {
-            const int index = SheetIndex(pixel.x(), pixel.y());
-            EXPECT_TRUE(
-                Shows(pixel.x(), pixel.y(),
-                      index == 0 ? Checker(pixel.x(), pixel.y()) : SheetColor(row * 16 + index)));
-        }
+        EXPECT_TRUE(ShowsPicture(window, window.PaletteSelector().currentIndex())) << row;
     }
 }
 } // namespace
