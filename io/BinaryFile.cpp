@@ -44,15 +44,7 @@ int CBinaryFile::Open(const char* fileName, const char* mode, int closeOnDestroy
     std::FILE* file = nullptr;
     if (fileName != nullptr && mode != nullptr && m_file == nullptr)
         file = ModeReads(mode) ? OpenRegularForReading(fileName, mode) : std::fopen(fileName, mode);
-    if (file == nullptr)
-    {
-        m_status = StatusOpenFailed;
-        return 0;
-    }
-    m_file = file;
-    m_status = StatusOk;
-    m_closeOnDestroy = closeOnDestroy;
-    return 1;
+    return Attach(file, closeOnDestroy);
 }
 
 int CBinaryFile::Attach(std::FILE* file, int closeOnDestroy)
