@@ -38,9 +38,12 @@ bool EndsValue(int character, const char* delimiters)
 }
 
 // Passes over comments and delimiters and answers the value's first byte,
-// or kEnd when the file ends first (ReadChar has recorded that).
+// or kEnd when the file ends first (ReadChar has recorded that) or there is
+// no file (the status is then left as it was).
 int FirstValueChar(CBinaryFile& file, const char* delimiters)
 {
+    if (!file.IsOpen())
+        return kEnd;
     while (file.SkipComment())
     {
     }
@@ -171,8 +174,6 @@ int CBinaryFile::SkipComment()
 
 std::uint32_t CBinaryFile::ReadHex(const char* delimiters)
 {
-    if (!IsOpen())
-        return 0;
     int character = FirstValueChar(*this, delimiters);
     if (character == kEnd)
         return 0;
@@ -197,8 +198,6 @@ std::uint32_t CBinaryFile::ReadHex(const char* delimiters)
 
 std::int32_t CBinaryFile::ReadInt(const char* delimiters)
 {
-    if (!IsOpen())
-        return 0;
     int character = FirstValueChar(*this, delimiters);
     if (character == kEnd)
         return 0;
@@ -224,8 +223,6 @@ std::int32_t CBinaryFile::ReadInt(const char* delimiters)
 
 double CBinaryFile::ReadFloat(const char* delimiters)
 {
-    if (!IsOpen())
-        return 0.0;
     int character = FirstValueChar(*this, delimiters);
     if (character == kEnd)
         return 0.0;
@@ -262,8 +259,6 @@ double CBinaryFile::ReadFloat(const char* delimiters)
 // next bit.
 std::uint32_t CBinaryFile::ReadFlags(const char* delimiters)
 {
-    if (!IsOpen())
-        return 0;
     int character = FirstValueChar(*this, delimiters);
     if (character == kEnd)
         return 0;
@@ -295,7 +290,7 @@ std::uint32_t CBinaryFile::ReadFlags(const char* delimiters)
 // read starts after it, but it is refused and the buffer left empty.
 int CBinaryFile::ReadToken(char* buffer, std::size_t capacity, const char* delimiters)
 {
-    if (!buffer || !IsOpen())
+    if (!buffer)
         return 0;
     int character = FirstValueChar(*this, delimiters);
     if (character == kEnd)
