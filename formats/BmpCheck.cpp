@@ -193,6 +193,11 @@ BmpCheckResult CheckBmpForDecoding(const std::uint8_t* bytes, std::size_t size)
     return BmpCheckResult::Accepted;
 }
 
+bool BmpCanSkipPixels(const std::uint8_t* bytes)
+{
+    return IsRle(ReadFields(bytes).compression);
+}
+
 std::size_t RewriteToBasicInfoHeader(std::uint8_t* bytes, std::size_t size)
 {
     const std::uint32_t headerSize = DwordAt(bytes, kHeaderSizeAt);

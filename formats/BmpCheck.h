@@ -30,6 +30,11 @@ enum class BmpCheckResult
 // Whether DevIL may be given these bytes: Accepted, or why not.
 BmpCheckResult CheckBmpForDecoding(const std::uint8_t* bytes, std::size_t size);
 
+// Whether the picture's codes can move past pixels or end it early, leaving
+// pixels the decoder never writes: true for run-length pictures. Only for
+// bytes that passed the check.
+bool BmpCanSkipPixels(const std::uint8_t* bytes);
+
 // DevIL reads only the 40-byte info header (and the 12-byte OS/2 one). A file
 // with a 108- or 124-byte header is rewritten in place into the same picture
 // with the 40-byte header those extend: palette and pixels moved up behind it,

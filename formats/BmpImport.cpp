@@ -1,14 +1,13 @@
 #include "formats/BmpCheck.h"
+#include "formats/ImportMemory.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
 #include <IL/il.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace
 {
@@ -18,26 +17,39 @@ constexpr std::uint8_t kOpaque = 255;
 constexpr ILint kFourBytePaletteEntry = 4;
 constexpr ILint kThreeBytePaletteEntry = 3;
 
-// DevIL does not fill every block it hands out (a run-length picture may
-// skip pixels); zeroed blocks make a skipped pixel 0, never heap garbage.
-void* ILAPIENTRY AllocZeroed(const ILsizei size)
+// Run-length codes may move past pixels and end a picture early, and DevIL
+// leaves those pixels as its allocator gave them; zeroed blocks make them 0,
+// never heap garbage. Every other BMP decoder of DevIL's writes each byte of
+// its pixels and palette or fails, so those pictures need no zeroing.
+void* ILAPIENTRY AllocateForDevil(const ILsizei size)
 {
-    return std::calloc(1, size);
+    return AllocateImportMemory(size);
 }
 
-void ILAPIENTRY FreeZeroed(const void* block)
+void* ILAPIENTRY AllocateZeroedForDevil(const ILsizei size)
 {
-    std::free(const_cast<void*>(block));
+    return AllocateZeroedImportMemory(size);
 }
+
+void ILAPIENTRY ReleaseForDevil(const void* block)
+{
+    ReleaseImportMemory(const_cast<void*>(block));
+}
+
+struct CFileBlockRelease
+{
+    void operator()(std::uint8_t* block) const { ReleaseImportMemory(block); }
+};
+using CFileBlock = std::unique_ptr<std::uint8_t[], CFileBlockRelease>;
 
 // DevIL's state is global: each import starts it with one fresh image bound
 // and, on every path, deletes that image and shuts DevIL down again.
 class CDevilSession
 {
 public:
-    CDevilSession()
+    explicit CDevilSession(bool zeroedMemory)
     {
-        ilSetMemory(AllocZeroed, FreeZeroed);
+        ilSetMemory(zeroedMemory ? AllocateZeroedForDevil : AllocateForDevil, ReleaseForDevil);
         ilInit();
         ilEnable(IL_ORIGIN_SET);
         ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
@@ -125,7 +137,7 @@ bool CSpriteImage::ReadBMP(CBinaryFile& file)
     if (size < 0)
         return false;
     // Declared before the DevIL session, so it is freed after DevIL is shut down.
-    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[std::size_t(size)]);
+    CFileBlock block(static_cast<std::uint8_t*>(AllocateImportMemory(std::size_t(size))));
     if (!block)
         return false;
     if (!file.ReadBlock(block.get(), std::size_t(size)))
@@ -134,7 +146,7 @@ bool CSpriteImage::ReadBMP(CBinaryFile& file)
         return false;
     const std::size_t decodedSize = RewriteToBasicInfoHeader(block.get(), std::size_t(size));
 
-    CDevilSession devil;
+    CDevilSession devil(BmpCanSkipPixels(block.get()));
     if (!ilLoadL(IL_BMP, block.get(), static_cast<ILuint>(decodedSize)))
         return false;
     const ILint width = ilGetInteger(IL_IMAGE_WIDTH);

@@ -105,12 +105,31 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
         BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1})), image));
     ExpectIndexed(image, {{5, 10, 5, 10, 5, 10, 5}, {1, 2, 1, 2, 3, 4, 5}}, TestColours(16));
 
-    // A dirty picture first, so that the decoder's next blocks come from
-    // memory it has just written to; then one 5, a move right 2 and up 1,
-    // one 6, and the end of the picture.
-    ASSERT_TRUE(Import(BuildBmp(RunLength(8, 4, 4, {16, 0xAB, 0, 1})), image));
-    ASSERT_TRUE(Import(BuildBmp(RunLength(8, 4, 4, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1})), image));
-    ExpectIndexed(image, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 6}, {5, 0, 0, 0}}, TestColours(16));
+    // A dirty picture first, large enough that its blocks are kept for the
+    // next import; then one 5, a move right 2 and up 1, one 6, and the end of
+    // the picture. Pictures that are not run-length coded are decoded whole
+    // into the same dirty memory.
+    Bytes dirty;
+    for (int row = 0; row < 128; ++row)
+        dirty.insert(dirty.end(), {128, 0xAB});
+    dirty.insert(dirty.end(), {0, 1});
+    BmpRows skipped(128, std::vector<std::uint32_t>(128, 0));
+    skipped[127][0] = 5;
+    skipped[126][3] = 6;
+    BmpRows stored(128, std::vector<std::uint32_t>(128));
+    for (std::uint32_t y = 0; y < 128; ++y)
+        for (std::uint32_t x = 0; x < 128; ++x)
+            stored[y][x] = (x + y) % 16;
+    for (int round = 0; round < 2; ++round)
+    {
+        ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, dirty)), image));
+        ASSERT_TRUE(
+            Import(BuildBmp(RunLength(8, 128, 128, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1})), image));
+        ExpectIndexed(image, skipped, TestColours(16));
+        ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, dirty)), image));
+        ASSERT_TRUE(Import(BuildBmp(IndexedBmp(stored, 8, 16)), image));
+        ExpectIndexed(image, stored, TestColours(16));
+    }
 }
 
 TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
