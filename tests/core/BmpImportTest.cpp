@@ -63,6 +63,16 @@ void ExpectIndexed(const CSpriteImage& image, const BmpRows& rows,
     EXPECT_EQ(std::vector<ColorEntry>(image.GetColor(0), image.GetColor(0) + 256), want);
 }
 
+// Rows of indices below colourCount that differ from row to row.
+BmpRows Pattern(std::uint32_t width, std::uint32_t height, std::uint32_t colourCount)
+{
+    BmpRows rows(height, std::vector<std::uint32_t>(width));
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            rows[y][x] = (x * 97 + y * 61) % colourCount;
+    return rows;
+}
+
 BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes codes)
 {
     BmpPicture picture = IndexedBmp({{0}}, bits, 16);
@@ -76,21 +86,21 @@ BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes co
 TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
 {
     // Three pixels a row, so every row is padded; 16 colours at 8 bits
-    // leave 240 table entries to be zeroed. BmpRows stored either way up give
-    // the same image.
+    // leave 240 table entries to be zeroed. Rows stored either way up give
+    // the same image, and the larger headers give what the basic one gives.
     const int cases[][2] = {{1, 2}, {4, 16}, {8, 16}, {8, 256}};
     for (const auto& [bits, colourCount] : cases)
-        for (const bool topDown : {false, true})
-        {
-            BmpRows rows(5, std::vector<std::uint32_t>(3));
-            for (std::uint32_t y = 0; y < rows.size(); ++y)
-                for (std::uint32_t x = 0; x < rows[y].size(); ++x)
-                    rows[y][x] = (x * 97 + y * 61) % colourCount;
-            CSpriteImage image;
-            ASSERT_TRUE(Import(BuildBmp(IndexedBmp(rows, bits, colourCount, topDown)), image))
-                << bits;
-            ExpectIndexed(image, rows, TestColours(colourCount));
-        }
+        for (const std::uint32_t headerSize : {40, 124})
+            for (const bool topDown : {false, true})
+            {
+                SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
+                const BmpRows rows = Pattern(3, 5, colourCount);
+                BmpPicture picture = IndexedBmp(rows, bits, colourCount, topDown);
+                picture.headerSize = headerSize;
+                CSpriteImage image;
+                ASSERT_TRUE(Import(BuildBmp(picture), image));
+                ExpectIndexed(image, rows, TestColours(colourCount));
+            }
 }
 
 TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
@@ -113,13 +123,10 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
     for (int row = 0; row < 128; ++row)
         dirty.insert(dirty.end(), {128, 0xAB});
     dirty.insert(dirty.end(), {0, 1});
-    BmpRows skipped(128, std::vector<std::uint32_t>(128, 0));
+    BmpRows skipped = Pattern(128, 128, 1);
     skipped[127][0] = 5;
     skipped[126][3] = 6;
-    BmpRows stored(128, std::vector<std::uint32_t>(128));
-    for (std::uint32_t y = 0; y < 128; ++y)
-        for (std::uint32_t x = 0; x < 128; ++x)
-            stored[y][x] = (x + y) % 16;
+    const BmpRows stored = Pattern(128, 128, 16);
     for (int round = 0; round < 2; ++round)
     {
         ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, dirty)), image));
@@ -145,17 +152,19 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
         {16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x0841}, {0xF8, 0, 0, 0, 0xFC, 0, 8, 8, 8}},
     };
     for (const auto& [bits, masks, stored, expected] : cases)
-    {
-        SCOPED_TRACE(bits);
-        BmpPicture picture = IndexedBmp({stored}, bits, 0);
-        picture.compression = masks.empty() ? 0 : 3;
-        picture.masks = masks;
-        CSpriteImage image;
-        ASSERT_TRUE(Import(BuildBmp(picture), image));
-        EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
-                  std::tuple(24, 0));
-        EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 9), expected);
-    }
+        for (const std::uint32_t headerSize : {40, 108, 124})
+        {
+            SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
+            BmpPicture picture = IndexedBmp({stored}, bits, 0);
+            picture.headerSize = headerSize;
+            picture.compression = masks.empty() ? 0 : 3;
+            picture.masks = masks;
+            CSpriteImage image;
+            ASSERT_TRUE(Import(BuildBmp(picture), image));
+            EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
+                      std::tuple(24, 0));
+            EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 9), expected);
+        }
 }
 
 TEST(BmpImport, Os2AndExportedSheetsComeBackTopRowFirst)
@@ -222,6 +231,16 @@ TEST(BmpImport, PalettePicturesFromImageMagickComeBack)
     }
 }
 
+// The first `kept` bytes of a file, with double words set in them.
+Bytes With(Bytes file, std::initializer_list<std::pair<std::size_t, std::uint32_t>> set,
+           std::size_t kept = SIZE_MAX)
+{
+    file.resize(std::min(kept, file.size()));
+    for (const auto& [at, value] : set)
+        SetDword(file, at, value);
+    return file;
+}
+
 TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
 {
     using R = BmpCheckResult;
@@ -229,47 +248,36 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
     ASSERT_TRUE(Convert("xc:red", "", folder.Path("red.png")));
     const Bytes good = BuildBmp(IndexedBmp({{1, 2, 3}, {4, 5, 15}}, 8, 16));
     const auto end = std::uint32_t(good.size());
-    // The first `kept` bytes of a file, with double words set in them.
-    const auto with = [](const Bytes& file, std::size_t kept,
-                         std::initializer_list<std::pair<std::size_t, std::uint32_t>> set)
-    {
-        Bytes bytes(file.begin(), file.begin() + std::ptrdiff_t(std::min(kept, file.size())));
-        for (const auto& [at, value] : set)
-            SetDword(bytes, at, value);
-        return bytes;
-    };
-    const auto set = [&](std::initializer_list<std::pair<std::size_t, std::uint32_t>> s)
-    { return with(good, end, s); };
     BmpPicture os2 = IndexedBmp({{1}}, 8, 16);
     os2.headerSize = 12;
     os2.width = 0;
     const std::tuple<const char*, Bytes, R> cases[] = {
         {"a PNG picture", ReadBytes(folder.Path("red.png")), R::NotBmp},
         {"an empty file", {}, R::TooShort},
-        {"53 bytes", with(good, 53, {}), R::TooShort},
-        {"64-byte header", set({{14, 64}}), R::UnsupportedHeader},
-        {"2 planes", set({{26, 2 | 8 << 16}}), R::BadPlanes},
-        {"2 bits", set({{28, 2}}), R::BadDepth},
-        {"RLE4 at 8 bits", set({{30, 2}}), R::BadCompression},
-        {"JPEG inside", set({{30, 4}}), R::BadCompression},
-        {"top-down RLE8", set({{30, 1}, {22, ~0u}}), R::TopDownRle},
-        {"width 0", set({{18, 0}}), R::BadWidth},
-        {"width 16385", set({{18, 16385}}), R::BadWidth},
-        {"height 0", set({{22, 0}}), R::BadHeight},
-        {"height -2^31", set({{22, 0x80000000u}}), R::BadHeight},
-        {"100000 x 100000 pixels", set({{18, 100000}, {22, 100000}}), R::BadWidth},
-        {"16384 x 4097 pixels", set({{18, 16384}, {22, 4097}}), R::TooManyPixels},
-        {"300 palette colours", set({{46, 300}}), R::BadPaletteCount},
-        {"17 colours at 4 bits", set({{28, 4}, {46, 17}}), R::BadPaletteCount},
-        {"pixels at 0x80000000", set({{10, 0x80000000u}}), R::BadPixelOffset},
-        {"pixels inside the header", set({{10, 53}}), R::BadPixelOffset},
-        {"pixels at the end", set({{10, end}}), R::BadPixelOffset},
-        {"a file cut inside its rows", with(good, end - 1, {}), R::MissingRows},
-        {"masks where the header is", with(BuildBmp(BitFieldsBmp()), SIZE_MAX, {{10, 65}}),
+        {"53 bytes", With(good, {}, 53), R::TooShort},
+        {"64-byte header", With(good, {{14, 64}}), R::UnsupportedHeader},
+        {"2 planes", With(good, {{26, 2 | 8 << 16}}), R::BadPlanes},
+        {"2 bits", With(good, {{28, 2}}), R::BadDepth},
+        {"RLE4 at 8 bits", With(good, {{30, 2}}), R::BadCompression},
+        {"JPEG inside", With(good, {{30, 4}}), R::BadCompression},
+        {"top-down RLE8", With(good, {{30, 1}, {22, ~0u}}), R::TopDownRle},
+        {"width 0", With(good, {{18, 0}}), R::BadWidth},
+        {"width 16385", With(good, {{18, 16385}}), R::BadWidth},
+        {"height 0", With(good, {{22, 0}}), R::BadHeight},
+        {"height -2^31", With(good, {{22, 0x80000000u}}), R::BadHeight},
+        {"100000 x 100000 pixels", With(good, {{18, 100000}, {22, 100000}}), R::BadWidth},
+        {"16384 x 4097 pixels", With(good, {{18, 16384}, {22, 4097}}), R::TooManyPixels},
+        {"300 palette colours", With(good, {{46, 300}}), R::BadPaletteCount},
+        {"17 colours at 4 bits", With(good, {{28, 4}, {46, 17}}), R::BadPaletteCount},
+        {"pixels at 0x80000000", With(good, {{10, 0x80000000u}}), R::BadPixelOffset},
+        {"pixels inside the header", With(good, {{10, 53}}), R::BadPixelOffset},
+        {"pixels at the end", With(good, {{10, end}}), R::BadPixelOffset},
+        {"a file cut inside its rows", With(good, {}, end - 1), R::MissingRows},
+        {"masks where the header is", With(BuildBmp(BitFieldsBmp()), {{10, 65}}),
          R::BadPixelOffset},
         {"OS/2 width 0", BuildBmp(os2), R::BadWidth},
         // DevIL then expects 256 colours and finds the file cut short.
-        {"all colours used", set({{46, 0}}), R::Accepted},
+        {"all colours used", With(good, {{46, 0}}), R::Accepted},
     };
     const int startsBefore = g_devilStarts;
     for (const auto& [what, bytes, reason] : cases)
@@ -299,10 +307,8 @@ TEST(BmpImport, DamagedFilesNeverHurtTheImport)
         for (std::size_t at = 1; at < original.size(); ++at)
             for (const int value : {-1, 0x00, 0x01, 0x7F, 0x80, 0xFF}) // -1: the file ends here
             {
-                Bytes bytes = original;
-                if (value < 0)
-                    bytes.resize(at);
-                else
+                Bytes bytes = value < 0 ? With(original, {}, at) : original;
+                if (value >= 0)
                     bytes[at] = std::uint8_t(value);
                 CSpriteImage image;
                 CBinaryFile file;

