@@ -18,8 +18,7 @@ bool AllZero(const void* block, std::size_t size)
 
 TEST(ImportMemory, ZeroedBlocksAreZeroEvenWhenTheyReuseDirtyOnes)
 {
-    for (const std::size_t size :
-         {std::size_t(100), std::size_t(20000), std::size_t(300000), std::size_t(6) << 20})
+    for (const std::size_t size : {100u, 20000u, 300000u, 6u << 20})
     {
         void* dirty = AllocateImportMemory(size);
         ASSERT_NE(dirty, nullptr);

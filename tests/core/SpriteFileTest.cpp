@@ -12,7 +12,7 @@
 namespace
 {
 
-TEST(SpriteCodec, ColourWordsAndPixelPairsFollowTheWorkedExamples)
+TEST(SpriteCodec, ColourWordsFollowTheWorkedExamples)
 {
     // Bit 15 is not a colour: it is dropped when the word is written again.
     const std::pair<std::uint16_t, ColorEntry> words[] = {
