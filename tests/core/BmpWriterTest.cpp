@@ -84,17 +84,15 @@ TEST(BmpWriter, FailuresAreReportedAndKeepTheOldFile)
     // One write fails: in the file header, the info header, the palette,
     // the first row and the last byte; for 24 bits in the pixels and the
     // fill bytes.
-    for (const std::size_t bad : {0u, 13u, 30u, 100u, 1078u, 1200u, 74805u})
-    {
-        FailingWriteFile file(bad);
-        EXPECT_FALSE(sheet.WriteBMP(file)) << bad;
-    }
     CSpriteImage rgb;
     ASSERT_TRUE(FillRandom(rgb, 3, 2, 24, 5));
-    for (const std::size_t bad : {60u, 63u, 77u})
+    const std::pair<const CSpriteImage*, std::size_t> failures[] = {
+        {&sheet, 0},    {&sheet, 13},    {&sheet, 30}, {&sheet, 100}, {&sheet, 1078},
+        {&sheet, 1200}, {&sheet, 74805}, {&rgb, 60},   {&rgb, 63},    {&rgb, 77}};
+    for (const auto& [image, bad] : failures)
     {
         FailingWriteFile file(bad);
-        EXPECT_FALSE(rgb.WriteBMP(file)) << bad;
+        EXPECT_FALSE(image->WriteBMP(file)) << bad;
     }
 
     const std::string path = folder.Path("old.bmp");
