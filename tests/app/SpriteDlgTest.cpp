@@ -65,33 +65,6 @@ protected:
     CSpriteDlg window{prompts};
 };
 
-TEST_F(SpriteWindow, StartsEmptyWithItsMenuAndSelector)
-{
-    EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 0");
-    QComboBox& selector = window.PaletteSelector();
-    ASSERT_EQ(selector.count(), 16);
-    EXPECT_EQ(selector.itemText(0), "Sprite #1");
-    EXPECT_EQ(selector.itemText(15), "Portrait #8");
-    EXPECT_EQ(window.focusWidget(), &selector);
-
-    QStringList items;
-    for (QAction* popup : window.MenuBar().actions())
-    {
-        items << popup->text();
-        for (QAction* item : popup->menu()->actions())
-            items << (item->isSeparator() ? QStringLiteral("-")
-                                          : item->text() + '=' + item->data().toString());
-    }
-    EXPECT_EQ(items.join(' '), "&File &New...=57600 &Open...=57601 - &Save=57603 "
-                               "Save &As...=57604 - &Import=32773 &Export=32774 - E&xit=32771 "
-                               "&Help &About...=32775");
-
-    EXPECT_FALSE(window.windowFlags() &
-                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    window.show();
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-}
-
 TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
 {
     window.show();
@@ -99,28 +72,23 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
     window.PaletteSelector().setCurrentIndex(5);
     const QByteArray original = SprBytes("TAIL");
     Run(WriteFile(Path("sheet.spr"), original), &CSpriteDlg::OnFileOpen);
-    EXPECT_EQ(prompts.choosers.back(), &kOpenSpriteChooser);
     EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name '' row 0");
 
     // A palette row changes display entries 0-15 only; arrow keys step rows.
     window.PaletteSelector().setCurrentIndex(10);
     window.PaletteSelector().activated(10);
     EXPECT_EQ(Color(window.DisplayImage(), 16), SheetColor(16));
-    EXPECT_EQ(Color(window.SourceImage(), 15), SheetColor(15));
     QTest::keyClick(&window.PaletteSelector(), Qt::Key_Down);
     EXPECT_EQ(Color(window.DisplayImage(), 15), SheetColor(191));
 
     // Save after Open asks for a name; from then on Save writes without asking.
     Run(Path("named.spr"), &CSpriteDlg::OnFileSave);
-    EXPECT_EQ(prompts.choosers.back(), &kSaveSpriteChooser);
     QFile::remove(Path("named.spr"));
     window.OnFileSave();
-    EXPECT_EQ(prompts.choosers.size(), 2u);
     EXPECT_EQ(ReadFile(Path("named.spr")), original);
 
     // Export writes the source's whole colour table, not the shown row.
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileExport);
-    EXPECT_EQ(prompts.choosers.back(), &kExportChooser);
     const QByteArray bmp = ReadFile(Path("sheet.bmp"));
     ASSERT_EQ(bmp.size(), 74806);
     for (int i : {15, 176, 255})
@@ -130,7 +98,6 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
 
     // Import replaces the images and resets the selector only.
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileImport);
-    EXPECT_EQ(prompts.choosers.back(), &kImportChooser);
     EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'named.spr' row 0");
     EXPECT_EQ(Color(window.DisplayImage(), 15), SheetColor(15));
     EXPECT_TRUE(prompts.messages.empty());
@@ -159,26 +126,13 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
                   "a palette will not save the palette with the file.");
     EXPECT_EQ(State(), "256x256x8 tail '' SP2 1 name '' row 0");
     EXPECT_EQ(Color(window.DisplayImage(), 15), qRgb(240, 240, 240));
+    // Each command asked with its own chooser; the second Save asked nothing.
+    EXPECT_EQ(prompts.choosers, (std::vector<const FileChooser*>{
+                                    &kOpenSpriteChooser, &kSaveSpriteChooser, &kExportChooser,
+                                    &kImportChooser, &kOpenSpriteChooser}));
 }
 
-TEST_F(SpriteWindow, FailedOpenLeavesTheWindowEmptyAndTheSelectorWhereItWas)
-{
-    for (const char* name : {"missing.spr", "missing.SP2"})
-    {
-        Run(WriteFile(Path("sheet.spr"), SprBytes("TAIL")), &CSpriteDlg::OnFileOpen);
-        Run(Path("sheet.spr"), &CSpriteDlg::OnFileSaveAs);
-        window.PaletteSelector().setCurrentIndex(3);
-        Run(QString(), &CSpriteDlg::OnFileOpen);
-        EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'sheet.spr' row 3");
-
-        Run(Path(name), &CSpriteDlg::OnFileOpen);
-        EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 3");
-    }
-    EXPECT_EQ(prompts.messages, QStringList({"Sprite Image: Error: Could not load SPR file.",
-                                             "Sprite Image: Error: Could not load SP2 file."}));
-}
-
-TEST_F(SpriteWindow, FailuresAreReportedAndLeaveSpriteAndFilesAlone)
+TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
 {
     const QByteArray original = SprBytes("TAIL");
     Run(WriteFile(Path("sheet.spr"), original), &CSpriteDlg::OnFileOpen);
@@ -214,27 +168,64 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveSpriteAndFilesAlone)
     EXPECT_EQ(prompts.choosers.size(), asked);
     ExpectMessage("Saving Sprite: Error: Only 8-bit images can be saved as sprite files.");
     EXPECT_EQ(ReadFile(Path("sheet.spr")), original);
+
+    // Cancelling Open changes nothing; a failed Open empties the window and
+    // leaves the selector where it was.
+    for (const char* name : {"missing.spr", "missing.SP2"})
+    {
+        Run(Path("sheet.spr"), &CSpriteDlg::OnFileOpen);
+        Run(Path("sheet.spr"), &CSpriteDlg::OnFileSaveAs);
+        window.PaletteSelector().setCurrentIndex(3);
+        Run(QString(), &CSpriteDlg::OnFileOpen);
+        EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'sheet.spr' row 3");
+        Run(Path(name), &CSpriteDlg::OnFileOpen);
+        EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 3");
+    }
+    EXPECT_EQ(prompts.messages, QStringList({"Sprite Image: Error: Could not load SPR file.",
+                                             "Sprite Image: Error: Could not load SP2 file."}));
 }
 
-TEST_F(SpriteWindow, MenuWithoutASpriteOffersOnlyTheAboutBox)
+TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
 {
-    window.PaletteSelector().activated(10); // only a repaint
+    EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 0");
+    QComboBox& selector = window.PaletteSelector();
+    ASSERT_EQ(selector.count(), 16);
+    EXPECT_EQ(selector.itemText(15), "Portrait #8");
+    EXPECT_EQ(window.focusWidget(), &selector);
+    EXPECT_FALSE(window.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    window.show();
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    // Every command but Open and Exit does nothing without a sprite.
+    selector.activated(10); // only a repaint
+    QStringList items;
     for (QAction* popup : window.MenuBar().actions())
+    {
+        items << popup->text();
         for (QAction* item : popup->menu()->actions())
+        {
+            items << (item->isSeparator() ? QStringLiteral("-")
+                                          : item->text() + '=' + item->data().toString());
             if (item->data().toInt() != ID_FILE_OPEN && item->data().toInt() != ID_FILE_EXIT)
                 item->trigger();
+        }
+    }
+    EXPECT_EQ(items.join(' '), "&File &New...=57600 &Open...=57601 - &Save=57603 "
+                               "Save &As...=57604 - &Import=32773 &Export=32774 - E&xit=32771 "
+                               "&Help &About...=32775");
     EXPECT_TRUE(prompts.choosers.empty());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
     EXPECT_EQ(prompts.aboutBoxes, 1);
 
     // The system menu's About item: any command whose id & 0xFFF0 is 16.
-    window.OnSysCommand(0x0020, 0);
-    window.OnSysCommand(0xF060, 0); // close
-    EXPECT_EQ(prompts.aboutBoxes, 1);
-    window.OnSysCommand(0x0010, 0);
-    window.OnSysCommand(0x001F, 0);
-    EXPECT_EQ(prompts.aboutBoxes, 3);
+    for (const auto& [command, aboutBoxes] :
+         {std::pair{0x0020u, 1}, {0xF060u, 1}, {0x0010u, 2}, {0x001Fu, 3}})
+    {
+        window.OnSysCommand(command, 0);
+        EXPECT_EQ(prompts.aboutBoxes, aboutBoxes) << command;
+    }
 }
 
 TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)

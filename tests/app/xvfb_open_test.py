@@ -1,11 +1,9 @@
 #!/usr/bin/python3
 """The real viewer under Xvfb: opens a generated SPR file through the File
-menu and the chooser with keystrokes, then checks every pixel of the picture
-on a screenshot. Exits 77 (skipped) when Xvfb, xdotool or import is missing.
-"""
+menu and the chooser with keystrokes, then checks every picture pixel on a
+screenshot. Exits 77 (skipped) when Xvfb, xdotool or import is missing."""
 
 import os
-import select
 import shutil
 import struct
 import subprocess
@@ -22,14 +20,6 @@ BLACK = (0, 0, 0)
 def sheet_index(x, y):
     """Rows 0-191 hold stripes of all sixteen indices, the rest index 0."""
     return (x // 16 + y // 48) % 16 if y < 192 else 0
-
-
-def write_sheet(path):
-    words = b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | 16 << 10) for i in range(256))
-    pixels = bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
-                   for y in range(HEIGHT) for x in range(0, WIDTH, 2))
-    with open(path, "wb") as sheet:
-        sheet.write(words + pixels)
 
 
 def expected_color(x, y):
@@ -52,8 +42,7 @@ def until(check, timeout=20):
     """The first true answer of check within timeout seconds, else None."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        answer = check()
-        if answer:
+        if answer := check():
             return answer
         time.sleep(0.2)
     return None
@@ -66,20 +55,19 @@ def start_xvfb(processes):
         ["Xvfb", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
         pass_fds=(writer,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     os.close(writer)
-    # The number and its newline come in two writes; closing the pipe
-    # between them would end Xvfb with SIGPIPE.
-    number = b""
-    while not number.endswith(b"\n"):
-        if not select.select([reader], [], [], 15)[0] or not (chunk := os.read(reader, 16)):
-            break
-        number += chunk
-    os.close(reader)
-    return ":" + need(number.strip(), "Xvfb did not report a display").decode()
+    # The number and its newline come in two writes: read the whole line,
+    # since closing the pipe between them would end Xvfb with SIGPIPE.
+    with os.fdopen(reader, "rb") as pipe:
+        return ":" + need(pipe.readline().strip(), "Xvfb did not report a display").decode()
 
 
 def run(tavrel, work, processes):
     sheet = os.path.join(work, "sheet.spr")
-    write_sheet(sheet)
+    with open(sheet, "wb") as out:
+        out.write(b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | 16 << 10)
+                           for i in range(256)))
+        out.write(bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
+                        for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
     env = {key: value for key, value in os.environ.items()
            if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
     env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
@@ -107,14 +95,12 @@ def run(tavrel, work, processes):
         raise RuntimeError("the File menu did not open")
     time.sleep(1)
     xdotool("key", "o")
-    chooser = need(shown("--sync", "--name", "^Open$"), "no Open chooser")[0]
-    xdotool("windowfocus", "--sync", chooser)
+    xdotool("windowfocus", "--sync", need(shown("--sync", "--name", "^Open$"), "no chooser")[0])
     xdotool("key", "ctrl+a")
     xdotool("type", "--delay", "30", sheet)
     xdotool("key", "Return")
     need(until(lambda: not shown("--name", "^Open$")), "the Open chooser stayed open")
     time.sleep(1)
-    need(processes[-1].poll() is None, "tavrel ended before the screenshot")
 
     shot = os.path.join(work, "screen.png")
     subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
@@ -131,7 +117,7 @@ def run(tavrel, work, processes):
              % (x, y, pixels[cx + x, cy + y], expected_color(x, y))
              for y in range(HEIGHT + 1) for x in range(WIDTH + 1)
              if pixels[cx + x, cy + y] != expected_color(x, y)]
-    sys.stdout.writelines(line + "\n" for line in wrong[:10])
+    print("\n".join(wrong[:10]))
     return 1 if wrong else 0
 
 
@@ -154,7 +140,6 @@ def main():
                     process.wait(timeout=5)
                 except subprocess.TimeoutExpired:
                     process.kill()
-                    process.wait()
 
 
 if __name__ == "__main__":
