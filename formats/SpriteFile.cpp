@@ -205,13 +205,17 @@ bool ReadTrailingBlock(const char* path, TrailingBlock& block)
     file.Seek(0, kSeekFromEnd);
     const std::int32_t end = file.Tell();
     file.Seek(start, kSeekFromStart);
-    if (start < 0 || end <= start)
+    // A block that cannot be measured (a file beyond 2 GiB) or held is there
+    // all the same: answering "no block" would let a save drop it unannounced.
+    if (start < 0 || end < 0)
+        return false;
+    if (end <= start)
         return true;
 
     const std::int32_t size = end - start;
     auto* data = new (std::nothrow) std::uint8_t[size];
     if (!data)
-        return true;
+        return false;
     // A block that arrives short would be saved back with bytes that were
     // never in the file: better no block and a message than a corrupt save.
     if (!file.ReadBlock(data, static_cast<std::size_t>(size)))

@@ -49,9 +49,9 @@ struct TrailingBlock
     std::int32_t size = 0;
 };
 
-// Reads the trailing block of the SPR file at path. False only when the
-// file cannot be opened again; a block that cannot be positioned or
-// allocated is silently absent.
+// Reads the trailing block of the SPR file at path. False when the file
+// cannot be opened again, or its block cannot be measured, held or read
+// whole; then there is no block.
 bool ReadTrailingBlock(const char* path, TrailingBlock& block);
 
 enum class SpriteSaveResult

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <memory>
 #include <string>
 #include <tuple>
@@ -149,6 +151,16 @@ TEST(SpriteFile, RefusalsAndFailedWritesKeepTheOldFile)
               SpriteSaveResult::NotEightBit);
     TrailingBlock none;
     EXPECT_FALSE(ReadTrailingBlock(folder.Path("missing.spr").c_str(), none));
+    // A block beyond what the stream can measure is a failure, not "no block"
+    // that a later save would silently drop. The file is sparse.
+    {
+        TempFolder hugeFolder;
+        const std::string huge = hugeFolder.Path("huge.spr");
+        WriteBytes(huge, Bytes(37376 + 10, 1));
+        std::filesystem::resize_file(huge, (std::uintmax_t(1) << 31) + 4096);
+        EXPECT_FALSE(ReadTrailingBlock(huge.c_str(), none));
+        EXPECT_EQ(none.data, nullptr);
+    }
 
     // One write fails: in the colours, at the first and last pixel byte, at
     // the first and last byte of a 2624-byte trailing block.
