@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 namespace
@@ -183,6 +184,16 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     }
     EXPECT_EQ(prompts.messages, QStringList({"Sprite Image: Error: Could not load SPR file.",
                                              "Sprite Image: Error: Could not load SP2 file."}));
+
+    // The bytes after the sheet of a file beyond 2 GiB cannot be measured: the
+    // sheet opens without them, and the window says so. The file is sparse.
+    prompts.messages.clear();
+    const QString huge = WriteFile(Path("huge.spr"), original);
+    std::filesystem::resize_file(QFile::encodeName(huge).toStdString(),
+                                 (std::uintmax_t(1) << 31) + 4096);
+    Run(huge, &CSpriteDlg::OnFileOpen);
+    ExpectMessage("Reading Sprite: Error: Unable to read sprite data.");
+    EXPECT_EQ(State(), "256x288x8 tail '' SP2 0 name '' row 0");
 }
 
 TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
