@@ -37,11 +37,55 @@ std::int32_t CountDistinct(std::vector<std::uint32_t>& colours)
     return std::int32_t(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
+// The length of the well-formed UTF-8 sequence at text[at], or 0 when the
+// bytes there are not one (a stray continuation byte, an overlong form, a
+// surrogate, a value beyond U+10FFFF, a sequence cut short).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+    {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    }
+    else if (lead >= 0xF0 && lead <= 0xF4)
+    {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || at + length > text.size() || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+// File names are bytes; JSON text is Unicode. A byte that is not part of
+// well-formed UTF-8 becomes U+FFFD, so the output always parses.
 std::string JsonString(const std::string& text)
 {
     std::string quoted = "\"";
-    for (const char c : text)
+    for (std::size_t at = 0; at < text.size();)
     {
+        const char c = text[at];
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length == 0)
+        {
+            quoted += "\\ufffd";
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\')
         {
             quoted += '\\';
@@ -55,8 +99,9 @@ std::string JsonString(const std::string& text)
         }
         else
         {
-            quoted += c;
+            quoted.append(text, at, length);
         }
+        at += length;
     }
     return quoted + "\"";
 }

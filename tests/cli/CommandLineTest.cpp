@@ -68,17 +68,20 @@ TEST(CommandLine, InfoDescribesEachFileAsTextOrJson)
                         "16 16 16 16 16 16 16 16 16 16 16 16 16 16 16 16\n"
                         "photo.bmp: BMP, 5x3, 24-bit\n");
 
-    const CliRun json = RunConvert(folder, {"--info", "--json", "known.spr", "photo.bmp"});
+    // A name is bytes: well-formed UTF-8 stays, any other byte becomes U+FFFD.
+    const std::string oddName = "caf\xC3\xA9\xFF\xE0\x80.bmp";
+    WriteTrueColourBmp(folder.Path(oddName), 5, 3);
+    const CliRun json = RunConvert(folder, {"--info", "--json", "known.spr", oddName});
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(json.out,
-              "[\n"
-              R"(  {"file": "known.spr", "format": "SPR", "width": 256, "height": 288, )"
-              R"("bitsPerPixel": 8, "coloursPerPaletteRow": [2, 1, 1, 1, 1, 1, 1, 1, )"
-              R"(1, 1, 1, 1, 1, 1, 1, 1], "trailingBytes": 100},)"
-              "\n"
-              R"(  {"file": "photo.bmp", "format": "BMP", "width": 5, "height": 3, )"
-              R"("bitsPerPixel": 24, "coloursPerPaletteRow": null, "trailingBytes": null})"
-              "\n]\n");
+    EXPECT_EQ(json.out, "[\n"
+                        R"(  {"file": "known.spr", "format": "SPR", "width": 256, "height": 288, )"
+                        R"("bitsPerPixel": 8, "coloursPerPaletteRow": [2, 1, 1, 1, 1, 1, 1, 1, )"
+                        R"(1, 1, 1, 1, 1, 1, 1, 1], "trailingBytes": 100},)"
+                        "\n"
+                        "  {\"file\": \"caf\xC3\xA9\\ufffd\\ufffd\\ufffd.bmp\", "
+                        R"("format": "BMP", "width": 5, "height": 3, "bitsPerPixel": 24, )"
+                        R"("coloursPerPaletteRow": null, "trailingBytes": null})"
+                        "\n]\n");
 }
 
 TEST(CommandLine, ProgressLineOnATerminalIsLeftBehind)
