@@ -127,6 +127,16 @@ void SyncFolder(const std::string& folder)
     fsync(descriptor);
     close(descriptor);
 }
+// Best effort on both: only root may give a file to another user, and some
+// file systems fix owner and bits themselves. The owner goes first, because
+// changing it clears the set-id bits.
+void CopyOwnerAndPermissions(int descriptor, const struct stat& original)
+{
+    const bool ownerKept = fchown(descriptor, original.st_uid, original.st_gid) == 0;
+    static_cast<void>(ownerKept);
+    fchmod(descriptor, original.st_mode & kPermissionBits);
+}
+
 } // namespace
 
 CFileReplacer::CFileReplacer(std::string targetPath)
@@ -167,9 +177,8 @@ bool CFileReplacer::Begin()
     if (descriptor < 0)
         return FolderRefusesNewFiles(errno) && AttachDescriptor(OpenInPlace(m_targetPath));
     m_tempPath = tempPath;
-    // Best effort: some file systems fix the permission bits themselves.
     if (exists)
-        fchmod(descriptor, info.st_mode & kPermissionBits);
+        CopyOwnerAndPermissions(descriptor, info);
     return AttachDescriptor(descriptor);
 }
 

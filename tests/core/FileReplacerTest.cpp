@@ -53,17 +53,27 @@ void Put(const fs::path& path, const Bytes& bytes, mode_t mode)
 }
 } // namespace
 
-TEST(FileReplacer, ReplacesTheFileKeepingItsPermissionBitsAndLinks)
+TEST(FileReplacer, ReplacesTheFileKeepingItsOwnerPermissionBitsAndLinks)
 {
     TempFolder temp;
     const fs::path root = temp.Root();
     Put(root / "real.spr", kOld, 0640);
+    // Only root can hand the new file to another user; anyone else owns both.
+    const bool asRoot = geteuid() == 0;
+    const uid_t owner = asRoot ? 65534 : geteuid();
+    const gid_t group = asRoot ? 65534 : getegid();
+    ASSERT_EQ(chown((root / "real.spr").c_str(), owner, group), 0);
     fs::create_directory(root / "links");
     fs::create_symlink("../real.spr", root / "links" / "sheet.spr");
     EXPECT_EQ(Save(root / "links" / "sheet.spr", kNew), Saved);
     EXPECT_EQ(fs::read_symlink(root / "links" / "sheet.spr"), "../real.spr");
     EXPECT_EQ(ReadBytes(root / "real.spr"), kNew);
     EXPECT_EQ(fs::status(root / "real.spr").permissions(), fs::perms(0640));
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat((root / "real.spr").c_str(), &info), 0);
+    EXPECT_EQ(std::pair(info.st_uid, info.st_gid), std::pair(owner, group));
     // A new file gets the bits the mask allows, not the temporary file's.
     const mode_t previousMask = umask(027);
     EXPECT_EQ(Save(root / "new.spr", kNew), Saved);
