@@ -127,6 +127,7 @@ void SyncFolder(const std::string& folder)
     fsync(descriptor);
     close(descriptor);
 }
+
 // Best effort on both: only root may give a file to another user, and some
 // file systems fix owner and bits themselves. The owner goes first, because
 // changing it clears the set-id bits.
