@@ -28,6 +28,8 @@ public:
             m_batch = std::make_unique<CReplaceBatch>();
     }
 
+    CReplaceBatch* Get() { return m_batch.get(); }
+
     // Files that started waiting since the last call belong to this job.
     void AfterJob(std::size_t job)
     {
@@ -75,6 +77,7 @@ int RunConversions(const CommandLine& commandLine)
     bool anyFailed = false;
     CProgressLine progress(plan.jobs.size());
     COutputBatch batch(plan.jobs.size());
+    settings.batch = batch.Get();
     for (std::size_t i = 0; i < plan.jobs.size(); ++i)
     {
         const ConversionJob& job = plan.jobs[i];

@@ -11,7 +11,7 @@ namespace
 // Export writes the source image; with a palette row it writes what the
 // viewer shows instead, the display image.
 std::string ExportBmp(const CSpriteImage& source, std::optional<std::int32_t> paletteRow,
-                      const std::string& output)
+                      const std::string& output, CReplaceBatch* batch)
 {
     bool written;
     if (paletteRow)
@@ -19,11 +19,11 @@ std::string ExportBmp(const CSpriteImage& source, std::optional<std::int32_t> pa
         CSpriteImage display;
         display = source;
         ApplyPaletteRow(source, display, *paletteRow);
-        written = display.SaveBMP(output.c_str());
+        written = display.SaveBMP(output.c_str(), batch);
     }
     else
     {
-        written = source.SaveBMP(output.c_str());
+        written = source.SaveBMP(output.c_str(), batch);
     }
     return written ? std::string() : kExportBmpFailedMessage;
 }
@@ -51,7 +51,7 @@ std::string SaveSheet(const CSpriteImage& source, FileKind inputKind, const std:
     const SpriteSaveResult result =
         SaveSpriteFile(&source, output.c_str(), LayoutOf(settings.target),
                        trailing != nullptr ? trailing->data.get() : nullptr,
-                       trailing != nullptr ? trailing->size : 0);
+                       trailing != nullptr ? trailing->size : 0, settings.batch);
     return SpriteSaveMessage(result);
 }
 
@@ -65,6 +65,6 @@ std::string ConvertFile(const std::string& input, const std::string& output,
     if (const char* failure = LoadSheet(input, inputKind, source))
         return failure;
     if (settings.target == FileKind::Bmp)
-        return ExportBmp(source, settings.paletteRow, output);
+        return ExportBmp(source, settings.paletteRow, output, settings.batch);
     return SaveSheet(source, inputKind, input, output, settings);
 }

@@ -7,12 +7,15 @@
 #include <optional>
 #include <string>
 
+class CReplaceBatch;
+
 // What every file of one run is converted with.
 struct ConversionSettings
 {
     FileKind target = FileKind::Bmp;
     std::optional<std::int32_t> paletteRow;           // BMP output only
     const OwnedTrailingBlock* trailingFrom = nullptr; // SPR output from BMP or SP2 only
+    CReplaceBatch* batch = nullptr; // where outputs wait to be put in place, or none
 };
 
 // Reads input and writes output in the target format, exactly as the viewer

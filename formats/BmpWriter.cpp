@@ -153,10 +153,15 @@ bool CSpriteImage::WriteBMP(CBinaryFile& file) const
 
 bool CSpriteImage::SaveBMP(const char* path) const
 {
+    return SaveBMP(path, nullptr);
+}
+
+bool CSpriteImage::SaveBMP(const char* path, CReplaceBatch* batch) const
+{
     BmpShape shape{};
     if (!path || !IsExportable(*this) || !ComputeShape(*this, shape))
         return false;
-    CFileReplacer replacer(path);
+    CFileReplacer replacer(path, batch);
     if (!replacer.Begin())
         return false;
     return WriteBMP(replacer.File()) && replacer.Commit();

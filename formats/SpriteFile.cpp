@@ -243,7 +243,8 @@ bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout
 }
 
 SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
-                                const std::uint8_t* trailing, std::int32_t trailingSize)
+                                const std::uint8_t* trailing, std::int32_t trailingSize,
+                                CReplaceBatch* batch)
 {
     if (!image)
         return SpriteSaveResult::NoImage;
@@ -252,7 +253,7 @@ SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, Spr
     if (image->GetBitsPerPixel() != kSheetBitsPerPixel || !image->GetPixels())
         return SpriteSaveResult::NotEightBit;
 
-    CFileReplacer replacer(path);
+    CFileReplacer replacer(path, batch);
     if (!replacer.Begin())
         return SpriteSaveResult::CannotCreate;
     if (!WriteSpriteSheet(replacer.File(), *image, layout, trailing, trailingSize))

@@ -6,6 +6,7 @@
 
 class CBinaryFile;
 class CSpriteImage;
+class CReplaceBatch;
 
 // SPR: 256 colour words, then 288 rows of 128 bytes (two 4-bit pixels a byte,
 // low nibble left), then a trailing block kept byte for byte.
@@ -72,6 +73,8 @@ enum class SpriteSaveResult
 bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
                       const std::uint8_t* trailing, std::int32_t trailingSize);
 
-// The whole save: checks, then a safe replace of the file at path.
+// The whole save: checks, then a safe replace of the file at path, put in
+// place at once or, with a batch, when the batch finishes.
 SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
-                                const std::uint8_t* trailing, std::int32_t trailingSize);
+                                const std::uint8_t* trailing, std::int32_t trailingSize,
+                                CReplaceBatch* batch = nullptr);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 class CBinaryFile;
+class CReplaceBatch;
 
 // The in-memory picture: 8, 16, 24 or 32 bits per pixel, rows top first with
 // nothing between them, and its own colour table.
@@ -56,6 +57,8 @@ public:
     // BMP export (formats/BmpWriter.cpp).
     bool WriteBMP(CBinaryFile& file) const;
     bool SaveBMP(const char* path) const;
+    // SaveBMP whose file is put in place when the batch finishes.
+    bool SaveBMP(const char* path, CReplaceBatch* batch) const;
 
     // BMP import through DevIL (formats/BmpImport.cpp).
     bool ReadBMP(CBinaryFile& file);

@@ -140,8 +140,8 @@ void CopyOwnerAndPermissions(int descriptor, const struct stat& original)
 
 } // namespace
 
-CFileReplacer::CFileReplacer(std::string targetPath)
-    : m_targetPath(ResolveLinks(std::move(targetPath)))
+CFileReplacer::CFileReplacer(std::string targetPath, CReplaceBatch* batch)
+    : m_targetPath(ResolveLinks(std::move(targetPath))), m_batch(batch)
 {
 }
 
@@ -211,7 +211,7 @@ bool CFileReplacer::Commit()
     // A write that failed inside fwrite may leave nothing for the flush to
     // fail on; only the handle's error flag remembers it. A batch syncs the
     // file later, before it renames it; closing still flushes and reports.
-    CReplaceBatch* batch = m_tempPath.empty() ? nullptr : CReplaceBatch::Current();
+    CReplaceBatch* batch = m_tempPath.empty() ? nullptr : m_batch;
     const bool written = !std::ferror(m_stream) && (batch != nullptr || m_file.Sync() == 1);
     m_stream = nullptr;
     const bool closed = m_file.Close() == 1;

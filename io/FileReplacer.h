@@ -4,6 +4,8 @@
 
 #include <string>
 
+class CReplaceBatch;
+
 // Writes a file so that the file it replaces survives any failure: the bytes
 // go to a new temporary file in the target's folder, which is renamed over
 // the target only after everything was written, flushed and closed. The
@@ -14,7 +16,9 @@
 class CFileReplacer
 {
 public:
-    explicit CFileReplacer(std::string targetPath);
+    // With a batch, Commit leaves the written file to the batch, which puts
+    // it in place when it finishes.
+    explicit CFileReplacer(std::string targetPath, CReplaceBatch* batch = nullptr);
     CFileReplacer(const CFileReplacer&) = delete;
     CFileReplacer& operator=(const CFileReplacer&) = delete;
     ~CFileReplacer(); // abandons an uncommitted write
@@ -25,9 +29,9 @@ public:
     // Flushes, closes and puts the file in place; false on any failure, in
     // which case the target is as it was (unless written in place). Any
     // write through File() that failed, even one whose result was ignored,
-    // makes it fail. The stream must be left open for it to close. While a
-    // CReplaceBatch is open, true means the file waits in the batch, which
-    // puts it in place (or reports that it could not) when it finishes.
+    // makes it fail. The stream must be left open for it to close. With a
+    // batch, true means the file waits in the batch, which puts it in place
+    // (or reports that it could not) when it finishes.
     bool Commit();
 
 private:
@@ -36,6 +40,7 @@ private:
 
     std::string m_targetPath; // the path after following symbolic links
     std::string m_tempPath;   // empty when writing in place
+    CReplaceBatch* m_batch = nullptr;
     CBinaryFile m_file;
     std::FILE* m_stream = nullptr; // m_file's handle, kept for its error flag
     bool m_committed = false;

@@ -6,8 +6,6 @@
 
 namespace
 {
-CReplaceBatch* g_currentBatch = nullptr;
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -29,24 +27,11 @@ bool SyncFile(const std::string& path)
 }
 } // namespace
 
-CReplaceBatch::CReplaceBatch()
-{
-    if (g_currentBatch == nullptr)
-        g_currentBatch = this;
-}
-
 CReplaceBatch::~CReplaceBatch()
 {
     for (const WaitingFile& file : m_waiting)
         unlink(file.tempPath.c_str());
     CloseFolders();
-    if (g_currentBatch == this)
-        g_currentBatch = nullptr;
-}
-
-CReplaceBatch* CReplaceBatch::Current()
-{
-    return g_currentBatch;
 }
 
 std::size_t CReplaceBatch::FolderIndex(const std::string& folder)

@@ -11,18 +11,16 @@
 // that renames each file over its target. Every old file is kept until its
 // replacement is safely on disk, exactly as one replacement at a time does;
 // only the syncing (a few milliseconds per file on a real disk) is shared.
-// One batch at a time; it belongs to the thread that opened it.
+// The caller holds the batch and hands it to each CFileReplacer that is to
+// join it.
 class CReplaceBatch
 {
 public:
-    CReplaceBatch();
+    CReplaceBatch() = default;
     CReplaceBatch(const CReplaceBatch&) = delete;
     CReplaceBatch& operator=(const CReplaceBatch&) = delete;
     // Removes the temporary files of anything not finished: no target changes.
     ~CReplaceBatch();
-
-    // The open batch, or null.
-    static CReplaceBatch* Current();
 
     // Takes over a written, closed temporary file that is to replace target.
     void Defer(const std::string& tempPath, const std::string& targetPath);

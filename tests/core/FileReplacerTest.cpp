@@ -24,9 +24,10 @@ const Bytes kNew(5007, 'n');
 
 // Writes in pieces, ignoring each write's result as the sprite writers do:
 // Commit alone must notice a failure.
-int Save(const std::string& path, const Bytes& bytes, std::size_t piece = 256)
+int Save(const std::string& path, const Bytes& bytes, std::size_t piece = 256,
+         CReplaceBatch* batch = nullptr)
 {
-    CFileReplacer replacer(path);
+    CFileReplacer replacer(path, batch);
     if (!replacer.Begin())
         return NotCreated;
     for (std::size_t at = 0; at < bytes.size(); at += piece)
@@ -154,16 +155,16 @@ TEST(ReplaceBatch, FilesAreReplacedOnlyWhenTheBatchFinishes)
     Put(a, kOld, 0640);
     {
         CReplaceBatch unfinished;
-        EXPECT_EQ(Save(a, kNew), Saved);
-        EXPECT_EQ(Save(b, kNew), Saved);
+        EXPECT_EQ(Save(a, kNew, 256, &unfinished), Saved);
+        EXPECT_EQ(Save(b, kNew, 256, &unfinished), Saved);
         EXPECT_EQ(unfinished.Waiting(), 2u);
     }
     EXPECT_EQ(ReadBytes(a), kOld);
     EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"a.bmp"});
 
     CReplaceBatch batch;
-    EXPECT_EQ(Save(a, kNew), Saved);
-    EXPECT_EQ(Save(b, kNew), Saved);
+    EXPECT_EQ(Save(a, kNew, 256, &batch), Saved);
+    EXPECT_EQ(Save(b, kNew, 256, &batch), Saved);
     EXPECT_EQ(ReadBytes(a), kOld);
     // A folder that appeared in b's place meanwhile cannot be renamed over.
     fs::create_directories(b / "inside");

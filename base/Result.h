@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What became of a core operation. A failure carries two things:
+//  - the message: the line the viewer shows in its message box (and the
+//    converter prints), naming what failed in the user's words;
+//  - the reason: why, as precisely as the layer that found it knows it,
+//    with the numbers or the system error it concerns.
+// Lower layers fill in the reason; the document, which knows which command
+// ran, fills in the message. Nothing in the core shows either: the viewer
+// and the converter turn them into text through MessageText and ReasonText.
+
+enum class Message
+{
+    None,
+    LoadSprFailed,      // "Error: Could not load SPR file."
+    LoadSp2Failed,      // "Error: Could not load SP2 file."
+    ReadTrailingFailed, // "Error: Unable to read sprite data."
+    LoadBmpFailed,      // "Error: Could not load BMP file."
+    ExportBmpFailed,    // "Could not export to BMP file."
+    NoFileName,         // "Error: No Filename Specified for Save."
+    NotEightBit,        // "Error: Only 8-bit images can be saved as sprite files."
+    CannotCreate,       // "Error: Could not create sprite file."
+    WriteFailed,        // "Error: Could not write sprite file."
+    // PNG and palette files.
+    LoadPngFailed,      // "Error: Could not load PNG file."
+    ExportPngFailed,    // "Could not export to PNG file."
+    LoadPaletteFailed,  // "Error: Could not load palette file."
+    SavePaletteFailed,  // "Error: Could not save palette file."
+};
+
+enum class Reason
+{
+    None,
+
+    // The system and the stream.
+    System,          // the system's own text for systemError (strerror)
+    EndedEarly,      // the file ends before the bytes its header promises
+    NotRegularFile,  // a folder, a FIFO or a device where a file was expected
+    TooLargeToMeasure, // beyond what the stream can measure (2 GiB)
+    OutOfMemory,
+
+    // BMP files, before DevIL sees them.
+    BmpTooShort,           // shorter than a file header and an info header
+    BmpNoSignature,        // no "BM" signature
+    BmpUnsupportedHeader,  // value: the header size
+    BmpBadPlanes,          // value: planes
+    BmpBadDepth,           // value: bits per pixel
+    BmpBadCompression,     // value: compression code
+    BmpTopDownRunLength,
+    BmpWidthOverLimit,     // value: width, limit: the largest side
+    BmpHeightOverLimit,    // value: height, limit: the largest side
+    BmpTooManyPixels,      // value: pixels, limit: the most pixels
+    BmpBadPaletteCount,    // value: colours claimed
+    BmpBadPixelOffset,     // value: the offset
+    BmpMissingRows,        // value: bytes the rows need, limit: bytes there
+    DecoderRefused,        // DevIL could not decode the bytes
+    DepthBelowEight,       // value: bits per pixel
+
+    // Sheets.
+    PictureNotEightBit, // value: bits per pixel of the picture
+
+    // PNG and palette files.
+    Png,               // detail: what libpng reported
+    PngUnsupported,    // detail: which kind of PNG
+    PaletteUnknownFormat,
+    PaletteBadContent, // detail: what is wrong, where
+};
+
+struct Result
+{
+    Message message = Message::None;
+    Reason reason = Reason::None;
+    std::int64_t value = 0;
+    std::int64_t limit = 0;
+    int systemError = 0;  // errno, for Reason::System
+    std::string detail;   // a library's own words, for the reasons that take them
+
+    bool Ok() const { return message == Message::None && reason == Reason::None; }
+    explicit operator bool() const { return Ok(); }
+};
+
+inline Result Failure(Reason reason, std::int64_t value = 0, std::int64_t limit = 0)
+{
+    Result result;
+    result.reason = reason;
+    result.value = value;
+    result.limit = limit;
+    return result;
+}
+
+// A failure of the system call that just set errno.
+Result SystemFailure(int error);
+
+// The same reason under the message of the operation that failed.
+inline Result WithMessage(Result result, Message message)
+{
+    result.message = message;
+    return result;
+}
+
+// The viewer's own line for a message; empty for Message::None.
+const char* MessageText(Message message);
+// Why, in a few words, without a full stop: "width 20000 is over the limit
+// of 16384". Empty when no reason is known.
+std::string ReasonText(const Result& result);
+// The message, then the reason in brackets when there is one:
+// "Error: Could not load BMP file. (not a BMP file: no "BM" signature)".
+std::string FullText(const Result& result);
