@@ -1,101 +1,58 @@
 #include "io/FileReplacer.h"
 
+#include "io/PendingFile.h"
 #include "io/ReplaceBatch.h"
+#include "io/TargetPath.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <fcntl.h>
-#include <random>
-#include <sys/stat.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <utility>
 
 namespace
 {
-constexpr int kMaxLinkHops = 40; // the kernel's own limit on a chain of links
 constexpr int kMaxNameAttempts = 100;
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask on creation
 constexpr mode_t kPermissionBits = 07777;
-constexpr char kTempPrefix[] = "/.tavrel-";
-constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int kNameSuffixLength = 8;
 
-std::string FolderOf(const std::string& path)
+// Keeps errno across cleanup, so that it still tells why a write failed.
+class CKeepErrno
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+public:
+    CKeepErrno() : m_saved(errno) {}
+    ~CKeepErrno() { errno = m_saved; }
+    CKeepErrno(const CKeepErrno&) = delete;
+    CKeepErrno& operator=(const CKeepErrno&) = delete;
 
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-// The text of a symbolic link; empty when it cannot be read.
-std::string ReadLink(const std::string& path)
-{
-    std::string target(PATH_MAX, '\0');
-    for (;;)
-    {
-        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-        if (length < 0)
-            return {};
-        if (static_cast<std::size_t>(length) < target.size())
-        {
-            target.resize(static_cast<std::size_t>(length));
-            return target;
-        }
-        target.resize(target.size() * 2);
-    }
-}
-
-// Follows symbolic links to the path they finally name, which need not
-// exist yet (a dangling link names the file to create). Empty on a loop or
-// an unreadable link.
-std::string ResolveLinks(std::string path)
-{
-    for (int hop = 0; hop < kMaxLinkHops; ++hop)
-    {
-        struct stat info
-        {
-        };
-        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
-        const std::string target = ReadLink(path);
-        if (target.empty())
-            return {};
-        path = target.front() == '/' ? target : JoinPath(FolderOf(path), target);
-    }
-    return {};
-}
-
-std::string RandomName()
-{
-    static std::minstd_rand generator(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kNameCharacters - 2);
-    std::string name;
-    for (int i = 0; i < kNameSuffixLength; ++i)
-        name += kNameCharacters[pick(generator)];
-    return name;
-}
+private:
+    int m_saved;
+};
 
 // Creates a file of a name nobody else uses in the folder (O_EXCL), with
 // `mode` narrowed by the umask as for any new file. Answers the descriptor,
 // or -1 with errno set.
-int CreateUniqueFile(const std::string& folder, mode_t mode, std::string& path)
+int CreateUniqueFile(int folder, mode_t mode, std::string& name)
 {
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {
-        path = folder + kTempPrefix + RandomName();
-        const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        name = TemporaryName();
+        const int descriptor =
+            openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (descriptor >= 0 || errno != EEXIST)
             return descriptor;
     }
+    name.clear();
     errno = EEXIST;
     return -1;
+}
+
+// A file system that has no unnamed files says so in one of these ways.
+bool LacksUnnamedFiles(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
 // A folder that takes no new file may still let its files be rewritten.
@@ -106,26 +63,24 @@ bool FolderRefusesNewFiles(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-int OpenInPlace(const std::string& path)
+// Nothing can be renamed or removed in an append-only folder: a temporary
+// file there could neither replace its target nor be cleaned away.
+bool IsAppendOnly(int folder)
+{
+    int flags = 0;
+    return ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL) != 0;
+}
+
+int OpenInPlace(int folder, const std::string& name)
 {
     // O_NONBLOCK keeps the open of a FIFO without a reader from hanging;
     // writes block again afterwards.
-    const int descriptor =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, kNewFileMode);
+    const int descriptor = openat(folder, name.c_str(),
+                                  O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC,
+                                  kNewFileMode);
     if (descriptor >= 0)
         fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     return descriptor;
-}
-
-// Makes the rename itself durable. The new file is in place whatever this
-// answers, so a failure here is not reported as a failed save.
-void SyncFolder(const std::string& folder)
-{
-    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    fsync(descriptor);
-    close(descriptor);
 }
 
 // Best effort on both: only root may give a file to another user, and some
@@ -141,7 +96,7 @@ void CopyOwnerAndPermissions(int descriptor, const struct stat& original)
 } // namespace
 
 CFileReplacer::CFileReplacer(std::string targetPath, CReplaceBatch* batch)
-    : m_targetPath(ResolveLinks(std::move(targetPath))), m_batch(batch)
+    : m_targetPath(std::move(targetPath)), m_batch(batch)
 {
 }
 
@@ -155,32 +110,58 @@ bool CFileReplacer::Begin()
 {
     Abandon();
     m_committed = false;
-    if (m_targetPath.empty())
+    CTargetPath target(m_targetPath);
+    if (!target.IsValid())
         return false;
+    // Standard output is written where it stands: `>> log` appends, and a
+    // pipe gets the bytes.
+    if (target.IsStandardOutput())
+        return AttachDescriptor(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+    const int folder = target.Folder();
+    const std::string& name = target.Name();
     struct stat info
     {
     };
-    const bool exists = stat(m_targetPath.c_str(), &info) == 0;
+    const bool exists = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
         return false;
     if (exists && S_ISDIR(info.st_mode))
+    {
+        errno = EISDIR;
         return false;
+    }
     // A file made read-only is refused, as opening it for writing would be:
     // the rename would replace it whatever its permission bits say.
-    if (exists && access(m_targetPath.c_str(), W_OK) != 0)
+    if (exists && faccessat(folder, name.c_str(), W_OK, 0) != 0)
         return false;
     // Renaming over a device or a pipe would put a plain file in its place.
-    if (exists && !S_ISREG(info.st_mode))
-        return AttachDescriptor(OpenInPlace(m_targetPath));
+    if ((exists && !S_ISREG(info.st_mode)) || (exists && IsAppendOnly(folder)))
+        return AttachDescriptor(OpenInPlace(folder, name));
+    if (!BeginReplacement(folder, exists ? &info : nullptr))
+        return FolderRefusesNewFiles(errno) && AttachDescriptor(OpenInPlace(folder, name));
+    m_folder = target.ReleaseFolder();
+    m_targetName = name;
+    return true;
+}
 
-    std::string tempPath;
-    const int descriptor = CreateUniqueFile(FolderOf(m_targetPath), kNewFileMode, tempPath);
+bool CFileReplacer::BeginReplacement(int folder, const struct stat* existing)
+{
+    int descriptor = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode);
+    if (descriptor < 0 && LacksUnnamedFiles(errno) && !IsAppendOnly(folder))
+        descriptor = CreateUniqueFile(folder, kNewFileMode, m_tempName);
     if (descriptor < 0)
-        return FolderRefusesNewFiles(errno) && AttachDescriptor(OpenInPlace(m_targetPath));
-    m_tempPath = tempPath;
-    if (exists)
-        CopyOwnerAndPermissions(descriptor, info);
-    return AttachDescriptor(descriptor);
+        return false;
+    if (existing != nullptr)
+        CopyOwnerAndPermissions(descriptor, *existing);
+    if (!AttachDescriptor(descriptor))
+    {
+        if (!m_tempName.empty())
+            unlinkat(folder, m_tempName.c_str(), 0);
+        m_tempName.clear();
+        return false;
+    }
+    m_replacing = true;
+    return true;
 }
 
 bool CFileReplacer::AttachDescriptor(int descriptor)
@@ -197,7 +178,6 @@ bool CFileReplacer::AttachDescriptor(int descriptor)
         m_stream = stream;
         return true;
     }
-    Abandon();
     return false;
 }
 
@@ -209,43 +189,48 @@ bool CFileReplacer::Commit()
         return false;
     }
     // A write that failed inside fwrite may leave nothing for the flush to
-    // fail on; only the handle's error flag remembers it. A batch syncs the
-    // file later, before it renames it; closing still flushes and reports.
-    CReplaceBatch* batch = m_tempPath.empty() ? nullptr : m_batch;
-    const bool written = !std::ferror(m_stream) && (batch != nullptr || m_file.Sync() == 1);
+    // fail on; only the handle's error flag remembers it.
+    bool written = !std::ferror(m_stream) && std::fflush(m_stream) == 0;
+    // The pending file keeps a descriptor of its own: an unnamed file exists
+    // only while one is open.
+    const int kept = written && m_replacing ? fcntl(fileno(m_stream), F_DUPFD_CLOEXEC, 0) : -1;
+    written = written && (!m_replacing || kept >= 0) && (m_replacing || m_file.Sync() == 1);
     m_stream = nullptr;
     const bool closed = m_file.Close() == 1;
     if (!written || !closed)
     {
+        const CKeepErrno keep;
+        if (kept >= 0)
+            close(kept);
         Abandon();
         return false;
     }
-    if (batch != nullptr)
+    m_committed = !m_replacing || CommitReplacement(kept);
+    return m_committed;
+}
+
+bool CFileReplacer::CommitReplacement(int descriptor)
+{
+    CPendingFile pending(descriptor, std::exchange(m_folder, -1), std::exchange(m_tempName, {}),
+                         m_targetName);
+    m_replacing = false;
+    if (m_batch != nullptr)
     {
-        batch->Defer(m_tempPath, m_targetPath);
-        m_tempPath.clear();
+        m_batch->Defer(std::move(pending));
+        return true;
     }
-    else if (!m_tempPath.empty())
-    {
-        if (std::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0)
-        {
-            Abandon();
-            return false;
-        }
-        m_tempPath.clear();
-        SyncFolder(FolderOf(m_targetPath));
-    }
-    m_committed = true;
-    return true;
+    return pending.Sync() && pending.Install();
 }
 
 void CFileReplacer::Abandon()
 {
+    const CKeepErrno keep;
     m_stream = nullptr;
     m_file.Close();
-    if (!m_tempPath.empty())
-    {
-        unlink(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+    if (!m_tempName.empty())
+        unlinkat(m_folder, m_tempName.c_str(), 0);
+    m_tempName.clear();
+    if (m_folder >= 0)
+        close(std::exchange(m_folder, -1));
+    m_replacing = false;
 }

@@ -3,16 +3,20 @@
 #include "io/BinaryFile.h"
 
 #include <string>
+#include <sys/stat.h>
 
 class CReplaceBatch;
 
 // Writes a file so that the file it replaces survives any failure: the bytes
-// go to a new temporary file in the target's folder, which is renamed over
-// the target only after everything was written, flushed and closed. The
-// replaced file's permission bits are kept, and a symbolic link has the file
-// it points to replaced. When the folder allows no new file, the target is
-// written in place instead (still reporting every failure). No temporary
-// file outlives the object.
+// go to a new unnamed file in the target's folder (a named temporary file
+// where the file system has no unnamed ones), which is put over the target
+// only after everything was written, flushed and closed. The replaced file's
+// permission bits are kept, and a symbolic link has the file it points to
+// replaced. When the folder allows no new file, or only new files (append
+// only), the target is written in place instead (still reporting every
+// failure); so is a device, a pipe, and the program's own standard output.
+// No temporary file outlives the object, and an unnamed one not even the
+// process. After a failure, errno tells why.
 class CFileReplacer
 {
 public:
@@ -35,11 +39,18 @@ public:
     bool Commit();
 
 private:
+    bool BeginReplacement(int folder, const struct stat* existing);
     bool AttachDescriptor(int descriptor);
+    bool CommitReplacement(int descriptor);
     void Abandon();
 
-    std::string m_targetPath; // the path after following symbolic links
-    std::string m_tempPath;   // empty when writing in place
+    std::string m_targetPath; // as given
+    // While replacing: the folder, the target's name in it, and the
+    // temporary file's name (empty for an unnamed file).
+    int m_folder = -1;
+    std::string m_targetName;
+    std::string m_tempName;
+    bool m_replacing = false;
     CReplaceBatch* m_batch = nullptr;
     CBinaryFile m_file;
     std::FILE* m_stream = nullptr; // m_file's handle, kept for its error flag

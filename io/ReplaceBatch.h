@@ -1,31 +1,36 @@
 #pragma once
 
+#include "io/PendingFile.h"
+
 #include <cstddef>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 // Lets many safe replacements share the cost of making them durable. While a
-// batch is open, CFileReplacer::Commit writes, flushes and closes its
-// temporary file as usual but leaves it beside its target instead of syncing
-// and renaming it. Finish then syncs the file systems once and only after
-// that renames each file over its target. Every old file is kept until its
-// replacement is safely on disk, exactly as one replacement at a time does;
-// only the syncing (a few milliseconds per file on a real disk) is shared.
-// The caller holds the batch and hands it to each CFileReplacer that is to
-// join it.
+// batch is open, CFileReplacer::Commit writes and flushes its new file as
+// usual but leaves it waiting, unnamed where the file system allows, instead
+// of syncing it and putting it in place. Finish then syncs each file system
+// once and only after that puts each file over its target. Every old file is
+// kept until its replacement is safely on disk, exactly as one replacement
+// at a time does; only the syncing (a few milliseconds per file on a real
+// disk) is shared. A waiting file holds a descriptor open, so the caller
+// finishes the batch whenever it is Full. The caller holds the batch and
+// hands it to each CFileReplacer that is to join it.
 class CReplaceBatch
 {
 public:
     CReplaceBatch() = default;
     CReplaceBatch(const CReplaceBatch&) = delete;
     CReplaceBatch& operator=(const CReplaceBatch&) = delete;
-    // Removes the temporary files of anything not finished: no target changes.
-    ~CReplaceBatch();
+    // Drops every file not finished: no target changes, no file remains.
+    ~CReplaceBatch() = default;
 
-    // Takes over a written, closed temporary file that is to replace target.
-    void Defer(const std::string& tempPath, const std::string& targetPath);
+    // Takes over a written file that is to replace its target.
+    void Defer(CPendingFile file);
     // How many files wait; a file's position is this count before its Defer.
     std::size_t Waiting() const { return m_waiting.size(); }
+    // True when enough files or bytes wait that they should be finished now.
+    bool Full() const;
 
     // Syncs, then puts every waiting file in place. Answers the positions of
     // those that could not be: their targets are as they were. The batch is
@@ -33,22 +38,6 @@ public:
     std::vector<std::size_t> Finish();
 
 private:
-    struct WaitingFile
-    {
-        std::string tempPath;
-        std::string targetPath;
-        std::size_t folder; // index into m_folders
-    };
-    struct Folder
-    {
-        std::string path;
-        int descriptor; // open from the first Defer on, so that the sync
-                        // reports write-back errors since then; -1 if refused
-    };
-
-    std::size_t FolderIndex(const std::string& folder);
-    void CloseFolders();
-
-    std::vector<WaitingFile> m_waiting;
-    std::vector<Folder> m_folders;
+    std::vector<CPendingFile> m_waiting;
+    std::int64_t m_waitingBytes = 0;
 };

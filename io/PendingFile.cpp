@@ -1,0 +1,129 @@
+#include "io/PendingFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace
+{
+constexpr int kMaxNameAttempts = 100;
+constexpr char kTempPrefix[] = ".tavrel-";
+constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kNameSuffixLength = 8;
+
+// Giving an unnamed file a name: through the descriptor itself where the
+// process may (AT_EMPTY_PATH wants CAP_DAC_READ_SEARCH), else through /proc.
+bool LinkDescriptor(int file, int folder, const std::string& name)
+{
+    if (linkat(file, "", folder, name.c_str(), AT_EMPTY_PATH) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    return linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+} // namespace
+
+std::string TemporaryName()
+{
+    static std::minstd_rand generator(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kNameCharacters - 2);
+    std::string name = kTempPrefix;
+    for (int i = 0; i < kNameSuffixLength; ++i)
+        name += kNameCharacters[pick(generator)];
+    return name;
+}
+
+CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::string targetName)
+    : m_file(file), m_folder(folder), m_tempName(std::move(tempName)),
+      m_targetName(std::move(targetName))
+{
+}
+
+CPendingFile::CPendingFile(CPendingFile&& other) noexcept
+    : m_file(std::exchange(other.m_file, -1)), m_folder(std::exchange(other.m_folder, -1)),
+      m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName))
+{
+    other.m_tempName.clear();
+}
+
+CPendingFile::~CPendingFile()
+{
+    Drop();
+}
+
+dev_t CPendingFile::Device() const
+{
+    struct stat info
+    {
+    };
+    return fstat(m_file, &info) == 0 ? info.st_dev : 0;
+}
+
+std::int64_t CPendingFile::Size() const
+{
+    struct stat info
+    {
+    };
+    return fstat(m_file, &info) == 0 ? info.st_size : 0;
+}
+
+bool CPendingFile::Sync() const
+{
+    return fsync(m_file) == 0;
+}
+
+bool CPendingFile::Install()
+{
+    if (m_tempName.empty() && !LinkUnnamed())
+        return false;
+    if (!m_tempName.empty() &&
+        renameat(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
+        return false;
+    m_tempName.clear();
+    // Makes the rename itself durable. The new file is in place whatever
+    // this answers, so a failure here fails nothing.
+    fsync(m_folder);
+    close(std::exchange(m_file, -1));
+    return true;
+}
+
+// A target that does not exist yet takes the file's name directly, with no
+// temporary name in between; otherwise the file gets a temporary name to
+// be renamed from.
+bool CPendingFile::LinkUnnamed()
+{
+    struct stat info
+    {
+    };
+    const bool targetAbsent =
+        fstatat(m_folder, m_targetName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+    if (targetAbsent && LinkDescriptor(m_file, m_folder, m_targetName))
+        return true;
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
+    {
+        std::string name = TemporaryName();
+        if (LinkDescriptor(m_file, m_folder, name))
+        {
+            m_tempName = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+void CPendingFile::Drop()
+{
+    if (!m_tempName.empty())
+        unlinkat(m_folder, m_tempName.c_str(), 0);
+    m_tempName.clear();
+    if (m_file >= 0)
+        close(std::exchange(m_file, -1));
+    if (m_folder >= 0)
+        close(std::exchange(m_folder, -1));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+// A new file, completely written, that waits to be put in place of its
+// target. It is either unnamed (O_TMPFILE: it vanishes with its descriptor,
+// even when the process is killed) or, where the file system cannot make
+// unnamed files, a temporary file beside the target. Whatever becomes of the
+// object, no temporary name outlives it.
+class CPendingFile
+{
+public:
+    // Takes over both descriptors. tempName is empty for an unnamed file.
+    CPendingFile(int file, int folder, std::string tempName, std::string targetName);
+    CPendingFile(CPendingFile&& other) noexcept;
+    CPendingFile& operator=(CPendingFile&&) = delete;
+    CPendingFile(const CPendingFile&) = delete;
+    CPendingFile& operator=(const CPendingFile&) = delete;
+    ~CPendingFile(); // drops the file unless it was put in place
+
+    int Descriptor() const { return m_file; }
+    dev_t Device() const;
+    std::int64_t Size() const;
+    // Pushes the file's bytes to the disk, through the descriptor it was
+    // written with (which may well be write-only).
+    bool Sync() const;
+    // Renames the file over its target (an unnamed one is given a name
+    // first); false, with the target as it was, when that fails.
+    bool Install();
+
+private:
+    bool LinkUnnamed();
+    void Drop();
+
+    int m_file;
+    int m_folder;
+    std::string m_tempName;
+    std::string m_targetName;
+};
+
+// A name for a temporary file beside a target; a random part keeps two runs
+// apart.
+std::string TemporaryName();

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+// A path to write, resolved once: its symbolic links followed (a dangling
+// link names the file to create), then held as an open folder and a name in
+// it. Everything done to the file afterwards is relative to that folder, so
+// it stays the same folder whatever happens to the path's spelling, and
+// paths longer than the system allows as a whole still work.
+class CTargetPath
+{
+public:
+    explicit CTargetPath(const std::string& path);
+    CTargetPath(const CTargetPath&) = delete;
+    CTargetPath& operator=(const CTargetPath&) = delete;
+    ~CTargetPath();
+
+    // False when the folder cannot be opened, a link cannot be read or
+    // links loop.
+    bool IsValid() const { return m_folder >= 0 && !m_name.empty(); }
+    // The program's own standard output, under whatever name (/dev/stdout,
+    // /proc/self/fd/1, or the file it was redirected to): it is written
+    // through that descriptor, never replaced.
+    bool IsStandardOutput() const { return m_standardOutput; }
+    int Folder() const { return m_folder; }
+    const std::string& Name() const { return m_name; }
+    // Hands the folder descriptor over; the object no longer closes it.
+    int ReleaseFolder();
+
+private:
+    int m_folder = -1; // O_RDONLY where allowed (to sync it), else O_PATH
+    std::string m_name;
+    bool m_standardOutput = false;
+};
+
+// What a path names once links are followed: the file itself when it exists,
+// else the folder it would be created in and the name there. Two paths with
+// equal identities are one file, however they are spelt.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string newName; // empty for an existing file
+
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
