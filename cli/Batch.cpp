@@ -6,10 +6,36 @@
 #include "formats/SpriteMessages.h"
 #include "io/ReplaceBatch.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <memory>
 
 namespace
 {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void NoteStopSignal(int signal)
+{
+    g_stopSignal = signal;
+}
+
+// The handler only notes the signal; the loop stops between files. Without
+// SA_RESTART a write blocked on a pipe returns (EINTR) instead of waiting on.
+// A reader that went away (EPIPE) fails that one output, not the run.
+void CatchSignals()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 const char* WriteFailedMessage(FileKind target)
 {
@@ -17,8 +43,20 @@ const char* WriteFailedMessage(FileKind target)
                                    : SpriteSaveMessage(SpriteSaveResult::WriteFailed);
 }
 
+// The viewer's words, and for a write the system refused, why: a user can
+// act on "File too large" or "Broken pipe".
+std::string WithSystemReason(const std::string& failure, int error)
+{
+    for (const int known : {EFBIG, EPIPE, ENOSPC, EDQUOT, EIO, EROFS, ENAMETOOLONG})
+        if (error == known)
+            return failure + " (" + std::strerror(error) + ")";
+    return failure;
+}
+
 // Several outputs share one sync instead of two each, which is most of the
-// time a conversion takes on a real disk.
+// time a conversion takes on a real disk. The batch is finished whenever it
+// is full, so that a long run keeps few files open and, when stopped, has
+// put in place everything before its last chunk.
 class COutputBatch
 {
 public:
@@ -37,6 +75,8 @@ public:
             m_jobOf.resize(m_batch->Waiting(), job);
     }
 
+    bool Full() const { return m_batch && m_batch->Full(); }
+
     // Puts the outputs in place; answers the jobs whose output could not be.
     std::vector<std::size_t> FinishJobs()
     {
@@ -44,12 +84,85 @@ public:
         if (m_batch)
             for (const std::size_t position : m_batch->Finish())
                 failedJobs.push_back(m_jobOf[position]);
+        m_jobOf.clear();
         return failedJobs;
     }
 
 private:
     std::unique_ptr<CReplaceBatch> m_batch;
     std::vector<std::size_t> m_jobOf; // the job of each waiting file
+};
+
+class CConversionRun
+{
+public:
+    CConversionRun(const OutputPlan& plan, ConversionSettings settings)
+        : m_plan(plan), m_settings(settings), m_progress(plan.jobs.size()),
+          m_batch(plan.jobs.size())
+    {
+        m_settings.batch = m_batch.Get();
+    }
+
+    // Answers the exit status.
+    int Run()
+    {
+        std::size_t done = 0;
+        for (; done < m_plan.jobs.size() && g_stopSignal == 0; ++done)
+        {
+            Convert(done);
+            if (m_batch.Full())
+                FinishBatch();
+        }
+        FinishBatch();
+        m_progress.Clear();
+        if (g_stopSignal != 0)
+            return Stopped(done);
+        return m_anyFailed ? kExitSomeFileFailed : kExitSuccess;
+    }
+
+private:
+    void Convert(std::size_t index)
+    {
+        const ConversionJob& job = m_plan.jobs[index];
+        m_progress.Show(index + 1, ShownName(job.input));
+        errno = 0;
+        std::string failure = job.refusal;
+        if (failure.empty())
+        {
+            failure = ConvertFile(job.input, job.output, m_settings);
+            failure = failure.empty() ? failure : WithSystemReason(failure, errno);
+        }
+        m_batch.AfterJob(index);
+        // A write cut short by the signal is not the file's fault.
+        if (!failure.empty() && g_stopSignal == 0)
+            Fail(job, failure);
+    }
+
+    void FinishBatch()
+    {
+        for (const std::size_t failedJob : m_batch.FinishJobs())
+            Fail(m_plan.jobs[failedJob], WriteFailedMessage(m_plan.target));
+    }
+
+    void Fail(const ConversionJob& job, const std::string& failure)
+    {
+        m_progress.Clear();
+        ReportFileFailure(job.input, failure);
+        m_anyFailed = true;
+    }
+
+    int Stopped(std::size_t started)
+    {
+        std::fprintf(stderr, "%s: stopped by SIG%s after %zu of %zu files\n", kProgramName,
+                     sigabbrev_np(g_stopSignal), started, m_plan.jobs.size());
+        return kExitSignalBase + g_stopSignal;
+    }
+
+    const OutputPlan& m_plan;
+    ConversionSettings m_settings;
+    CProgressLine m_progress;
+    COutputBatch m_batch;
+    bool m_anyFailed = false;
 };
 
 } // namespace
@@ -73,30 +186,6 @@ int RunConversions(const CommandLine& commandLine)
         }
         settings.trailingFrom = &trailingFrom;
     }
-
-    bool anyFailed = false;
-    CProgressLine progress(plan.jobs.size());
-    COutputBatch batch(plan.jobs.size());
-    settings.batch = batch.Get();
-    for (std::size_t i = 0; i < plan.jobs.size(); ++i)
-    {
-        const ConversionJob& job = plan.jobs[i];
-        progress.Show(i + 1, job.input);
-        const std::string failure =
-            job.refusal.empty() ? ConvertFile(job.input, job.output, settings) : job.refusal;
-        batch.AfterJob(i);
-        if (!failure.empty())
-        {
-            progress.Clear();
-            ReportFileFailure(job.input, failure);
-            anyFailed = true;
-        }
-    }
-    for (const std::size_t failedJob : batch.FinishJobs())
-    {
-        progress.Clear();
-        ReportFileFailure(plan.jobs[failedJob].input, WriteFailedMessage(plan.target));
-        anyFailed = true;
-    }
-    return anyFailed ? kExitSomeFileFailed : kExitSuccess;
+    CatchSignals();
+    return CConversionRun(plan, settings).Run();
 }

@@ -4,7 +4,10 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -129,7 +132,9 @@ void PrintHelp(std::FILE* stream)
                "\n"
                "  -o, --output=OUTPUT      a file for one input, or a folder for any number;\n"
                "                             in a folder each output keeps its input's base\n"
-               "                             name with the new extension\n"
+               "                             name with the new extension; '-' writes the\n"
+               "                             one input's output to standard output (give\n"
+               "                             --to)\n"
                "      --to=FORMAT          bmp, spr or sp2; by default OUTPUT's extension\n"
                "      --palette-row=N      BMP output: write the sheet as the viewer shows\n"
                "                             it in palette row N (0 to 15): colours 16*N to\n"
@@ -147,10 +152,15 @@ void PrintHelp(std::FILE* stream)
                "with their whole colour table; BMP inputs must be 8-bit pictures to become\n"
                "sheets, and are cut or padded to the sheet's size. An SPR input keeps its\n"
                "trailing block when written as SPR. Existing output files are replaced\n"
-               "safely: a failed write leaves them as they were.\n"
+               "safely: a failed write leaves them as they were. Standard output, under\n"
+               "any name, is written where it stands, never replaced.\n"
+               "\n"
+               "Interrupted (SIGINT, SIGTERM, SIGHUP), it puts in place the files already\n"
+               "converted, removes every temporary file, and exits 128 + the signal.\n"
                "\n"
                "Exit status: 0 if every file was converted, 1 if any file failed (the\n"
-               "others are still converted), 2 for bad usage.\n",
+               "others are still converted), 2 for bad usage, 129, 130 or 143 when\n"
+               "interrupted.\n",
                stream);
 }
 
@@ -167,7 +177,67 @@ int ReportBadUsage(const std::string& message)
     return kExitBadUsage;
 }
 
+namespace
+{
+
+bool IsControl(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+
+} // namespace
+
+std::string ShownName(const std::string& name)
+{
+    for (const char c : name)
+        if (IsControl(static_cast<unsigned char>(c)))
+            return QuotedName(name);
+    return name;
+}
+
+std::string QuotedName(const std::string& name)
+{
+    std::string quoted;
+    bool open = false; // inside a '...' run
+    for (const char c : name)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsControl(byte))
+        {
+            char escaped[sizeof "'$'\\000'"];
+            std::snprintf(escaped, sizeof escaped, "%s$'\\%03o'", open ? "'" : "", byte);
+            quoted += escaped;
+            open = false;
+            continue;
+        }
+        if (!open)
+            quoted += '\'';
+        open = true;
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    if (open)
+        quoted += '\'';
+    return quoted.empty() ? "''" : quoted;
+}
+
 void ReportFileFailure(const std::string& file, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, file.c_str(), reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, ShownName(file).c_str(), reason.c_str());
+}
+
+bool CloseStandardOutput()
+{
+    const bool failedEarlier = std::ferror(stdout) != 0;
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !failedEarlier;
+    const int flushError = errno;
+    // A standard output that was never open is no failure when nothing was
+    // written to it.
+    const bool closed = std::fclose(stdout) == 0 || (errno == EBADF && flushed);
+    if (flushed && closed)
+        return true;
+    const int error = flushed ? errno : flushError;
+    std::fprintf(stderr, "%s: write error%s%s\n", kProgramName, error != 0 ? ": " : "",
+                 error != 0 ? std::strerror(error) : "");
+    return false;
 }

@@ -12,6 +12,8 @@
 constexpr int kExitSuccess = 0;
 constexpr int kExitSomeFileFailed = 1;
 constexpr int kExitBadUsage = 2;
+// A run stopped by a signal exits as the shell reports a killed program.
+constexpr int kExitSignalBase = 128;
 
 constexpr char kProgramName[] = "tavrel-convert";
 
@@ -36,7 +38,20 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
 
 void PrintHelp(std::FILE* stream);
 void PrintVersion(std::FILE* stream);
+// `-o -`: the output is standard output.
+constexpr char kStandardOutputName[] = "-";
+
+// A file name as it can be shown on a terminal: unchanged when it holds no
+// control character, else quoted as a shell would take it back
+// ('a'$'\033''b'), so that no escape sequence reaches the terminal.
+std::string ShownName(const std::string& name);
+// The same, always between quotes, for names inside a message.
+std::string QuotedName(const std::string& name);
+
 // One line on stderr naming the file and why it failed.
 void ReportFileFailure(const std::string& file, const std::string& reason);
 // Prints the message (if any) in the usual form and answers kExitBadUsage.
 int ReportBadUsage(const std::string& message);
+// Flushes and closes standard output; false, with a message, when what was
+// written there did not all arrive (a full disk, /dev/full).
+bool CloseStandardOutput();

@@ -1,5 +1,7 @@
 #include "cli/OutputPlan.h"
 
+#include "io/TargetPath.h"
+
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -22,37 +24,26 @@ std::string NameInFolder(const std::string& folder, const std::string& input, Fi
     return (fs::path(folder) / name).string();
 }
 
-// Two spellings of one path compare equal once made absolute and normal;
-// links are left to IsSameFile, which needs both files to exist.
-std::string Spelling(const std::string& path)
-{
-    std::error_code ignored;
-    const fs::path absolute = fs::absolute(path, ignored);
-    return absolute.empty() ? path : absolute.lexically_normal().string();
-}
-
-bool IsSameFile(const std::string& first, const std::string& second)
-{
-    std::error_code ignored;
-    return fs::equivalent(first, second, ignored);
-}
-
 // Replacing an input, or writing one output twice in a run, would destroy a
-// file the user still has no other copy of.
+// file the user still has no other copy of. Paths are compared by the file
+// they reach, links and all, as the writer will follow them.
 void RefuseClashes(std::vector<ConversionJob>& jobs)
 {
-    std::map<std::string, const ConversionJob*> writtenFrom;
+    std::map<FileIdentity, const ConversionJob*> writtenFrom;
     for (ConversionJob& job : jobs)
     {
-        if (IsSameFile(job.input, job.output) || Spelling(job.input) == Spelling(job.output))
+        const std::optional<FileIdentity> output = IdentifyFile(job.output);
+        if (!output)
+            continue; // the writer will fail to create it, and say so
+        if (output == IdentifyFile(job.input))
         {
             job.refusal = "the output would replace the input itself";
             continue;
         }
-        const auto [first, isNew] = writtenFrom.emplace(Spelling(job.output), &job);
+        const auto [first, isNew] = writtenFrom.emplace(*output, &job);
         if (!isNew)
-            job.refusal =
-                "'" + job.output + "' is already written from '" + first->second->input + "'";
+            job.refusal = QuotedName(job.output) + " is already written from " +
+                          QuotedName(first->second->input);
     }
 }
 
@@ -63,10 +54,13 @@ bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& tar
         target = *commandLine.target;
     else if (intoFolder)
         error = "give the output format with --to when OUTPUT is a folder";
+    else if (*commandLine.output == kStandardOutputName)
+        error = "give the output format with --to when OUTPUT is standard output";
     else if (const auto fromName = KindFromName(ExtensionOfPath(*commandLine.output)))
         target = *fromName;
     else
-        error = "cannot tell the output format from '" + *commandLine.output + "': use --to";
+        error =
+            "cannot tell the output format from " + QuotedName(*commandLine.output) + ": use --to";
     return error.empty();
 }
 
@@ -76,6 +70,8 @@ bool CheckOptionsFitTarget(const CommandLine& commandLine, FileKind target, std:
         error = "--palette-row goes with BMP output";
     else if (commandLine.trailingFrom && target != FileKind::Spr)
         error = "--trailing-from goes with SPR output";
+    else if (commandLine.trailingFrom && KindOfPath(*commandLine.trailingFrom) != FileKind::Spr)
+        error = "--trailing-from takes an SPR file, not " + QuotedName(*commandLine.trailingFrom);
     return error.empty();
 }
 
@@ -84,15 +80,21 @@ bool CheckOptionsFitTarget(const CommandLine& commandLine, FileKind target, std:
 bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& error)
 {
     const std::string& output = *commandLine.output;
-    const bool intoFolder = IsFolder(output);
+    const bool toStandardOutput = output == kStandardOutputName;
+    const bool intoFolder = !toStandardOutput && IsFolder(output);
+    if (toStandardOutput && commandLine.inputs.size() > 1)
+    {
+        error = "standard output takes one input only";
+        return false;
+    }
     if (!intoFolder && commandLine.inputs.size() > 1)
     {
-        error = "target '" + output + "' is not a folder";
+        error = "target " + QuotedName(output) + " is not a folder";
         return false;
     }
     if (!intoFolder && !output.empty() && output.back() == '/')
     {
-        error = "no such folder: '" + output + "'";
+        error = "no such folder: " + QuotedName(output);
         return false;
     }
     if (!ChooseTarget(commandLine, intoFolder, plan.target, error) ||
@@ -100,9 +102,12 @@ bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& 
         return false;
 
     plan.jobs.clear();
+    // /dev/stdout names whatever standard output is; the writer writes it
+    // where it stands.
+    const std::string file = toStandardOutput ? "/dev/stdout" : output;
     for (const std::string& input : commandLine.inputs)
         plan.jobs.push_back(
-            {input, intoFolder ? NameInFolder(output, input, plan.target) : output, {}});
+            {input, intoFolder ? NameInFolder(output, input, plan.target) : file, {}});
     RefuseClashes(plan.jobs);
     return true;
 }

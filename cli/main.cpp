@@ -2,9 +2,13 @@
 #include "cli/CommandLine.h"
 #include "cli/SheetInfo.h"
 
+#include <csignal>
 #include <cstdio>
 
-int main(int argc, char** argv)
+namespace
+{
+
+int Run(int argc, char** argv)
 {
     CommandLine commandLine;
     std::string error;
@@ -21,4 +25,18 @@ int main(int argc, char** argv)
         return kExitSuccess;
     }
     return commandLine.info ? RunInfo(commandLine) : RunConversions(commandLine);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A write beyond `ulimit -f` fails with EFBIG and is reported, instead of
+    // ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const int status = Run(argc, argv);
+    // Output that never arrived (a full disk, /dev/full) is a failure too.
+    if (!CloseStandardOutput() && status == kExitSuccess)
+        return kExitSomeFileFailed;
+    return status;
 }

@@ -75,9 +75,8 @@ int OpenInPlace(int folder, const std::string& name)
 {
     // O_NONBLOCK keeps the open of a FIFO without a reader from hanging;
     // writes block again afterwards.
-    const int descriptor = openat(folder, name.c_str(),
-                                  O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC,
-                                  kNewFileMode);
+    const int descriptor = openat(
+        folder, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, kNewFileMode);
     if (descriptor >= 0)
         fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     return descriptor;
@@ -219,7 +218,10 @@ bool CFileReplacer::CommitReplacement(int descriptor)
         m_batch->Defer(std::move(pending));
         return true;
     }
-    return pending.Sync() && pending.Install();
+    if (!pending.Sync() || !pending.Install())
+        return false;
+    pending.SyncFolder();
+    return true;
 }
 
 void CFileReplacer::Abandon()

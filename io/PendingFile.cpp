@@ -84,11 +84,13 @@ bool CPendingFile::Install()
         renameat(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
         return false;
     m_tempName.clear();
-    // Makes the rename itself durable. The new file is in place whatever
-    // this answers, so a failure here fails nothing.
-    fsync(m_folder);
     close(std::exchange(m_file, -1));
     return true;
+}
+
+void CPendingFile::SyncFolder() const
+{
+    fsync(m_folder);
 }
 
 // A target that does not exist yet takes the file's name directly, with no

@@ -29,6 +29,11 @@ public:
     // Renames the file over its target (an unnamed one is given a name
     // first); false, with the target as it was, when that fails.
     bool Install();
+    // Makes what Install did durable. The new file is in place whatever this
+    // answers, so a failure here fails nothing; a batch does it once per
+    // folder.
+    void SyncFolder() const;
+    int Folder() const { return m_folder; }
 
 private:
     bool LinkUnnamed();

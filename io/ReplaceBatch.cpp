@@ -1,6 +1,8 @@
 #include "io/ReplaceBatch.h"
 
 #include <map>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -36,6 +38,17 @@ std::vector<std::size_t> CReplaceBatch::Finish()
     for (std::size_t i = 0; i < m_waiting.size(); ++i)
         if (!deviceSynced[m_waiting[i].Device()] || !m_waiting[i].Install())
             failed.push_back(i);
+    // Once per folder, after all its renames: one sync makes them all durable.
+    std::set<std::pair<dev_t, ino_t>> foldersSynced;
+    for (const CPendingFile& file : m_waiting)
+    {
+        struct stat folder
+        {
+        };
+        if (fstat(file.Folder(), &folder) == 0 &&
+            foldersSynced.emplace(folder.st_dev, folder.st_ino).second)
+            file.SyncFolder();
+    }
     m_waiting.clear();
     m_waitingBytes = 0;
     return failed;
