@@ -22,6 +22,7 @@ TEST(CommandLine, BadUsageExitsTwoAndWritesNothing)
         {"a.spr", "-o", "x.bmp", "--palette-row", "2x"},
         {"a.spr", "-o", "x.spr", "--palette-row", "2"},
         {"a.spr", "-o", "x.sp2", "--trailing-from", "b.spr"},
+        {"a.spr", "-o", "x.spr", "--trailing-from", "b.bmp"}, // its bytes are no block
         {"--info", "a.spr", "-o", "x.bmp"}};
     for (const auto& arguments : misuses)
     {

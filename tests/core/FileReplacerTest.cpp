@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -173,4 +176,74 @@ TEST(ReplaceBatch, FilesAreReplacedOnlyWhenTheBatchFinishes)
     EXPECT_EQ(fs::status(a).permissions(), fs::perms(0640));
     EXPECT_TRUE(fs::is_directory(b / "inside"));
     EXPECT_EQ(FileNames(temp.Root()), (std::set<std::string>{"a.bmp", "b.bmp"}));
+}
+
+// The batch syncs through the descriptor it wrote with: a write-only file in
+// a folder that may not be listed is replaced as when saved alone.
+TEST(ReplaceBatch, WriteOnlyFileInAnUnlistableFolder)
+{
+    TempFolder temp;
+    const fs::path folder = temp.Root() / "drop";
+    fs::create_directory(folder);
+    Put(folder / "a.bmp", kOld, 0222);
+    chmod(temp.Root().c_str(), 0755);
+    chmod(folder.c_str(), 0333);
+    const int outcome = InChild(
+        [&]
+        {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return kSkipped;
+            CReplaceBatch batch;
+            const int saved = Save(folder / "a.bmp", kNew, 256, &batch);
+            return saved != Saved || !batch.Finish().empty() ? int(NotSaved) : int(Saved);
+        });
+    chmod(folder.c_str(), 0755);
+    if (outcome == kSkipped)
+        GTEST_SKIP() << "cannot drop root privileges";
+    EXPECT_EQ(outcome, Saved);
+    EXPECT_EQ(ReadBytes(folder / "a.bmp"), kNew);
+    EXPECT_EQ(FileNames(folder), std::set<std::string>{"a.bmp"});
+}
+
+// Folder plus temporary name may exceed PATH_MAX where the target does not.
+TEST(FileReplacer, FolderPathNearTheSystemLimit)
+{
+    TempFolder temp;
+    fs::path folder = temp.Root();
+    while (folder.string().size() < PATH_MAX - 20)
+        folder /=
+            std::string(std::min<std::size_t>(200, PATH_MAX - 20 - folder.string().size()), 'd');
+    fs::create_directories(folder);
+    const fs::path sheet = folder / "s.spr";
+    EXPECT_EQ(Save(sheet, kNew), Saved);
+    EXPECT_EQ(Save(sheet, kOld), Saved);
+    EXPECT_EQ(ReadBytes(sheet), kOld);
+    EXPECT_EQ(FileNames(folder), std::set<std::string>{"s.spr"});
+}
+
+// Nothing can be renamed or removed in an append-only folder, so a file
+// there is written in place (new ones appear whole) and no temporary file
+// is left that nobody could remove.
+TEST(FileReplacer, AppendOnlyFolderKeepsNoTemporaryFile)
+{
+    TempFolder temp;
+    const fs::path folder = temp.Root() / "log";
+    fs::create_directory(folder);
+    Put(folder / "old.spr", kOld, 0644);
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = FS_APPEND_FL;
+    const bool appendOnly = ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    const int saves =
+        appendOnly ? Save(folder / "old.spr", kNew) * 4 + Save(folder / "new.spr", kNew) : 0;
+    flags = 0;
+    ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
+    close(descriptor);
+    if (!appendOnly)
+        GTEST_SKIP() << "cannot make a folder append-only here (chattr +a needs root and a "
+                        "file system that supports it)";
+    EXPECT_EQ(saves, Saved * 4 + Saved);
+    EXPECT_EQ(ReadBytes(folder / "old.spr"), kNew);
+    EXPECT_EQ(ReadBytes(folder / "new.spr"), kNew);
+    EXPECT_EQ(FileNames(folder), (std::set<std::string>{"old.spr", "new.spr"}));
 }
