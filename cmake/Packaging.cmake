@@ -3,6 +3,7 @@
 # up to date by the triggers of the packages that own them, so the package
 # needs no scripts of its own.
 set(CPACK_PACKAGE_NAME tavrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tavrel")
 set(TAVREL_PACKAGE_MAINTAINER "Tavrel developers <tavrel@example.org>"
   CACHE STRING "The Maintainer field of the Debian package")
