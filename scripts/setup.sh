@@ -11,6 +11,8 @@ purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev libdevil-dev libgtest-dev libbenchmark-dev)
 if [ "$purpose" = test ]; then
   packages+=(python3-pil imagemagick xvfb xauth xdotool clang libclang-rt-14-dev)
+  # The installed tree's checks and the Debian package.
+  packages+=(desktop-file-utils shared-mime-info man-db groff-base dpkg-dev x11-utils)
 fi
 
 missing=()

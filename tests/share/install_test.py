@@ -1,0 +1,171 @@
+#!/usr/bin/python3
+"""An installed Tavrel: installs the build into a temporary DESTDIR and checks
+one part of the tree, named by the second argument:
+  tree     every file is in place, the programs executable
+  desktop  the menu entry is valid and names the installed MIME types and icon
+  mime     update-mime-database accepts the package and maps .spr and .sp2
+  icons    each PNG is an exact whole-factor blow-up of its XPM icon
+  man      both manual pages render without a warning
+Exits 77 (skipped) when a tool the check needs is missing."""
+
+import configparser
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from PIL import Image
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DESKTOP = "usr/share/applications/org.tavrel.Tavrel.desktop"
+MIME_PACKAGE = "usr/share/mime/packages/tavrel.xml"
+MAN_PAGES = ["usr/share/man/man1/tavrel.1", "usr/share/man/man1/tavrel-convert.1"]
+PROGRAMS = ["usr/bin/tavrel", "usr/bin/tavrel-convert"]
+# Size: the XPM icon it is drawn from.
+ICONS = {16: "Icon16.xpm", 32: "Icon32.xpm", 48: "Icon16.xpm", 64: "Icon32.xpm",
+         128: "Icon32.xpm", 256: "Icon32.xpm"}
+MIME_TYPES = {"*.spr": "image/x-tavrel-spr", "*.sp2": "image/x-tavrel-sp2"}
+
+
+class Skip(Exception):
+    pass
+
+
+def icon_path(size):
+    return "usr/share/icons/hicolor/%dx%d/apps/org.tavrel.Tavrel.png" % (size, size)
+
+
+def need_tools(*tools):
+    missing = [tool for tool in tools if not shutil.which(tool)]
+    if missing:
+        raise Skip("%s not installed" % ", ".join(missing))
+
+
+def run(command, **options):
+    return subprocess.run(command, capture_output=True, text=True, timeout=60, **options)
+
+
+def read_xpm(path):
+    """The XPM icon's pixels as RGBA tuples, row by row."""
+    strings = re.findall(r'"([^"]*)"', open(path).read())
+    width, height, colours, per_pixel = map(int, strings[0].split()[:4])
+    table = {}
+    for line in strings[1:1 + colours]:
+        key, value = line[:per_pixel], line[per_pixel:].split()[-1]
+        table[key] = (0, 0, 0, 0) if value.lower() == "none" else \
+            tuple(int(value[i:i + 2], 16) for i in (1, 3, 5)) + (255,)
+    rows = strings[1 + colours:1 + colours + height]
+    return [[table[row[x * per_pixel:(x + 1) * per_pixel]] for x in range(width)] for row in rows]
+
+
+def check_tree(root):
+    wanted = PROGRAMS + MAN_PAGES + [DESKTOP, MIME_PACKAGE] + [icon_path(s) for s in ICONS]
+    faults = ["missing: " + path for path in wanted if not os.path.isfile(os.path.join(root, path))]
+    faults += ["not executable: " + path for path in PROGRAMS
+               if not os.access(os.path.join(root, path), os.X_OK)]
+    return faults
+
+
+def desktop_entry(root):
+    entry = configparser.RawConfigParser(delimiters=("=",))
+    entry.optionxform = str
+    entry.read(os.path.join(root, DESKTOP), encoding="utf-8")
+    return entry["Desktop Entry"]
+
+
+def check_desktop(root):
+    need_tools("desktop-file-validate")
+    done = run(["desktop-file-validate", os.path.join(root, DESKTOP)])
+    faults = [line for line in (done.stdout + done.stderr).splitlines() if line.strip()]
+    entry = desktop_entry(root)
+    if set(filter(None, entry["MimeType"].split(";"))) != set(MIME_TYPES.values()):
+        faults.append("MimeType=%s does not list %s" % (entry["MimeType"], MIME_TYPES.values()))
+    declared = set(re.findall(r'<mime-type type="([^"]+)"', open(os.path.join(root, MIME_PACKAGE)).read()))
+    if declared != set(MIME_TYPES.values()):
+        faults.append("tavrel.xml declares %s" % sorted(declared))
+    program = "usr/bin/" + entry["Exec"].split()[0]
+    if program not in PROGRAMS:
+        faults.append("Exec= starts %s, which is not installed" % program)
+    faults += ["Icon=%s has no %d pixel icon" % (entry["Icon"], size) for size in ICONS
+               if not icon_path(size).endswith("/" + entry["Icon"] + ".png")]
+    return faults
+
+
+def check_mime(root):
+    need_tools("update-mime-database")
+    with tempfile.TemporaryDirectory() as work:
+        mime = os.path.join(work, "mime")
+        shutil.copytree(os.path.join(root, "usr/share/mime"), mime)
+        done = run(["update-mime-database", "-V", mime])
+        if done.returncode != 0 or "rror" in done.stderr or "arning" in done.stderr:
+            return ["update-mime-database: " + done.stderr.strip()]
+        found = {}
+        for line in open(os.path.join(mime, "globs2")):
+            if not line.startswith("#"):
+                weight, kind, glob, *flags = line.strip().split(":")
+                found.setdefault(glob, set()).add((kind, *flags))
+        # A flag "cs" would make the pattern case-sensitive: HERO.SPR must
+        # open as well as hero.spr.
+        faults = ["%s maps to %s, expected only %s" % (glob, sorted(found.get(glob, ())), kind)
+                  for glob, kind in MIME_TYPES.items() if found.get(glob) != {(kind,)}]
+        faults += ["no %s.xml after update-mime-database" % kind for kind in MIME_TYPES.values()
+                   if not os.path.isfile(os.path.join(mime, kind + ".xml"))]
+        return faults
+
+
+def check_icons(root):
+    faults = []
+    for size, xpm in ICONS.items():
+        source = read_xpm(os.path.join(SOURCE, "res", xpm))
+        factor = size // len(source)
+        icon = Image.open(os.path.join(root, icon_path(size))).convert("RGBA")
+        if icon.size != (size, size):
+            faults.append("%d pixel icon is %dx%d" % ((size,) + icon.size))
+            continue
+        pixels = icon.load()
+        wrong = [(x, y) for y in range(size) for x in range(size)
+                 if pixels[x, y] != source[y // factor][x // factor]]
+        if wrong:
+            faults.append("%d pixel icon: %d pixels differ from %s x%d, first at %s"
+                          % (size, len(wrong), xpm, factor, wrong[0]))
+    return faults
+
+
+def check_man(root):
+    need_tools("man", "groff")
+    faults = []
+    for page in MAN_PAGES:
+        path = os.path.join(root, page)
+        for command, env in ((["man", "-l", path], {"MANWIDTH": "80", "MAN_KEEP_STDERR": "1"}),
+                             (["groff", "-man", "-ww", "-z", path], {})):
+            done = run(command, env=dict(os.environ, LC_ALL="C.UTF-8", **env))
+            if done.returncode != 0 or done.stderr.strip():
+                faults.append("%s: %s" % (" ".join(command), done.stderr.strip() or "failed"))
+    return faults
+
+
+CHECKS = {"tree": check_tree, "desktop": check_desktop, "mime": check_mime,
+          "icons": check_icons, "man": check_man}
+
+
+def main():
+    build, check = sys.argv[1], CHECKS[sys.argv[2]]
+    with tempfile.TemporaryDirectory() as root:
+        done = run(["cmake", "--install", build, "--prefix", "/usr"],
+                   env=dict(os.environ, DESTDIR=root))
+        if done.returncode != 0:
+            print("cmake --install failed:\n" + done.stdout + done.stderr)
+            return 1
+        try:
+            faults = check(root)
+        except Skip as reason:
+            print("skipped: %s" % reason)
+            return 77
+    print("\n".join(faults))
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
