@@ -42,8 +42,9 @@ public:
     // The index the colour becomes, kNoEntry or kTwoEntries.
     std::int16_t Find(std::uint32_t rgb) const
     {
-        const auto found = std::lower_bound(m_entries.begin(), m_entries.end(),
-                                            std::pair<std::uint32_t, std::int16_t>{rgb, kTwoEntries});
+        const auto found =
+            std::lower_bound(m_entries.begin(), m_entries.end(),
+                             std::pair<std::uint32_t, std::int16_t>{rgb, kTwoEntries});
         return found != m_entries.end() && found->first == rgb ? found->second : kNoEntry;
     }
 
@@ -73,8 +74,8 @@ private:
 
 Result Unmatched(std::int16_t found, std::uint32_t rgb, std::int32_t x, std::int32_t y)
 {
-    Result result = Failure(found == kTwoEntries ? Reason::ColorAmbiguous : Reason::ColorMissing,
-                            rgb);
+    Result result =
+        Failure(found == kTwoEntries ? Reason::ColorAmbiguous : Reason::ColorMissing, rgb);
     result.detail = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return result;
 }
@@ -132,8 +133,8 @@ Result MapIndexed(const CSpriteImage& picture, const CColorTable& table,
     return {};
 }
 
-Result MapTrueColor(const CSpriteImage& picture, const CTargetColors& targets,
-                    CSpriteImage& mapped, MappingKind& kind)
+Result MapTrueColor(const CSpriteImage& picture, const CTargetColors& targets, CSpriteImage& mapped,
+                    MappingKind& kind)
 {
     const std::int32_t bytesPerPixel = picture.GetBitsPerPixel() / 8;
     const bool hasAlpha = bytesPerPixel == 4;

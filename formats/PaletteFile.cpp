@@ -23,8 +23,8 @@ constexpr std::string_view kJascVersion = "0100";
 constexpr std::string_view kGimpSignature = "GIMP Palette";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-constexpr std::size_t kRiffHeaderBytes = 12; // "RIFF", size, "PAL "
-constexpr std::size_t kChunkHeaderBytes = 8; // id, size
+constexpr std::size_t kRiffHeaderBytes = 12;    // "RIFF", size, "PAL "
+constexpr std::size_t kChunkHeaderBytes = 8;    // id, size
 constexpr std::size_t kRiffDataHeaderBytes = 4; // version, count
 constexpr std::size_t kRiffEntryBytes = 4;      // red, green, blue, flags
 constexpr std::uint16_t kRiffPaletteVersion = 0x0300;
@@ -33,8 +33,8 @@ constexpr std::size_t kActColorBytes = 768; // 256 x red, green, blue
 constexpr std::size_t kActExtendedBytes = 772;
 constexpr std::uint16_t kActNoTransparentIndex = 0xFFFF;
 
-constexpr std::size_t kRowWordBytes = 2 * kPaletteRowSize;  // 32
-constexpr std::size_t kSheetWordBytes = kSprPaletteBytes;   // 512
+constexpr std::size_t kRowWordBytes = 2 * kPaletteRowSize; // 32
+constexpr std::size_t kSheetWordBytes = kSprPaletteBytes;  // 512
 
 using Colors = std::vector<ColorEntry>;
 using Bytes = std::vector<std::uint8_t>;
@@ -58,8 +58,8 @@ std::uint16_t LittleWordAt(const std::uint8_t* bytes)
 
 std::uint32_t LittleDwordAt(const std::uint8_t* bytes)
 {
-    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-           std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
+           std::uint32_t(bytes[3]) << 24;
 }
 
 ColorEntry Opaque(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
@@ -114,15 +114,16 @@ std::string_view TakeWord(std::string_view& text)
 // A decimal number from 0 to most; the failure names the word and line.
 Result ParseNumber(std::string_view word, int most, std::size_t line, int& value)
 {
-    const bool digits = !word.empty() && word.size() <= 9 &&
-                        std::all_of(word.begin(), word.end(),
-                                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    const bool digits =
+        !word.empty() && word.size() <= 9 &&
+        std::all_of(word.begin(), word.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
     if (!digits)
         return BadLine(line, "\"" + std::string(word.substr(0, 20)) + "\" is not a number");
     value = std::stoi(std::string(word));
     if (value > most)
-        return BadLine(line, "value " + std::string(word) + " is out of range 0-" +
-                                 std::to_string(most));
+        return BadLine(line,
+                       "value " + std::string(word) + " is out of range 0-" + std::to_string(most));
     return {};
 }
 

@@ -56,7 +56,9 @@ struct PngSession
 }
 
 // Warnings name things libpng repaired or skipped; the read goes on.
-void OnPngWarning(png_structp, png_const_charp) {}
+void OnPngWarning(png_structp, png_const_charp)
+{
+}
 
 void ReadFromStream(png_structp png, png_bytep data, png_size_t length)
 {
@@ -80,7 +82,9 @@ void WriteToStream(png_structp png, png_bytep data, png_size_t length)
 }
 
 // The replacement's Commit flushes; libpng's flush has nothing to add.
-void FlushStream(png_structp) {}
+void FlushStream(png_structp)
+{
+}
 
 Result PngFailure(const PngSession& session)
 {
@@ -108,8 +112,8 @@ public:
     explicit CPngReader(CBinaryFile& file)
     {
         m_session.file = &file;
-        m_session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError,
-                                               OnPngWarning);
+        m_session.png =
+            png_create_read_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError, OnPngWarning);
         if (m_session.png != nullptr)
             m_session.info = png_create_info_struct(m_session.png);
     }
@@ -279,8 +283,8 @@ public:
     explicit CPngWriter(CBinaryFile& file)
     {
         m_session.file = &file;
-        m_session.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError,
-                                                OnPngWarning);
+        m_session.png =
+            png_create_write_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError, OnPngWarning);
         if (m_session.png != nullptr)
             m_session.info = png_create_info_struct(m_session.png);
     }
