@@ -265,6 +265,58 @@ bool StartsWith(const std::uint8_t* bytes, std::size_t size, std::string_view pr
     return size >= prefix.size() && std::memcmp(bytes, prefix.data(), prefix.size()) == 0;
 }
 
+bool IsActSize(std::size_t size)
+{
+    return size == kActColorBytes || size == kActExtendedBytes;
+}
+
+bool IsColorWordsSize(std::size_t size)
+{
+    return size == kRowWordBytes || size == kSheetWordBytes;
+}
+
+Result ParseBySize(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette)
+{
+    if (IsActSize(size))
+    {
+        palette.format = PaletteFormat::Act;
+        return ParseAct(bytes, size, palette.colors);
+    }
+    if (IsColorWordsSize(size))
+    {
+        palette.format = PaletteFormat::ColorWords;
+        ParseColorWords(bytes, size, palette.colors);
+        return {};
+    }
+    return Failure(Reason::PaletteUnknownFormat);
+}
+
+Result ParseBySignature(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette)
+{
+    std::string_view text(reinterpret_cast<const char*>(bytes), size);
+    if (text.starts_with(kUtf8Mark))
+        text.remove_prefix(kUtf8Mark.size());
+    const std::vector<std::string_view> firstLine = SplitLines(text.substr(0, text.find('\n')));
+    const std::string_view signature = firstLine.empty() ? "" : Trimmed(firstLine.front());
+    if (signature == kJascSignature)
+    {
+        palette.format = PaletteFormat::Jasc;
+        return ParseJasc(SplitLines(text), palette.colors);
+    }
+    if (signature == kGimpSignature)
+    {
+        palette.format = PaletteFormat::Gimp;
+        return ParseGimp(SplitLines(text), palette.colors);
+    }
+    if (StartsWith(bytes, size, "RIFF") && size >= kRiffHeaderBytes &&
+        std::memcmp(bytes + 8, "PAL ", 4) == 0)
+    {
+        palette.format = PaletteFormat::Riff;
+        return ParseRiff(bytes, size, palette.colors);
+    }
+    return ParseBySize(bytes, size, palette);
+}
+
 // ---- Writing ----
 
 void Append(Bytes& bytes, std::string_view text)
@@ -357,38 +409,18 @@ Result ParsePalette(const std::uint8_t* bytes, std::size_t size, PaletteContent&
         size = 0;
     if (size > kMaxPaletteFileBytes)
         return BadContent("over 1 MiB: too large for a palette file");
-    std::string_view text(reinterpret_cast<const char*>(bytes), size);
-    if (text.starts_with(kUtf8Mark))
-        text.remove_prefix(kUtf8Mark.size());
-    const std::vector<std::string_view> firstLine = SplitLines(text.substr(0, text.find('\n')));
-    const std::string_view signature = firstLine.empty() ? "" : Trimmed(firstLine.front());
-    Result result = Failure(Reason::PaletteUnknownFormat);
-    if (signature == kJascSignature)
+    Result result = ParseBySignature(bytes, size, palette);
+    // Colour words and colour tables have no signature, and their bytes may
+    // spell one: a file of their size that fails as the format it seems to
+    // be is read as the one its size names.
+    if (!result && (IsActSize(size) || IsColorWordsSize(size)))
     {
-        palette.format = PaletteFormat::Jasc;
-        result = ParseJasc(SplitLines(text), palette.colors);
-    }
-    else if (signature == kGimpSignature)
-    {
-        palette.format = PaletteFormat::Gimp;
-        result = ParseGimp(SplitLines(text), palette.colors);
-    }
-    else if (StartsWith(bytes, size, "RIFF") && size >= kRiffHeaderBytes &&
-             std::memcmp(bytes + 8, "PAL ", 4) == 0)
-    {
-        palette.format = PaletteFormat::Riff;
-        result = ParseRiff(bytes, size, palette.colors);
-    }
-    else if (size == kActColorBytes || size == kActExtendedBytes)
-    {
-        palette.format = PaletteFormat::Act;
-        result = ParseAct(bytes, size, palette.colors);
-    }
-    else if (size == kRowWordBytes || size == kSheetWordBytes)
-    {
-        palette.format = PaletteFormat::ColorWords;
-        ParseColorWords(bytes, size, palette.colors);
-        result = {};
+        PaletteContent binary;
+        if (ParseBySize(bytes, size, binary))
+        {
+            palette = std::move(binary);
+            return {};
+        }
     }
     if (!result)
         palette.colors.clear();

@@ -35,7 +35,7 @@ constexpr std::size_t kErrorTextBytes = 200;
 // its long runs of one index do: run-length matches at the fastest level
 // keep the export of a sheet well below a millisecond.
 constexpr int kCompressionLevel = 1;
-constexpr int kCompressionStrategy = 3; // Z_RLE
+constexpr int kCompressionStrategy = 2; // Z_HUFFMAN_ONLY
 
 // The state the libpng callbacks share. Plain data only (see above).
 struct PngSession

@@ -112,6 +112,13 @@ TEST(PaletteFile, FilesOfOtherProgramsReadAsTheyListTheirColours)
         {"ACT 768", act768, PaletteFormat::Act, 256, {10, 0, 0, 255}, {0, 0, 60, 255}},
         {"ACT 772 of 2 colours", act772, PaletteFormat::Act, 2, {0, 0, 0, 255}, {40, 0, 0, 255}},
         {"colour words", words, PaletteFormat::ColorWords, 16, {248, 0, 0, 255}, {0, 0, 248, 255}},
+        // Found by fuzzing: colour words whose bytes begin "JASC-PAL".
+        {"colour words spelling JASC-PAL",
+         Text("JASC-PAL\r\n0100\r\n3\r\n0 0 0\n\r\n0\x7F\x7F\x7F\x7F"),
+         PaletteFormat::ColorWords,
+         16,
+         {80, 80, 64, 255},
+         {248, 248, 248, 255}},
     };
     for (const auto& c : cases)
     {
