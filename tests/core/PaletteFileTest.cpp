@@ -117,8 +117,8 @@ TEST(PaletteFile, FilesOfOtherProgramsReadAsTheyListTheirColours)
          Text("JASC-PAL\r\n0100\r\n3\r\n0 0 0\n\r\n0\x7F\x7F\x7F\x7F"),
          PaletteFormat::ColorWords,
          16,
-         {80, 80, 64, 255},
-         {248, 248, 248, 255}},
+         {80, 80, 128, 255},
+         {248, 216, 248, 255}},
     };
     for (const auto& c : cases)
     {
