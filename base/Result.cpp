@@ -1,5 +1,6 @@
 #include "base/Result.h"
 
+#include <cstdio>
 #include <cstring>
 
 Result SystemFailure(int error)
@@ -52,6 +53,14 @@ namespace
 std::string Number(std::int64_t value)
 {
     return std::to_string(value);
+}
+
+// "#RRGGBB" for 0xRRGGBB.
+std::string ColorText(std::int64_t rgb)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06X", unsigned(rgb & 0xFFFFFF));
+    return text;
 }
 
 std::string WithDetail(const char* what, const std::string& detail)
@@ -121,6 +130,21 @@ std::string ReasonText(const Result& result)
         return "not a palette file Tavrel knows (JASC-PAL, RIFF PAL, GIMP, ACT or colour words)";
     case Reason::PaletteBadContent:
         return WithDetail("bad palette file", result.detail);
+    case Reason::PngIndexOverRow:
+        return "index " + Number(value) + " is not in a palette row of 16 colours";
+    case Reason::BadPaletteRow:
+        return "palette row " + Number(value) + " is not one of 0 to " + Number(limit);
+    case Reason::PaletteWrongCount:
+        return Number(value) + " colours do not fit the palette format" +
+               (limit > 0 ? " (it holds " + Number(limit) + ")" : std::string());
+    case Reason::ColorMissing:
+        return "colour " + ColorText(value) + " at pixel " + result.detail +
+               " is in none of the palette's entries";
+    case Reason::ColorAmbiguous:
+        return "colour " + ColorText(value) + " at pixel " + result.detail +
+               " is in more than one of the palette's entries";
+    case Reason::MappingBadDepth:
+        return Number(value) + "-bit picture: only 8-, 24- and 32-bit pictures match a palette";
     }
     return {};
 }

@@ -67,6 +67,12 @@ enum class Reason
     PngUnsupported,    // detail: which kind of PNG
     PaletteUnknownFormat,
     PaletteBadContent, // detail: what is wrong, where
+    PngIndexOverRow,   // value: an index over limit, the last index of a palette row
+    BadPaletteRow,     // value: the row, limit: the last row
+    PaletteWrongCount, // value: colours given, limit: the most the format holds
+    ColorMissing,      // value: 0xRRGGBB, detail: the first pixel "(x, y)"
+    ColorAmbiguous,    // value: 0xRRGGBB, detail: the first pixel "(x, y)"
+    MappingBadDepth,   // value: bits per pixel of the picture
 };
 
 struct Result

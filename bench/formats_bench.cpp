@@ -1,8 +1,9 @@
-// Opening, saving and exporting one sprite sheet whose file sits in the page
-// cache, in a folder under TMPDIR. Saves go through the safe replacement,
-// which flushes to the disk, so they measure the disk as much as the code;
-// the Write* cases leave out the file system by writing to /dev/null.
+// Opening, saving and exporting (BMP, PNG) one sprite sheet whose file sits
+// in the page cache, in a folder under TMPDIR. Saves go through the safe
+// replacement, which flushes to the disk, so they measure the disk as much
+// as the code; the Write* cases leave out the file system by writing to /dev/null.
 
+#include "formats/PngFile.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
@@ -126,6 +127,41 @@ void WriteBmpToStream(benchmark::State& state)
         benchmark::DoNotOptimize(sheet.image.WriteBMP(sink));
 }
 
+void ExportPng(benchmark::State& state)
+{
+    const Sheet sheet;
+    const std::string path = Folder().Path("export.png");
+    for (auto _ : state)
+    {
+        if (!SavePngFile(sheet.image, path.c_str(), {}))
+            state.SkipWithError("export failed");
+    }
+}
+
+// The whole 8-bit table, or (argument 1) palette row 1 as a 4-bit PNG.
+void WritePngToStream(benchmark::State& state)
+{
+    const Sheet sheet;
+    const PngWriteOptions options{state.range(0) == 0 ? kPngWholeTable : 1, false};
+    CBinaryFile sink;
+    sink.Open("/dev/null", "wb", 1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WritePng(sink, sheet.image, options));
+}
+
+void ImportPng(benchmark::State& state)
+{
+    const Sheet sheet;
+    const std::string path = Folder().Path("import.png");
+    if (!SavePngFile(sheet.image, path.c_str(), {}))
+        std::abort();
+    for (auto _ : state)
+    {
+        CSpriteImage image;
+        benchmark::DoNotOptimize(LoadPngFile(path.c_str(), image));
+    }
+}
+
 constexpr int kRepetitions = 10;
 
 } // namespace
@@ -147,6 +183,21 @@ BENCHMARK(WriteSprToStream)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly(true);
 BENCHMARK(WriteBmpToStream)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(ExportPng)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(WritePngToStream)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(ImportPng)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly(true);

@@ -9,6 +9,7 @@ whole set, full-size sprite sheets included, into the working corpus.
 import argparse
 import pathlib
 import struct
+import zlib
 
 SPR_SHEET_BYTES = 37376
 SP2_SHEET_BYTES = 32768
@@ -131,11 +132,54 @@ def bmp_seeds():
     }
 
 
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def png(width, height, depth, color_type, rows, palette=b"", interlace=0, extra=b""):
+    """Rows are given as stored, each with its filter byte."""
+    header = struct.pack(">IIBBBBB", width, height, depth, color_type, 0, 0, interlace)
+    chunks = png_chunk(b"IHDR", header)
+    if palette:
+        chunks += png_chunk(b"PLTE", palette)
+    chunks += extra + png_chunk(b"IDAT", zlib.compress(b"".join(rows))) + png_chunk(b"IEND", b"")
+    return b"\x89PNG\r\n\x1a\n" + chunks
+
+
+def png_seeds():
+    grey4 = bytes(range(0, 48, 16)) * 4
+    return {
+        "indexed-8-4x2": png(4, 2, 8, 3, [b"\0\0\1\2\3", b"\0\3\2\1\0"], grey4),
+        "indexed-4-3x2-trns": png(3, 2, 4, 3, [b"\0\x01\x20", b"\0\x32\x10"], grey4,
+                                  extra=png_chunk(b"tRNS", b"\0")),
+        "indexed-1-9x1": png(9, 1, 1, 3, [b"\0\xa5\x80"], b"\0\0\0\xff\xff\xff"),
+        "grey-2-5x1": png(5, 1, 2, 0, [b"\0\x1b\x40"]),
+        "grey-alpha-16-1x1": png(1, 1, 16, 4, [b"\0\x12\x34\x56\x78"]),
+        "rgb-8-2x2-adam7": png(2, 2, 8, 2, [b"\0\1\2\3", b"\0\4\5\6", b"\0\7\x08\x09\x0a\x0b\x0c"],
+                               interlace=1),
+        "rgba-16-1x1": png(1, 1, 16, 6, [b"\0" + bytes(range(8))]),
+    }
+
+
+def palette_seeds():
+    return {
+        "jasc": b"JASC-PAL\r\n0100\r\n3\r\n0 0 0\r\n255 128 7\r\n16 32 48\r\n",
+        "gimp": b"GIMP Palette\nName: seed\nColumns: 4\n# comment\n 0   0   0\tBlack\n255 255 255 White\n",
+        "riff": b"RIFF" + struct.pack("<I", 20) + b"PAL data" + struct.pack("<IHH", 8, 0x300, 2)
+                + b"\x01\x02\x03\0\x04\x05\x06\0",
+        "act-772": bytes(range(256)) * 3 + struct.pack(">HH", 5, 0xFFFF),
+        "colour-words-16": color_words(16),
+        "colour-words-256": color_words(256),
+    }
+
+
 SEEDS = {
     "fuzz_native": native_seeds,
     "fuzz_text": text_seeds,
     "fuzz_sprite": sprite_seeds,
     "fuzz_bmp": bmp_seeds,
+    "fuzz_png": png_seeds,
+    "fuzz_palette": palette_seeds,
 }
 
 

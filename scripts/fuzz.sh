@@ -13,7 +13,7 @@ seconds=${1:-30}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_native fuzz_text fuzz_sprite fuzz_bmp)
+  targets=(fuzz_native fuzz_text fuzz_sprite fuzz_bmp fuzz_png fuzz_palette)
 fi
 
 build=build-fuzz
@@ -31,6 +31,8 @@ longest_input() {
   case $1 in
     fuzz_sprite) echo 40000 ;;
     fuzz_bmp) echo 16384 ;;
+    fuzz_png) echo 16384 ;;
+    fuzz_palette) echo 8192 ;;
     *) echo 4096 ;;
   esac
 }

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 purpose=${1:-run}
 
-packages=(cmake g++ make pkg-config qt6-base-dev libdevil-dev libgtest-dev libbenchmark-dev)
+packages=(cmake g++ make pkg-config qt6-base-dev libdevil-dev libpng-dev libgtest-dev libbenchmark-dev)
 if [ "$purpose" = test ]; then
   packages+=(python3-pil imagemagick xvfb xauth xdotool clang libclang-rt-14-dev)
   # The installed tree's checks and the Debian package.

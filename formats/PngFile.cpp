@@ -1,0 +1,466 @@
+#include "formats/PngFile.h"
+
+#include "formats/FileResults.h"
+#include "formats/SpriteFile.h"
+#include "image/SpriteImage.h"
+#include "io/FileReplacer.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+// libpng reports an error by a longjmp back to the setjmp of the function
+// that called it. Such a jump must not pass over a C++ object with a
+// destructor, so every function that calls libpng and may be jumped out of
+// (the ones named Png*Step, and the stream callbacks) holds plain data only;
+// the objects that own memory live in their callers, which no jump leaves.
+
+namespace
+{
+
+constexpr std::uint32_t kMaxSide = 16384;
+constexpr std::int64_t kMaxPixels = std::int64_t(8192) * 8192;
+constexpr std::int32_t kTableSize = 256;
+constexpr std::uint8_t kOpaque = 255;
+constexpr std::uint8_t kTransparent = 0;
+constexpr int kFourBits = 4;
+constexpr int kEightBits = 8;
+constexpr std::size_t kErrorTextBytes = 200;
+
+// A sheet's indices barely gain from filters and deflate's searches, but
+// its long runs of one index do: run-length matches at the fastest level
+// cost a fraction of deflate's default work. Huffman codes alone were no
+// faster and made a sprite sheet three times larger.
+constexpr int kCompressionLevel = 1;
+constexpr int kCompressionStrategy = 3; // Z_RLE
+
+// The state the libpng callbacks share. Plain data only (see above).
+struct PngSession
+{
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    CBinaryFile* file = nullptr;
+    bool endedEarly = false;
+    int writeError = 0; // errno of a failed write, EIO when none was set
+    char errorText[kErrorTextBytes] = {};
+};
+
+[[noreturn]] void OnPngError(png_structp png, png_const_charp message)
+{
+    auto* session = static_cast<PngSession*>(png_get_error_ptr(png));
+    std::snprintf(session->errorText, sizeof session->errorText, "%s", message);
+    png_longjmp(png, 1);
+}
+
+// Warnings name things libpng repaired or skipped; the read goes on.
+void OnPngWarning(png_structp, png_const_charp)
+{
+}
+
+void ReadFromStream(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
+    if (session->file->ReadRaw(data, length) != length)
+    {
+        session->endedEarly = true;
+        png_error(png, "the file ends early");
+    }
+}
+
+void WriteToStream(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
+    errno = 0;
+    if (session->file->WriteRaw(data, length) != length)
+    {
+        session->writeError = errno != 0 ? errno : EIO;
+        png_error(png, "a write to the file fell short");
+    }
+}
+
+// The replacement's Commit flushes; libpng's flush has nothing to add.
+void FlushStream(png_structp)
+{
+}
+
+Result PngFailure(const PngSession& session)
+{
+    if (session.endedEarly)
+        return Failure(Reason::EndedEarly);
+    if (session.writeError != 0)
+        return SystemFailure(session.writeError);
+    Result result = Failure(Reason::Png);
+    result.detail = session.errorText;
+    return result;
+}
+
+Result Unsupported(const char* what)
+{
+    Result result = Failure(Reason::PngUnsupported);
+    result.detail = what;
+    return result;
+}
+
+// ---- Reading ----
+
+class CPngReader
+{
+public:
+    explicit CPngReader(CBinaryFile& file)
+    {
+        m_session.file = &file;
+        m_session.png =
+            png_create_read_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError, OnPngWarning);
+        if (m_session.png != nullptr)
+            m_session.info = png_create_info_struct(m_session.png);
+    }
+    ~CPngReader() { png_destroy_read_struct(&m_session.png, &m_session.info, nullptr); }
+    CPngReader(const CPngReader&) = delete;
+    CPngReader& operator=(const CPngReader&) = delete;
+
+    bool Created() const { return m_session.info != nullptr; }
+    PngSession& Session() { return m_session; }
+
+private:
+    PngSession m_session;
+};
+
+// The file's header and colours, as the image will hold them.
+struct PngShape
+{
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    std::int32_t imageBits = 0; // 8, 24 or 32
+    png_size_t rowBytes = 0;    // after the transforms
+    int paletteCount = 0;
+    png_color palette[kTableSize] = {};
+};
+
+bool PngReadHeaderStep(PngSession* session, PngShape* shape)
+{
+    if (setjmp(png_jmpbuf(session->png)))
+        return false;
+    png_set_read_fn(session->png, session, ReadFromStream);
+    png_set_user_limits(session->png, kMaxSide, kMaxSide);
+    // Damage anywhere fails the read; by default libpng would quietly drop
+    // an ancillary chunk whose CRC is wrong.
+    png_set_crc_action(session->png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    png_read_info(session->png, session->info);
+    shape->width = png_get_image_width(session->png, session->info);
+    shape->height = png_get_image_height(session->png, session->info);
+    shape->bitDepth = png_get_bit_depth(session->png, session->info);
+    shape->colorType = png_get_color_type(session->png, session->info);
+    return true;
+}
+
+// Which image the file becomes, and the transforms that make it: indices
+// and grey levels unpacked to a byte each, 16-bit channels cut to 8, grey
+// with alpha spread to colour. tRNS is not applied (no png_set_expand).
+std::int32_t ChooseTransforms(png_structp png, const PngShape& shape)
+{
+    if (shape.bitDepth == 16)
+        png_set_strip_16(png);
+    if (shape.bitDepth < kEightBits)
+        png_set_packing(png);
+    png_set_interlace_handling(png);
+    switch (shape.colorType)
+    {
+    case PNG_COLOR_TYPE_PALETTE:
+    case PNG_COLOR_TYPE_GRAY:
+        return 8;
+    case PNG_COLOR_TYPE_RGB:
+        return 24;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        png_set_gray_to_rgb(png);
+        return 32;
+    default:
+        return 32;
+    }
+}
+
+bool PngPrepareStep(PngSession* session, PngShape* shape)
+{
+    if (setjmp(png_jmpbuf(session->png)))
+        return false;
+    shape->imageBits = ChooseTransforms(session->png, *shape);
+    png_read_update_info(session->png, session->info);
+    shape->rowBytes = png_get_rowbytes(session->png, session->info);
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (shape->colorType == PNG_COLOR_TYPE_PALETTE &&
+        png_get_PLTE(session->png, session->info, &palette, &count) == PNG_INFO_PLTE)
+    {
+        shape->paletteCount = std::min(count, kTableSize);
+        std::copy_n(palette, shape->paletteCount, shape->palette);
+    }
+    return true;
+}
+
+bool PngReadRowsStep(PngSession* session, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(session->png)))
+        return false;
+    png_read_image(session->png, rows);
+    // The chunks after the pixels are checked too, up to IEND.
+    png_read_end(session->png, nullptr);
+    return true;
+}
+
+Result CheckSize(const PngShape& shape)
+{
+    if (shape.width > kMaxSide)
+        return Failure(Reason::BmpWidthOverLimit, shape.width, kMaxSide);
+    if (shape.height > kMaxSide)
+        return Failure(Reason::BmpHeightOverLimit, shape.height, kMaxSide);
+    const std::int64_t pixels = std::int64_t(shape.width) * shape.height;
+    if (pixels > kMaxPixels)
+        return Failure(Reason::BmpTooManyPixels, pixels, kMaxPixels);
+    return {};
+}
+
+void FillColorTable(CColorTable& table, const PngShape& shape)
+{
+    if (shape.colorType == PNG_COLOR_TYPE_PALETTE)
+    {
+        for (int i = 0; i < shape.paletteCount; ++i)
+            table.SetAt(i, shape.palette[i].red, shape.palette[i].green, shape.palette[i].blue,
+                        kOpaque);
+        return;
+    }
+    const int levels = 1 << std::min(shape.bitDepth, kEightBits);
+    for (int level = 0; level < levels; ++level)
+    {
+        const auto grey = static_cast<std::uint8_t>(level * 255 / (levels - 1));
+        table.SetAt(level, grey, grey, grey, kOpaque);
+    }
+}
+
+Result ReadPixels(PngSession& session, const PngShape& shape, CSpriteImage& image)
+{
+    if (!image.Create(std::int32_t(shape.width), std::int32_t(shape.height), shape.imageBits))
+        return Failure(Reason::OutOfMemory);
+    const std::size_t rowBytes = std::size_t(shape.width) * std::size_t(shape.imageBits / 8);
+    if (shape.rowBytes != rowBytes)
+        return Unsupported("row layout after decoding");
+    std::vector<png_bytep> rows(shape.height);
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = image.GetPixels() + y * rowBytes;
+    if (!PngReadRowsStep(&session, rows.data()))
+        return PngFailure(session);
+    return {};
+}
+
+Result ReadInto(CBinaryFile& file, CSpriteImage& image)
+{
+    CPngReader reader(file);
+    if (!reader.Created())
+        return Failure(Reason::OutOfMemory);
+    PngSession& session = reader.Session();
+    PngShape shape;
+    if (!PngReadHeaderStep(&session, &shape))
+        return PngFailure(session);
+    if (Result size = CheckSize(shape); !size)
+        return size;
+    if (!PngPrepareStep(&session, &shape))
+        return PngFailure(session);
+    if (shape.imageBits == 8 && !image.m_colorTable.SetSize(kTableSize))
+        return Failure(Reason::OutOfMemory);
+    if (shape.imageBits == 8)
+        FillColorTable(image.m_colorTable, shape);
+    return ReadPixels(session, shape, image);
+}
+
+// ---- Writing ----
+
+class CPngWriter
+{
+public:
+    explicit CPngWriter(CBinaryFile& file)
+    {
+        m_session.file = &file;
+        m_session.png =
+            png_create_write_struct(PNG_LIBPNG_VER_STRING, &m_session, OnPngError, OnPngWarning);
+        if (m_session.png != nullptr)
+            m_session.info = png_create_info_struct(m_session.png);
+    }
+    ~CPngWriter() { png_destroy_write_struct(&m_session.png, &m_session.info); }
+    CPngWriter(const CPngWriter&) = delete;
+    CPngWriter& operator=(const CPngWriter&) = delete;
+
+    bool Created() const { return m_session.info != nullptr; }
+    PngSession& Session() { return m_session; }
+
+private:
+    PngSession m_session;
+};
+
+// Everything the file will hold, worked out before libpng is called.
+struct PngLayout
+{
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = kEightBits;
+    int colorType = PNG_COLOR_TYPE_PALETTE;
+    int paletteCount = 0;
+    png_color palette[kTableSize] = {};
+    bool transparentIndexZero = false;
+    png_size_t rowBytes = 0; // in the image
+    const std::uint8_t* pixels = nullptr;
+};
+
+void TakeColors(const CSpriteImage& image, std::int32_t first, PngLayout& layout)
+{
+    for (int i = 0; i < layout.paletteCount; ++i)
+    {
+        const ColorEntry* entry = image.GetColor(first + i);
+        if (entry != nullptr)
+            layout.palette[i] = png_color{entry->red, entry->green, entry->blue};
+    }
+}
+
+Result CheckRowIndices(const CSpriteImage& image)
+{
+    const std::uint8_t* pixels = image.GetPixels();
+    const std::uint8_t* end = pixels + image.GetPixelBytes();
+    const std::uint8_t* over =
+        std::find_if(pixels, end, [](std::uint8_t index) { return index >= kPaletteRowSize; });
+    if (over != end)
+        return Failure(Reason::PngIndexOverRow, *over, kPaletteRowSize - 1);
+    return {};
+}
+
+Result PlanIndexed(const CSpriteImage& image, const PngWriteOptions& options, PngLayout& layout)
+{
+    layout.transparentIndexZero = options.transparentIndexZero;
+    if (options.paletteRow == kPngWholeTable)
+    {
+        layout.paletteCount = kTableSize;
+        TakeColors(image, 0, layout);
+        return {};
+    }
+    if (options.paletteRow < 0 || options.paletteRow >= kPaletteRowCount)
+        return Failure(Reason::BadPaletteRow, options.paletteRow, kPaletteRowCount - 1);
+    if (Result indices = CheckRowIndices(image); !indices)
+        return indices;
+    layout.bitDepth = kFourBits;
+    layout.paletteCount = kPaletteRowSize;
+    TakeColors(image, options.paletteRow * kPaletteRowSize, layout);
+    return {};
+}
+
+Result PlanPng(const CSpriteImage& image, const PngWriteOptions& options, PngLayout& layout)
+{
+    if (image.GetPixels() == nullptr)
+        return Unsupported("no picture to write");
+    layout.width = png_uint_32(image.GetWidth());
+    layout.height = png_uint_32(image.GetHeight());
+    layout.pixels = image.GetPixels();
+    layout.rowBytes = std::size_t(image.GetWidth()) * std::size_t(image.GetBitsPerPixel() / 8);
+    switch (image.GetBitsPerPixel())
+    {
+    case 8:
+        return PlanIndexed(image, options, layout);
+    case 24:
+        layout.colorType = PNG_COLOR_TYPE_RGB;
+        return {};
+    case 32:
+        layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+        return {};
+    default:
+        return Unsupported("16-bit pictures are not written as PNG");
+    }
+}
+
+void WriteHeader(png_structp png, png_infop info, const PngLayout& layout)
+{
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (layout.colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, layout.palette, layout.paletteCount);
+    if (layout.colorType == PNG_COLOR_TYPE_PALETTE && layout.transparentIndexZero)
+    {
+        png_byte alpha = kTransparent;
+        png_set_tRNS(png, info, &alpha, 1, nullptr);
+    }
+    png_write_info(png, info);
+}
+
+bool PngWriteStep(PngSession* session, const PngLayout* layout)
+{
+    if (setjmp(png_jmpbuf(session->png)))
+        return false;
+    png_structp png = session->png;
+    png_set_write_fn(png, session, WriteToStream, FlushStream);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, kCompressionLevel);
+    png_set_compression_strategy(png, kCompressionStrategy);
+    WriteHeader(png, session->info, *layout);
+    // One byte per index in the image; libpng packs two to a byte.
+    if (layout->bitDepth < kEightBits)
+        png_set_packing(png);
+    // libpng copies each row before it packs it, so the image is only read.
+    for (png_uint_32 y = 0; y < layout->height; ++y)
+        png_write_row(png, const_cast<png_bytep>(layout->pixels + y * layout->rowBytes));
+    png_write_end(png, session->info);
+    return true;
+}
+
+} // namespace
+
+Result ReadPng(CBinaryFile& file, CSpriteImage& image)
+{
+    Result result = ReadInto(file, image);
+    if (!result)
+    {
+        image.Free();
+        image.m_colorTable.SetSize(0);
+    }
+    return result;
+}
+
+Result LoadPngFile(const char* path, CSpriteImage& image)
+{
+    CBinaryFile file;
+    if (Result opened = OpenToRead(file, path); !opened)
+        return opened;
+    return ReadPng(file, image);
+}
+
+Result WritePng(CBinaryFile& file, const CSpriteImage& image, const PngWriteOptions& options)
+{
+    PngLayout layout;
+    if (Result planned = PlanPng(image, options, layout); !planned)
+        return planned;
+    CPngWriter writer(file);
+    if (!writer.Created())
+        return Failure(Reason::OutOfMemory);
+    if (!PngWriteStep(&writer.Session(), &layout))
+        return PngFailure(writer.Session());
+    return {};
+}
+
+Result SavePngFile(const CSpriteImage& image, const char* path, const PngWriteOptions& options,
+                   CReplaceBatch* batch)
+{
+    PngLayout layout;
+    if (Result planned = PlanPng(image, options, layout); !planned)
+        return planned;
+    if (path == nullptr)
+        return Failure(Reason::System);
+    CFileReplacer replacer(path, batch);
+    errno = 0;
+    if (!replacer.Begin())
+        return WriteFailure(errno);
+    if (Result written = WritePng(replacer.File(), image, options); !written)
+        return written;
+    errno = 0;
+    if (!replacer.Commit())
+        return WriteFailure(errno);
+    return {};
+}

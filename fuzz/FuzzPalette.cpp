@@ -1,0 +1,59 @@
+// Hands arbitrary bytes to the palette reader. It fails with a reason or
+// gives 1 to 256 opaque colours; those colours written in the format they
+// were read from (and as colour words, where the count fits) read again as
+// the same colour words (unless their bytes make another valid palette).
+#include "formats/PaletteFile.h"
+#include "formats/SpriteFile.h"
+#include "fuzz/FuzzSupport.h"
+
+namespace
+{
+
+constexpr std::uint8_t kOpaque = 255;
+
+std::vector<std::uint16_t> Words(const std::vector<ColorEntry>& colors)
+{
+    std::vector<std::uint16_t> words;
+    for (const ColorEntry& color : colors)
+        words.push_back(EntryToColorWord(color));
+    return words;
+}
+
+void RequireRoundTrip(const std::vector<ColorEntry>& colors, PaletteFormat format)
+{
+    std::vector<std::uint8_t> bytes;
+    FuzzRequire(bool(EncodePalette(colors, format, bytes)), "a read palette encodes");
+    PaletteContent again;
+    FuzzRequire(bool(ParsePalette(bytes.data(), bytes.size(), again)), "an encoded palette reads");
+    // Colour words and colour tables have no signature of their own: their
+    // bytes may make a whole valid text or RIFF palette, which wins.
+    const bool spellsAnother =
+        (format == PaletteFormat::ColorWords || format == PaletteFormat::Act) &&
+        again.format != format;
+    FuzzRequire(again.format == format || spellsAnother, "an encoded palette reads as its format");
+    if (!spellsAnother)
+        FuzzRequire(Words(again.colors) == Words(colors), "a palette keeps its colour words");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    PaletteContent palette;
+    const Result result = ParsePalette(data, size, palette);
+    if (!result)
+    {
+        FuzzRequire(result.reason != Reason::None, "a failed read says why");
+        FuzzRequire(palette.colors.empty(), "a failed read gives no colours");
+        return 0;
+    }
+    FuzzRequire(!palette.colors.empty() && palette.colors.size() <= kMaxPaletteColors,
+                "a palette holds 1 to 256 colours");
+    for (const ColorEntry& color : palette.colors)
+        FuzzRequire(color.alpha == kOpaque, "colours read are opaque");
+    RequireRoundTrip(palette.colors, palette.format);
+    if (palette.colors.size() == std::size_t(kPaletteRowSize) ||
+        palette.colors.size() == std::size_t(kSprColorCount))
+        RequireRoundTrip(palette.colors, PaletteFormat::ColorWords);
+    return 0;
+}
