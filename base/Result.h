@@ -62,6 +62,10 @@ enum class Reason
     // Sheets.
     PictureNotEightBit, // value: bits per pixel of the picture
 
+    // BMP export.
+    PictureNotExportable, // value: bits per pixel of the picture
+    BmpTooLargeToWrite,   // over the 4 GiB a BMP header can state
+
     // PNG and palette files.
     Png,               // detail: what libpng reported
     PngUnsupported,    // detail: which kind of PNG

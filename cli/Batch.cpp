@@ -3,7 +3,7 @@
 #include "cli/Conversion.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
-#include "formats/SpriteMessages.h"
+#include "formats/TrailingBlock.h"
 #include "io/ReplaceBatch.h"
 
 #include <memory>
@@ -13,8 +13,7 @@ namespace
 
 const char* WriteFailedMessage(FileKind target)
 {
-    return target == FileKind::Bmp ? kExportBmpFailedMessage
-                                   : SpriteSaveMessage(SpriteSaveResult::WriteFailed);
+    return MessageText(target == FileKind::Bmp ? Message::ExportBmpFailed : Message::WriteFailed);
 }
 
 // Several outputs share one sync instead of two each, which is most of the
@@ -61,14 +60,14 @@ int RunConversions(const CommandLine& commandLine)
     if (!PlanOutputs(commandLine, plan, usageError))
         return ReportBadUsage(usageError);
 
-    OwnedTrailingBlock trailingFrom;
+    CTrailingBlock trailingFrom;
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
     if (commandLine.trailingFrom)
     {
         // Without it every SPR written would lack the block asked for.
-        if (!LoadTrailingBlock(*commandLine.trailingFrom, trailingFrom))
+        if (const Result read = ReadTrailingFrom(*commandLine.trailingFrom, trailingFrom); !read)
         {
-            ReportFileFailure(*commandLine.trailingFrom, kReadTrailingFailedMessage);
+            ReportFileFailure(*commandLine.trailingFrom, FullText(read));
             return kExitSomeFileFailed;
         }
         settings.trailingFrom = &trailingFrom;
