@@ -79,6 +79,8 @@ std::string ReasonText(const Result& result)
         return "the file is too large to measure (over 2 GiB)";
     case Reason::OutOfMemory:
         return "not enough memory";
+    case Reason::WriteFellShort:
+        return "not every byte could be written";
     case Reason::BmpTooShort:
         return "too short for a BMP file";
     case Reason::BmpNoSignature:

@@ -171,8 +171,9 @@ Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch
         return WithMessage(Failure(Reason::BmpTooLargeToWrite), Message::ExportBmpFailed);
     CFileReplacer replacer(path, batch);
     errno = 0;
+    // A folder in the target's place sets no error.
     if (!replacer.Begin())
-        return WithMessage(FailureFromErrno(), Message::ExportBmpFailed);
+        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::ExportBmpFailed);
     if (Result written = WriteBmpPicture(replacer.File(), image); !written)
         return WithMessage(written, Message::ExportBmpFailed);
     errno = 0;

@@ -10,7 +10,7 @@ Result OpenToRead(CBinaryFile& file, const char* path)
     if (path && file.Open(path, "rb", 1))
         return {};
     // The stream refuses a file that is not regular without a system error.
-    return FailureFromErrno(path ? Reason::NotRegularFile : Reason::None);
+    return FailureFromErrno(Reason::NotRegularFile);
 }
 
 Result FailureFromErrno(Reason fallback)

@@ -11,6 +11,6 @@ class CBinaryFile;
 // Reason::NotRegularFile, anything else with the system's error.
 Result OpenToRead(CBinaryFile& file, const char* path);
 
-// The failure of the system call that just failed: errno when it set one,
-// else the fallback reason.
-Result FailureFromErrno(Reason fallback = Reason::None);
+// The failure of the call that just failed: errno when it set one, else the
+// fallback reason.
+Result FailureFromErrno(Reason fallback = Reason::WriteFellShort);

@@ -225,8 +225,9 @@ Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout 
 
     CFileReplacer replacer(path, batch);
     errno = 0;
+    // A folder in the target's place sets no error.
     if (!replacer.Begin())
-        return WithMessage(FailureFromErrno(), Message::CannotCreate);
+        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::CannotCreate);
     if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
         return WithMessage(written, Message::WriteFailed);
     errno = 0;
