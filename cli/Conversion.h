@@ -16,7 +16,7 @@ struct ConversionSettings
     FileKind target = FileKind::Bmp;
     std::optional<std::int32_t> paletteRow;       // BMP output only
     const CTrailingBlock* trailingFrom = nullptr; // SPR output from BMP or SP2 only
-    CReplaceBatch* batch = nullptr; // where outputs wait to be put in place, or none
+    CReplaceBatch* batch = nullptr;               // where outputs wait to be put in place, or none
 };
 
 // Reads input and writes output in the target format, exactly as the viewer

@@ -142,10 +142,9 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
     info.kind = KindOfPath(path);
     // The trailing block is measured, never read: it may be any size.
     CSpriteDocument document;
-    const Result loaded =
-        info.kind == FileKind::Bmp
-            ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
-            : document.Open(path, TrailingBlockUse::Skip).result;
+    const Result loaded = info.kind == FileKind::Bmp
+                              ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
+                              : document.Open(path, TrailingBlockUse::Skip).result;
     if (!loaded)
         return loaded;
     const CSpriteImage& image = *document.Source();

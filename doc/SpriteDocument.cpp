@@ -55,7 +55,8 @@ Result CSpriteDocument::Save(CReplaceBatch* batch)
 {
     if (!HasSheet())
         return {};
-    const Result saved = SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
+    const Result saved =
+        SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
     if (saved)
         m_modified = false;
     return saved;

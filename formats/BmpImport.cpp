@@ -131,7 +131,8 @@ Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
     if (fileSize < 0)
         return Failure(Reason::TooLargeToMeasure);
     std::uint8_t header[kBmpHeaderBytes];
-    const auto headerBytes = static_cast<std::size_t>(std::min<std::int64_t>(fileSize, sizeof header));
+    const auto headerBytes =
+        static_cast<std::size_t>(std::min<std::int64_t>(fileSize, sizeof header));
     errno = 0;
     if (!file.ReadBlock(header, headerBytes))
         return FailureFromErrno(Reason::EndedEarly);

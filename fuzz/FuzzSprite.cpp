@@ -31,8 +31,7 @@ std::vector<std::uint8_t> WrittenSheet(const CSpriteImage& image, SpriteLayout l
     CMemoryOutput output;
     CBinaryFile file;
     file.Attach(output.Stream(), 0);
-    FuzzRequire(WriteSpriteSheet(file, image, layout, &trailing).Ok(),
-                "a sheet writes to memory");
+    FuzzRequire(WriteSpriteSheet(file, image, layout, &trailing).Ok(), "a sheet writes to memory");
     return output.Written();
 }
 

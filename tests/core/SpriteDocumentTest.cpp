@@ -155,7 +155,8 @@ TEST_F(Document, ExportWritesTheWholeTableAndAPaletteRowWhatThatRowShows)
     const Bytes all = ReadBytes(Path("all.bmp"));
     const Bytes row = ReadBytes(Path("row.bmp"));
     // Entry i of the BMP palette sits at 54 + 4 i.
-    const auto entry = [](const Bytes& bmp, int i) { return Bytes(&bmp[54 + 4 * i], &bmp[58 + 4 * i]); };
+    const auto entry = [](const Bytes& bmp, int i)
+    { return Bytes(&bmp[54 + 4 * i], &bmp[58 + 4 * i]); };
     for (int i = 0; i < 16; ++i)
     {
         EXPECT_EQ(entry(row, i), entry(all, 144 + i)) << i;
