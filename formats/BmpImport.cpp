@@ -167,6 +167,9 @@ Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image)
     CDevilSession devil(BmpCanSkipPixels(bytes.data()));
     if (!ilLoadL(IL_BMP, bytes.data(), static_cast<ILuint>(bytes.size())))
         return Failure(Reason::DecoderRefused);
+    // DevIL decoded into its own memory: the file's bytes go before the
+    // picture is copied out, so a large one is never held three times.
+    std::vector<std::uint8_t>().swap(bytes);
     const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
     const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
     const ILint bitsPerPixel = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
