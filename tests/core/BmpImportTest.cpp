@@ -331,8 +331,18 @@ TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfte
     v4Masks.headerSize = 108;
     v4Masks.compression = 3;
     v4Masks.masks = {0xF800, 0x07E0, 0x001F};
+    // ImageMagick's own pictures: run-length coded at 8 bits, stored at 4.
+    TempFolder folder;
+    CSpriteImage photo;
+    ASSERT_TRUE(FillRandom(photo, 40, 30, 24, 20));
+    ASSERT_TRUE(photo.SaveBMP(folder.Path("in.bmp").c_str()));
+    ASSERT_TRUE(Convert(folder.Path("in.bmp"), "-type palette", folder.Path("rle8.bmp")));
+    ASSERT_TRUE(
+        Convert(folder.Path("in.bmp"), "-type palette -colors 10", folder.Path("four.bmp")));
+    ASSERT_EQ(ReadBytes(folder.Path("rle8.bmp")).at(30), 1);
     for (const Bytes& file :
-         {BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)), BuildBmp(v5), BuildBmp(os2),
+         {ReadBytes(folder.Path("rle8.bmp")), ReadBytes(folder.Path("four.bmp")),
+          BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)), BuildBmp(v5), BuildBmp(os2),
           BuildBmp(BitFieldsBmp()), BuildBmp(v4Masks),
           BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})),
           BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1}))})
@@ -345,7 +355,7 @@ TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfte
         // its rows, a run-length one where the longest codes could.
         Bytes junk = file;
         junk.resize(file.size() + 100000, 0x55);
-        EXPECT_LE(BytesForDevil(junk).size(), file.size() + 4 * 7 * 2 + 2 * 2 + 2);
+        EXPECT_LE(BytesForDevil(junk).size(), file.size() + 4 * 40 * 30 + 2 * 30 + 2);
         EXPECT_GE(BytesForDevil(junk).size(), whole.size());
     }
 }
