@@ -3,9 +3,6 @@
 #include "app/AppIcon.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
-#include "formats/PaletteRow.h"
-#include "formats/SpriteFile.h"
-#include "formats/SpriteMessages.h"
 #include "image/SpriteImage.h"
 #include "render/Render.h"
 #include "res/DialogTemplates.h"
@@ -160,55 +157,42 @@ void CSpriteDlg::OnSysCommand(unsigned id, std::intptr_t /*extra*/)
     // Every other system command is the window system's own business.
 }
 
+namespace
+{
+std::string PathOf(const QString& chosen)
+{
+    return QFile::encodeName(chosen).toStdString();
+}
+} // namespace
+
 void CSpriteDlg::OnFileOpen()
 {
     const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
-    ClearSprite();
-
-    const QByteArray path = QFile::encodeName(chosen);
-    const bool sp2 = ChooseSpriteLayout(path.constData()) == SpriteLayout::Sp2;
-    auto image = std::make_unique<CSpriteImage>();
-    const bool loaded = sp2 ? image->LoadSP2(path.constData()) : image->LoadSPR(path.constData());
-    if (!loaded)
+    const OpenOutcome opened = m_document.Open(PathOf(chosen));
+    if (!m_document.HasSheet())
     {
-        ShowMessage(sp2 ? kLoadSp2FailedMessage : kLoadSprFailedMessage, kCaptionSpriteImage,
-                    MessageIcon::Error);
+        ShowFailure(opened.result, kCaptionSpriteImage);
         return;
     }
-    InstallSprite(std::move(image));
-
-    if (sp2)
+    m_ctlPalette.setCurrentIndex(0);
+    if (opened.showSp2Note)
     {
-        // The note is shown over the new sheet; the flag is set once it closes.
+        // The note is shown over the new sheet.
         RequestRepaint();
         ShowMessage(kMsgSp2Note, kCaptionLoadingSprite, MessageIcon::Information);
-        m_bSP2 = 1;
         return;
     }
-    ReadTrailingBlockOf(path.constData());
+    ShowFailure(opened.result, kCaptionReadingSprite);
     RequestRepaint();
-    m_bSP2 = 0;
-}
-
-void CSpriteDlg::ReadTrailingBlockOf(const char* path)
-{
-    TrailingBlock block;
-    if (!ReadTrailingBlock(path, block))
-    {
-        ShowMessage(kReadTrailingFailedMessage, kCaptionReadingSprite, MessageIcon::Error);
-        return;
-    }
-    m_pTrailingData.reset(block.data);
-    m_nTrailingSize = block.data ? block.size : 0;
 }
 
 void CSpriteDlg::OnFileSave()
 {
-    if (!m_pSourceImage)
+    if (!m_document.HasSheet())
         return;
-    if (m_strFileName.isEmpty())
+    if (m_document.FileName().empty())
         OnFileSaveAs();
     else
         SaveSprite();
@@ -216,56 +200,42 @@ void CSpriteDlg::OnFileSave()
 
 void CSpriteDlg::OnFileSaveAs()
 {
-    if (!m_pSourceImage)
+    if (!m_document.HasSheet())
         return;
     const QString chosen = m_prompts.ChooseFile(*this, kSaveSpriteChooser);
     if (chosen.isEmpty())
         return;
-    // Kept even when the save fails, so a later Save tries the same name.
-    m_strFileName = chosen;
-    SaveSprite();
+    ShowFailure(m_document.SaveAs(PathOf(chosen)), kCaptionSavingSprite);
 }
 
 void CSpriteDlg::SaveSprite()
 {
-    if (!m_pSourceImage)
-        return;
-    const QByteArray path = QFile::encodeName(m_strFileName);
-    const SpriteSaveResult result = SaveSpriteFile(m_pSourceImage.get(), path.constData(),
-                                                   m_bSP2 ? SpriteLayout::Sp2 : SpriteLayout::Spr,
-                                                   m_pTrailingData.get(), m_nTrailingSize);
-    if (const char* failure = SpriteSaveMessage(result); *failure)
-        ShowMessage(failure, kCaptionSavingSprite, MessageIcon::Error);
+    ShowFailure(m_document.Save(), kCaptionSavingSprite);
 }
 
 void CSpriteDlg::OnFileExport()
 {
-    if (!m_pSourceImage)
+    if (!m_document.HasSheet())
         return;
     const QString chosen = m_prompts.ChooseFile(*this, kExportChooser);
     if (chosen.isEmpty())
         return;
-    // The source image, with its whole colour table, whatever row is shown.
-    if (!m_pSourceImage->SaveBMP(QFile::encodeName(chosen).constData()))
-        ShowMessage(kExportBmpFailedMessage, kCaptionExportingSprite, MessageIcon::Error);
+    ShowFailure(m_document.Export(PathOf(chosen)), kCaptionExportingSprite);
 }
 
 void CSpriteDlg::OnFileImport()
 {
-    if (!m_pSourceImage)
+    if (!m_document.HasSheet())
         return;
     const QString chosen = m_prompts.ChooseFile(*this, kImportChooser);
     if (chosen.isEmpty())
         return;
-    auto image = std::make_unique<CSpriteImage>();
-    if (!image->LoadBMP(QFile::encodeName(chosen).constData()))
+    if (const Result imported = m_document.Import(PathOf(chosen)); !imported)
     {
-        ShowMessage(kLoadBmpFailedMessage, kCaptionImportImage, MessageIcon::Error);
+        ShowFailure(imported, kCaptionImportImage);
         return;
     }
-    // The file name, the SP2 flag and the trailing block stay: a later Save
-    // writes the picture in the layout of the file opened last.
-    InstallSprite(std::move(image));
+    m_ctlPalette.setCurrentIndex(0);
     RequestRepaint();
 }
 
@@ -281,34 +251,13 @@ void CSpriteDlg::OnHelpAbout()
 
 void CSpriteDlg::OnSelchangePalette()
 {
-    if (m_pDisplayImage)
-        ApplyPaletteRow(m_ctlPalette.currentIndex());
+    m_document.ChoosePaletteRow(m_ctlPalette.currentIndex());
     RequestRepaint();
-}
-
-void CSpriteDlg::InstallSprite(std::unique_ptr<CSpriteImage> source)
-{
-    m_pDisplayImage.reset();
-    m_pSourceImage = std::move(source);
-    m_pDisplayImage = std::make_unique<CSpriteImage>();
-    *m_pDisplayImage = *m_pSourceImage;
-    ApplyPaletteRow(0);
-    m_ctlPalette.setCurrentIndex(0);
-}
-
-void CSpriteDlg::ApplyPaletteRow(int row)
-{
-    ::ApplyPaletteRow(*m_pSourceImage, *m_pDisplayImage, row);
 }
 
 void CSpriteDlg::ClearSprite()
 {
-    m_strFileName.clear();
-    m_pDisplayImage.reset();
-    m_pSourceImage.reset();
-    m_pTrailingData.reset();
-    m_nTrailingSize = 0;
-    m_bSP2 = 0;
+    m_document.Clear();
 }
 
 void CSpriteDlg::RequestRepaint()
@@ -367,11 +316,11 @@ void CSpriteDlg::OnPaint()
     }
     std::int32_t width = 0;
     std::int32_t height = 0;
-    PictureSize(m_pDisplayImage.get(), width, height);
+    PictureSize(m_document.Display(), width, height);
     m_ctlPicture.setGeometry(QRect(kPictureOrigin, QSize(width + 1, height + 1)));
 
     CSurface surface;
-    if (!ComposePicture(m_pDisplayImage.get(), surface))
+    if (!ComposePicture(m_document.Display(), surface))
     {
         PaintBareCheckerboard(width, height);
         return;
@@ -410,4 +359,10 @@ void CSpriteDlg::PaintBareCheckerboard(int width, int height)
 void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon icon)
 {
     m_prompts.ShowMessage(*this, Text(text), Text(caption), icon);
+}
+
+void CSpriteDlg::ShowFailure(const Result& result, const char* caption)
+{
+    if (result.message != Message::None)
+        ShowMessage(MessageText(result.message), caption, MessageIcon::Error);
 }

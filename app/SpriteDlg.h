@@ -3,6 +3,7 @@
 #include "app/PictureFrame.h"
 #include "app/UserPrompts.h"
 #include "app/WindowChrome.h"
+#include "doc/SpriteDocument.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -10,15 +11,12 @@
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 
-class CSpriteImage;
 class QMenuBar;
 
-// The main window: a menu, the picture frame and the palette selector. It
-// owns the sprite: the source image as opened or imported, the display
-// image (a copy whose first 16 colours are the chosen palette row), the
-// trailing block of an SPR file, the name Save writes to and the SP2 flag.
+// The main window: a menu, the picture frame and the palette selector, a
+// view of the sheet being worked on. Its handlers ask the document, then
+// show choosers and messages and repaint.
 class CSpriteDlg : public QDialog
 {
     Q_OBJECT
@@ -50,12 +48,7 @@ public:
     void reject() override;
     void done(int result) override;
 
-    const CSpriteImage* SourceImage() const { return m_pSourceImage.get(); }
-    const CSpriteImage* DisplayImage() const { return m_pDisplayImage.get(); }
-    const QString& FileName() const { return m_strFileName; }
-    std::int32_t TrailingSize() const { return m_nTrailingSize; }
-    const std::uint8_t* TrailingData() const { return m_pTrailingData.get(); }
-    std::int32_t SP2Flag() const { return m_bSP2; }
+    const CSpriteDocument& Document() const { return m_document; }
     QComboBox& PaletteSelector() { return m_ctlPalette; }
     QWidget& PictureFrame() { return m_ctlPicture; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
@@ -74,12 +67,11 @@ private:
 
     void CreateControls();
     void CreateMenu();
-    void InstallSprite(std::unique_ptr<CSpriteImage> source);
-    void ApplyPaletteRow(int row);
-    void ReadTrailingBlockOf(const char* path);
     void RequestRepaint();
     void PaintBareCheckerboard(int width, int height);
     void ShowMessage(const char* text, const char* caption, MessageIcon icon);
+    // The failure's message, if any, in a message box with this caption.
+    void ShowFailure(const Result& result, const char* caption);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;
@@ -87,11 +79,6 @@ private:
 
     QComboBox m_ctlPalette;
     CPictureFrame m_ctlPicture;
-    QString m_strFileName;
     QIcon m_hIcon;
-    std::unique_ptr<CSpriteImage> m_pSourceImage;
-    std::unique_ptr<CSpriteImage> m_pDisplayImage;
-    std::int32_t m_nTrailingSize = 0;
-    std::unique_ptr<std::uint8_t[]> m_pTrailingData;
-    std::int32_t m_bSP2 = 0;
+    CSpriteDocument m_document;
 };

@@ -88,6 +88,8 @@ std::string ReasonText(const Result& result)
         return "the file is too large to measure (over 2 GiB)";
     case Reason::OutOfMemory:
         return "not enough memory";
+    case Reason::WriteFellShort:
+        return "not every byte could be written";
     case Reason::BmpTooShort:
         return "too short for a BMP file";
     case Reason::BmpNoSignature:
@@ -122,6 +124,10 @@ std::string ReasonText(const Result& result)
         return Number(value) + "-bit picture as decoded: fewer than 8 bits per pixel";
     case Reason::PictureNotEightBit:
         return Number(value) + "-bit picture: only 8-bit pictures become sheets";
+    case Reason::PictureNotExportable:
+        return "no picture of 8, 16, 24 or 32 bits per pixel to write";
+    case Reason::BmpTooLargeToWrite:
+        return "the picture is too large for a BMP file";
     case Reason::Png:
         return WithDetail("bad PNG file", result.detail);
     case Reason::PngUnsupported:

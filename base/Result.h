@@ -41,6 +41,7 @@ enum class Reason
     NotRegularFile,  // a folder, a FIFO or a device where a file was expected
     TooLargeToMeasure, // beyond what the stream can measure (2 GiB)
     OutOfMemory,
+    WriteFellShort,  // a write failed without a system error
 
     // BMP files, before DevIL sees them.
     BmpTooShort,           // shorter than a file header and an info header
@@ -61,6 +62,10 @@ enum class Reason
 
     // Sheets.
     PictureNotEightBit, // value: bits per pixel of the picture
+
+    // BMP export.
+    PictureNotExportable, // value: bits per pixel of the picture
+    BmpTooLargeToWrite,   // over the 4 GiB a BMP header can state
 
     // PNG and palette files.
     Png,               // detail: what libpng reported

@@ -3,6 +3,7 @@
 // replacement, which flushes to the disk, so they measure the disk as much
 // as the code; the Write* cases leave out the file system by writing to /dev/null.
 
+#include "doc/SpriteDocument.h"
 #include "formats/PngFile.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
@@ -59,40 +60,37 @@ const SheetFolder& Folder()
 
 struct Sheet
 {
-    CSpriteImage image;
-    TrailingBlock trailing;
-    Sheet()
+    CSpriteDocument document;
+    const CSpriteImage& image;
+    const CTrailingBlock& trailing;
+    Sheet() : image(Open(document)), trailing(document.TrailingBlock()) {}
+
+    static const CSpriteImage& Open(CSpriteDocument& document)
     {
-        if (!image.LoadSPR(Folder().SheetPath().c_str()) ||
-            !ReadTrailingBlock(Folder().SheetPath().c_str(), trailing))
+        if (!document.Open(Folder().SheetPath()).result)
             std::abort();
+        return *document.Source();
     }
-    ~Sheet() { delete[] trailing.data; }
 };
 
+// The whole Open command: sheet and trailing block.
 void OpenSpr(benchmark::State& state)
 {
     const std::string path = Folder().SheetPath();
     for (auto _ : state)
     {
-        CSpriteImage image;
-        TrailingBlock trailing;
-        benchmark::DoNotOptimize(image.LoadSPR(path.c_str()));
-        benchmark::DoNotOptimize(ReadTrailingBlock(path.c_str(), trailing));
-        delete[] trailing.data;
+        CSpriteDocument document;
+        benchmark::DoNotOptimize(document.Open(path).result.Ok());
     }
 }
 
 void SaveSpr(benchmark::State& state)
 {
-    const Sheet sheet;
+    Sheet sheet;
     const std::string path = Folder().Path("saved.spr");
     for (auto _ : state)
     {
-        const SpriteSaveResult result =
-            SaveSpriteFile(&sheet.image, path.c_str(), SpriteLayout::Spr, sheet.trailing.data,
-                           sheet.trailing.size);
-        if (result != SpriteSaveResult::Written)
+        if (!sheet.document.SaveAs(path))
             state.SkipWithError("save failed");
     }
 }
@@ -103,7 +101,7 @@ void ExportBmp(benchmark::State& state)
     const std::string path = Folder().Path("export.bmp");
     for (auto _ : state)
     {
-        if (!sheet.image.SaveBMP(path.c_str()))
+        if (!sheet.document.Export(path))
             state.SkipWithError("export failed");
     }
 }
@@ -114,8 +112,8 @@ void WriteSprToStream(benchmark::State& state)
     CBinaryFile sink;
     sink.Open("/dev/null", "wb", 1);
     for (auto _ : state)
-        benchmark::DoNotOptimize(WriteSpriteSheet(sink, sheet.image, SpriteLayout::Spr,
-                                                  sheet.trailing.data, sheet.trailing.size));
+        benchmark::DoNotOptimize(
+            WriteSpriteSheet(sink, sheet.image, SpriteLayout::Spr, &sheet.trailing).Ok());
 }
 
 void WriteBmpToStream(benchmark::State& state)

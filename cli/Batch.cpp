@@ -3,10 +3,9 @@
 #include "cli/Conversion.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
-#include "formats/SpriteMessages.h"
+#include "formats/TrailingBlock.h"
 #include "io/ReplaceBatch.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -39,18 +38,7 @@ void CatchSignals()
 
 const char* WriteFailedMessage(FileKind target)
 {
-    return target == FileKind::Bmp ? kExportBmpFailedMessage
-                                   : SpriteSaveMessage(SpriteSaveResult::WriteFailed);
-}
-
-// The viewer's words, and for a write the system refused, why: a user can
-// act on "File too large" or "Broken pipe".
-std::string WithSystemReason(const std::string& failure, int error)
-{
-    for (const int known : {EFBIG, EPIPE, ENOSPC, EDQUOT, EIO, EROFS, ENAMETOOLONG})
-        if (error == known)
-            return failure + " (" + std::strerror(error) + ")";
-    return failure;
+    return MessageText(target == FileKind::Bmp ? Message::ExportBmpFailed : Message::WriteFailed);
 }
 
 // Several outputs share one sync instead of two each, which is most of the
@@ -125,13 +113,8 @@ private:
     {
         const ConversionJob& job = m_plan.jobs[index];
         m_progress.Show(index + 1, ShownName(job.input));
-        errno = 0;
-        std::string failure = job.refusal;
-        if (failure.empty())
-        {
-            failure = ConvertFile(job.input, job.output, m_settings);
-            failure = failure.empty() ? failure : WithSystemReason(failure, errno);
-        }
+        const std::string failure =
+            job.refusal.empty() ? ConvertFile(job.input, job.output, m_settings) : job.refusal;
         m_batch.AfterJob(index);
         // A write cut short by the signal is not the file's fault.
         if (!failure.empty() && g_stopSignal == 0)
@@ -174,14 +157,14 @@ int RunConversions(const CommandLine& commandLine)
     if (!PlanOutputs(commandLine, plan, usageError))
         return ReportBadUsage(usageError);
 
-    OwnedTrailingBlock trailingFrom;
+    CTrailingBlock trailingFrom;
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
     if (commandLine.trailingFrom)
     {
         // Without it every SPR written would lack the block asked for.
-        if (!LoadTrailingBlock(*commandLine.trailingFrom, trailingFrom))
+        if (const Result read = ReadTrailingFrom(*commandLine.trailingFrom, trailingFrom); !read)
         {
-            ReportFileFailure(*commandLine.trailingFrom, kReadTrailingFailedMessage);
+            ReportFileFailure(*commandLine.trailingFrom, FullText(read));
             return kExitSomeFileFailed;
         }
         settings.trailingFrom = &trailingFrom;

@@ -1,70 +1,57 @@
 #include "cli/Conversion.h"
 
-#include "formats/PaletteRow.h"
-#include "formats/SpriteFile.h"
-#include "formats/SpriteMessages.h"
-#include "image/SpriteImage.h"
+#include "doc/SpriteDocument.h"
 
 namespace
 {
 
-// Export writes the source image; with a palette row it writes what the
-// viewer shows instead, the display image.
-std::string ExportBmp(const CSpriteImage& source, std::optional<std::int32_t> paletteRow,
-                      const std::string& output, CReplaceBatch* batch)
+// An SPR input keeps its own block; a BMP or SP2 input takes the one asked for.
+Result OpenInput(CSpriteDocument& document, const std::string& input,
+                 const ConversionSettings& settings)
 {
-    bool written;
-    if (paletteRow)
-    {
-        CSpriteImage display;
-        display = source;
-        ApplyPaletteRow(source, display, *paletteRow);
-        written = display.SaveBMP(output.c_str(), batch);
-    }
-    else
-    {
-        written = source.SaveBMP(output.c_str(), batch);
-    }
-    return written ? std::string() : kExportBmpFailedMessage;
-}
+    const FileKind inputKind = KindOfPath(input);
+    const CTrailingBlock noBlock;
+    const CTrailingBlock& trailingFrom = settings.trailingFrom ? *settings.trailingFrom : noBlock;
+    if (inputKind == FileKind::Bmp)
+        return document.ImportAsNew(input, LayoutOf(settings.target), trailingFrom);
 
-std::string SaveSheet(const CSpriteImage& source, FileKind inputKind, const std::string& input,
-                      const std::string& output, const ConversionSettings& settings)
-{
-    OwnedTrailingBlock own;
-    const OwnedTrailingBlock* trailing = nullptr;
-    if (settings.target == FileKind::Spr)
-    {
-        if (inputKind == FileKind::Spr)
-        {
-            // The viewer would go on without the block; a converter that did
-            // so would quietly drop bytes nobody can recreate.
-            if (!LoadTrailingBlock(input, own))
-                return kReadTrailingFailedMessage;
-            trailing = &own;
-        }
-        else
-        {
-            trailing = settings.trailingFrom;
-        }
-    }
-    const SpriteSaveResult result =
-        SaveSpriteFile(&source, output.c_str(), LayoutOf(settings.target),
-                       trailing != nullptr ? trailing->data.get() : nullptr,
-                       trailing != nullptr ? trailing->size : 0, settings.batch);
-    return SpriteSaveMessage(result);
+    const bool keepsTrailing = inputKind == FileKind::Spr && settings.target == FileKind::Spr;
+    // The viewer goes on without a block it cannot read; a converter that
+    // did so would quietly drop bytes nobody can recreate.
+    const OpenOutcome opened =
+        document.Open(input, keepsTrailing ? TrailingBlockUse::Read : TrailingBlockUse::Skip);
+    if (!opened.result)
+        return opened.result;
+    if (inputKind != FileKind::Spr)
+        document.SetTrailingBlock(trailingFrom);
+    return {};
 }
 
 } // namespace
 
+Result Convert(const std::string& input, const std::string& output,
+               const ConversionSettings& settings)
+{
+    CSpriteDocument document;
+    if (Result opened = OpenInput(document, input, settings); !opened)
+        return opened;
+    if (settings.target == FileKind::Bmp)
+        return settings.paletteRow
+                   ? document.ExportPaletteRow(output, *settings.paletteRow, settings.batch)
+                   : document.Export(output, settings.batch);
+    document.SetLayout(LayoutOf(settings.target));
+    return document.SaveAs(output, settings.batch);
+}
+
 std::string ConvertFile(const std::string& input, const std::string& output,
                         const ConversionSettings& settings)
 {
-    const FileKind inputKind = KindOfPath(input);
-    CSpriteImage source;
-    if (const char* failure = LoadSheet(input, inputKind, source))
-        return failure;
-    if (settings.target == FileKind::Bmp)
-        return ExportBmp(source, settings.paletteRow, output, settings.batch);
-    return SaveSheet(source, inputKind, input, output, settings);
+    return FullText(Convert(input, output, settings));
+}
+
+Result ReadTrailingFrom(const std::string& path, CTrailingBlock& block)
+{
+    if (Result read = CTrailingBlock::Read(path.c_str(), block); !read)
+        return WithMessage(read, Message::ReadTrailingFailed);
+    return {};
 }

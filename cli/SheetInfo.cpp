@@ -1,8 +1,7 @@
 #include "cli/SheetInfo.h"
 
-#include "cli/SheetLoading.h"
+#include "doc/SpriteDocument.h"
 #include "formats/PaletteRow.h"
-#include "formats/SpriteMessages.h"
 #include "image/SpriteImage.h"
 
 #include <algorithm>
@@ -136,14 +135,19 @@ std::array<std::int32_t, kPaletteRowCount> CountColoursPerRow(const CSpriteImage
     return counts;
 }
 
-const char* DescribeFile(const std::string& path, SheetInfo& info)
+Result DescribeFile(const std::string& path, SheetInfo& info)
 {
     info = SheetInfo{};
     info.path = path;
     info.kind = KindOfPath(path);
-    CSpriteImage image;
-    if (const char* failure = LoadSheet(path, info.kind, image))
-        return failure;
+    // The trailing block is measured, never read: it may be any size.
+    CSpriteDocument document;
+    const Result loaded = info.kind == FileKind::Bmp
+                              ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
+                              : document.Open(path, TrailingBlockUse::Skip).result;
+    if (!loaded)
+        return loaded;
+    const CSpriteImage& image = *document.Source();
     info.width = image.GetWidth();
     info.height = image.GetHeight();
     info.bitsPerPixel = image.GetBitsPerPixel();
@@ -151,12 +155,12 @@ const char* DescribeFile(const std::string& path, SheetInfo& info)
         info.coloursPerRow = CountColoursPerRow(image);
     if (info.kind == FileKind::Spr)
     {
-        OwnedTrailingBlock block;
-        if (!LoadTrailingBlock(path, block))
-            return kReadTrailingFailedMessage;
-        info.trailingBytes = block.size;
+        std::int64_t size = 0;
+        if (Result measured = MeasureTrailingBlock(path.c_str(), size); !measured)
+            return WithMessage(measured, Message::ReadTrailingFailed);
+        info.trailingBytes = size;
     }
-    return nullptr;
+    return {};
 }
 
 std::string FormatInfoLine(const SheetInfo& info)
@@ -193,9 +197,9 @@ int RunInfo(const CommandLine& commandLine)
     for (const std::string& path : commandLine.inputs)
     {
         SheetInfo info;
-        if (const char* failure = DescribeFile(path, info))
+        if (const Result described = DescribeFile(path, info); !described)
         {
-            ReportFileFailure(path, failure);
+            ReportFileFailure(path, FullText(described));
             anyFailed = true;
             continue;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "cli/CommandLine.h"
 #include "cli/FileKind.h"
 #include "formats/SpriteFile.h"
@@ -23,13 +24,13 @@ struct SheetInfo
     // the viewer shows that row; only for pictures with a colour table.
     std::optional<std::array<std::int32_t, kPaletteRowCount>> coloursPerRow;
     // SPR files only.
-    std::optional<std::int32_t> trailingBytes;
+    std::optional<std::int64_t> trailingBytes;
 };
 
 std::array<std::int32_t, kPaletteRowCount> CountColoursPerRow(const CSpriteImage& image);
 
-// Reads the file as the viewer would; the viewer's failure text, or null.
-const char* DescribeFile(const std::string& path, SheetInfo& info);
+// Reads the file as the viewer would.
+Result DescribeFile(const std::string& path, SheetInfo& info);
 
 std::string FormatInfoLine(const SheetInfo& info);
 std::string FormatInfoJson(const SheetInfo& info);

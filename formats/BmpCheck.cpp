@@ -1,5 +1,6 @@
 #include "formats/BmpCheck.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -138,59 +139,78 @@ std::int64_t StoredRowBytes(std::int64_t width, std::uint16_t bits)
     return (width * bits + 31) / 32 * 4;
 }
 
+// The most bytes run-length codes can take while each code still moves the
+// picture on: a pixel skipped by a delta of one costs four, and every row
+// and the picture may each take one end code. Codes that stand still would
+// make any length a picture; no encoder writes them.
+std::int64_t LongestRunLengthCodes(std::int64_t width, std::int64_t rows)
+{
+    constexpr std::int64_t kDeltaCodeBytes = 4;
+    constexpr std::int64_t kEndCodeBytes = 2;
+    return kDeltaCodeBytes * width * rows + kEndCodeBytes * rows + kEndCodeBytes;
+}
+
 } // namespace
 
-BmpCheckResult CheckBmpForDecoding(const std::uint8_t* bytes, std::size_t size)
+Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::int64_t fileSize,
+                      std::int64_t& usableBytes)
 {
+    usableBytes = 0;
     // DevIL reads the first 54 bytes as a header whatever the file holds.
-    if (bytes == nullptr || size < kMinimumFileBytes)
-        return BmpCheckResult::TooShort;
+    if (header == nullptr || fileSize < std::int64_t(kMinimumFileBytes) ||
+        headerBytes < kMinimumFileBytes)
+        return Failure(Reason::BmpTooShort);
     // Only BMP files go to the decoder, whatever their name.
-    if (bytes[0] != 'B' || bytes[1] != 'M')
-        return BmpCheckResult::NotBmp;
+    if (header[0] != 'B' || header[1] != 'M')
+        return Failure(Reason::BmpNoSignature);
     // Other headers DevIL would take for OS/2 ones and misread.
-    if (!IsKnownHeaderSize(DwordAt(bytes, kHeaderSizeAt)))
-        return BmpCheckResult::UnsupportedHeader;
+    if (!IsKnownHeaderSize(DwordAt(header, kHeaderSizeAt)))
+        return Failure(Reason::BmpUnsupportedHeader, DwordAt(header, kHeaderSizeAt));
 
-    const BmpFields fields = ReadFields(bytes);
+    const BmpFields fields = ReadFields(header);
     // DevIL refuses other planes and depths as a Windows header, then tries
     // the same bytes again as an OS/2 header and misreads them.
     if (fields.planes != 1)
-        return BmpCheckResult::BadPlanes;
+        return Failure(Reason::BmpBadPlanes, fields.planes);
     if (!IsKnownDepth(fields.bits))
-        return BmpCheckResult::BadDepth;
+        return Failure(Reason::BmpBadDepth, fields.bits);
     // DevIL decodes each compression with the depth it was made for only.
     if (!CompressionFitsDepth(fields.compression, fields.bits))
-        return BmpCheckResult::BadCompression;
+        return Failure(Reason::BmpBadCompression, fields.compression);
     // Run-length pictures are bottom-up by definition.
     if (IsRle(fields.compression) && fields.height < 0)
-        return BmpCheckResult::TopDownRle;
+        return Failure(Reason::BmpTopDownRunLength);
 
     // DevIL multiplies the sizes in 32 bits: huge ones overflow its
     // allocation, and a tiny file must not make it allocate gigabytes.
     if (fields.width < 1 || fields.width > kMaxSide)
-        return BmpCheckResult::BadWidth;
+        return Failure(Reason::BmpWidthOverLimit, fields.width, kMaxSide);
     const std::int64_t rows = fields.height < 0 ? -fields.height : fields.height;
     if (rows == 0 || rows > kMaxSide)
-        return BmpCheckResult::BadHeight;
+        return Failure(Reason::BmpHeightOverLimit, rows, kMaxSide);
     if (fields.width * rows > kMaxPixels)
-        return BmpCheckResult::TooManyPixels;
+        return Failure(Reason::BmpTooManyPixels, fields.width * rows, kMaxPixels);
 
     // DevIL reports whatever count the header claims as the palette's size.
     if (fields.bits <= 8 && fields.colorsUsed > (1u << fields.bits))
-        return BmpCheckResult::BadPaletteCount;
+        return Failure(Reason::BmpBadPaletteCount, fields.colorsUsed);
 
     // DevIL seeks to the offset (and to the masks before it) as a signed
     // value without bounds: a wild offset reads a wild address.
     const std::int64_t pixelOffset = fields.pixelOffset;
-    if (pixelOffset < HeadersEnd(fields) || pixelOffset >= std::int64_t(size))
-        return BmpCheckResult::BadPixelOffset;
+    if (pixelOffset < HeadersEnd(fields) || pixelOffset >= fileSize)
+        return Failure(Reason::BmpBadPixelOffset, pixelOffset);
+    if (IsRle(fields.compression))
+    {
+        usableBytes = std::min(fileSize, pixelOffset + LongestRunLengthCodes(fields.width, rows));
+        return {};
+    }
     // A stored picture must hold every row it declares.
-    if (!IsRle(fields.compression) &&
-        pixelOffset + StoredRowBytes(fields.width, fields.bits) * rows > std::int64_t(size))
-        return BmpCheckResult::MissingRows;
-
-    return BmpCheckResult::Accepted;
+    const std::int64_t rowsEnd = pixelOffset + StoredRowBytes(fields.width, fields.bits) * rows;
+    if (rowsEnd > fileSize)
+        return Failure(Reason::BmpMissingRows, rowsEnd - pixelOffset, fileSize - pixelOffset);
+    usableBytes = rowsEnd;
+    return {};
 }
 
 bool BmpCanSkipPixels(const std::uint8_t* bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -9,26 +11,17 @@
 // file goes to DevIL only after it passed this check, and in the shape DevIL
 // decodes correctly.
 
-enum class BmpCheckResult
-{
-    Accepted,
-    TooShort,          // fewer bytes than a file header and an info header
-    NotBmp,            // no "BM" signature
-    UnsupportedHeader, // an info header of another size than 12, 40, 108 or 124
-    BadPlanes,
-    BadDepth,
-    BadCompression, // unknown, or not the one its depth allows
-    TopDownRle,
-    BadWidth,
-    BadHeight,
-    TooManyPixels,
-    BadPaletteCount,
-    BadPixelOffset,
-    MissingRows,
-};
+// The start of a BMP file the check looks at: the file header and the
+// largest info header.
+constexpr std::size_t kBmpHeaderBytes = 14 + 124;
 
-// Whether DevIL may be given these bytes: Accepted, or why not.
-BmpCheckResult CheckBmpForDecoding(const std::uint8_t* bytes, std::size_t size);
+// Whether DevIL may be given a file of fileSize bytes that starts with the
+// given header bytes (at least min(fileSize, kBmpHeaderBytes) of them), or
+// the reason why not. On acceptance, usableBytes is how much of the file
+// decoding can use: the stored rows, or for a run-length picture the most
+// its codes can take to cover every pixel; never more than the file.
+Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::int64_t fileSize,
+                      std::int64_t& usableBytes);
 
 // Whether the picture's codes can move past pixels or end it early, leaving
 // pixels the decoder never writes: true for run-length pictures. Only for

@@ -1,13 +1,16 @@
 #include "formats/BmpCheck.h"
-#include "formats/ImportMemory.h"
+#include "formats/BmpFile.h"
+#include "formats/FileFailure.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
 #include <IL/il.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <new>
 
 namespace
 {
@@ -20,27 +23,16 @@ constexpr ILint kThreeBytePaletteEntry = 3;
 // Run-length codes may move past pixels and end a picture early, and DevIL
 // leaves those pixels as its allocator gave them; zeroed blocks make them 0,
 // never heap garbage. Every other BMP decoder of DevIL's writes each byte of
-// its pixels and palette or fails, so those pictures need no zeroing.
-void* ILAPIENTRY AllocateForDevil(const ILsizei size)
-{
-    return AllocateImportMemory(size);
-}
-
+// its pixels and palette or fails, so those pictures keep DevIL's allocator.
 void* ILAPIENTRY AllocateZeroedForDevil(const ILsizei size)
 {
-    return AllocateZeroedImportMemory(size);
+    return std::calloc(1, size);
 }
 
 void ILAPIENTRY ReleaseForDevil(const void* block)
 {
-    ReleaseImportMemory(const_cast<void*>(block));
+    std::free(const_cast<void*>(block));
 }
-
-struct CFileBlockRelease
-{
-    void operator()(std::uint8_t* block) const { ReleaseImportMemory(block); }
-};
-using CFileBlock = std::unique_ptr<std::uint8_t[], CFileBlockRelease>;
 
 // DevIL's state is global: each import starts it with one fresh image bound
 // and, on every path, deletes that image and shuts DevIL down again.
@@ -49,7 +41,8 @@ class CDevilSession
 public:
     explicit CDevilSession(bool zeroedMemory)
     {
-        ilSetMemory(zeroedMemory ? AllocateZeroedForDevil : AllocateForDevil, ReleaseForDevil);
+        if (zeroedMemory)
+            ilSetMemory(AllocateZeroedForDevil, ReleaseForDevil);
         ilInit();
         ilEnable(IL_ORIGIN_SET);
         ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
@@ -131,46 +124,86 @@ bool CopyDecodedPixels(std::uint8_t* target, std::int32_t rowBytes, std::int32_t
 
 } // namespace
 
-bool CSpriteImage::ReadBMP(CBinaryFile& file)
+Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
 {
-    const std::int32_t size = file.GetLength();
-    if (size < 0)
-        return false;
-    // Declared before the DevIL session, so it is freed after DevIL is shut down.
-    CFileBlock block(static_cast<std::uint8_t*>(AllocateImportMemory(std::size_t(size))));
-    if (!block)
-        return false;
-    if (!file.ReadBlock(block.get(), std::size_t(size)))
-        return false;
-    if (CheckBmpForDecoding(block.get(), std::size_t(size)) != BmpCheckResult::Accepted)
-        return false;
-    const std::size_t decodedSize = RewriteToBasicInfoHeader(block.get(), std::size_t(size));
+    bytes.clear();
+    const std::int64_t fileSize = file.GetLength();
+    if (fileSize < 0)
+        return Failure(Reason::TooLargeToMeasure);
+    std::uint8_t header[kBmpHeaderBytes];
+    const auto headerBytes =
+        static_cast<std::size_t>(std::min<std::int64_t>(fileSize, sizeof header));
+    errno = 0;
+    if (!file.ReadBlock(header, headerBytes))
+        return FailureFromErrno(Reason::EndedEarly);
+    std::int64_t usableBytes = 0;
+    if (Result checked = CheckBmpHeader(header, headerBytes, fileSize, usableBytes); !checked)
+        return checked;
 
-    CDevilSession devil(BmpCanSkipPixels(block.get()));
-    if (!ilLoadL(IL_BMP, block.get(), static_cast<ILuint>(decodedSize)))
-        return false;
+    try
+    {
+        bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(usableBytes, headerBytes)));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return Failure(Reason::OutOfMemory);
+    }
+    std::memcpy(bytes.data(), header, headerBytes);
+    errno = 0;
+    if (bytes.size() > headerBytes &&
+        !file.ReadBlock(bytes.data() + headerBytes, bytes.size() - headerBytes))
+        return FailureFromErrno(Reason::EndedEarly);
+    bytes.resize(static_cast<std::size_t>(usableBytes));
+    bytes.resize(RewriteToBasicInfoHeader(bytes.data(), bytes.size()));
+    return {};
+}
+
+Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image)
+{
+    std::vector<std::uint8_t> bytes;
+    if (Result read = ReadBmpForDecoding(file, bytes); !read)
+        return read;
+
+    CDevilSession devil(BmpCanSkipPixels(bytes.data()));
+    if (!ilLoadL(IL_BMP, bytes.data(), static_cast<ILuint>(bytes.size())))
+        return Failure(Reason::DecoderRefused);
+    // DevIL decoded into its own memory: the file's bytes go before the
+    // picture is copied out, so a large one is never held three times.
+    std::vector<std::uint8_t>().swap(bytes);
     const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
     const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
     const ILint bitsPerPixel = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
     if (bitsPerPixel < 8)
-        return false;
-    if (bitsPerPixel == 8 && !TakePalette(m_colorTable))
-        return false;
+        return Failure(Reason::DepthBelowEight, bitsPerPixel);
+    if (bitsPerPixel == 8 && !TakePalette(image.m_colorTable))
+        return Failure(Reason::OutOfMemory);
     ConvertToImageChannelOrder(bitsPerPixel);
-    if (!Create(width, height, bitsPerPixel))
-        return false;
-    if (!CopyDecodedPixels(m_pPixels, width * (bitsPerPixel / 8), height))
+    if (!image.Create(width, height, bitsPerPixel))
+        return Failure(Reason::OutOfMemory);
+    if (!CopyDecodedPixels(image.GetPixels(), width * (bitsPerPixel / 8), height))
     {
-        Free();
-        return false;
+        image.Free();
+        return Failure(Reason::DecoderRefused);
     }
-    return true;
+    return {};
+}
+
+Result LoadBmpPicture(const char* path, CSpriteImage& image)
+{
+    CBinaryFile file;
+    if (Result opened = OpenToRead(file, path); !opened)
+        return WithMessage(opened, Message::LoadBmpFailed);
+    if (Result read = ReadBmpPicture(file, image); !read)
+        return WithMessage(read, Message::LoadBmpFailed);
+    return {};
+}
+
+bool CSpriteImage::ReadBMP(CBinaryFile& file)
+{
+    return ReadBmpPicture(file, *this).Ok();
 }
 
 bool CSpriteImage::LoadBMP(const char* path)
 {
-    CBinaryFile file;
-    if (!file.Open(path, "rb", 1))
-        return false;
-    return ReadBMP(file);
+    return LoadBmpPicture(path, *this).Ok();
 }

@@ -1,8 +1,11 @@
+#include "formats/BmpFile.h"
+#include "formats/FileFailure.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 #include "io/FileReplacer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 
 namespace
@@ -139,30 +142,52 @@ bool WritePixelRows(CBinaryFile& file, const CSpriteImage& image, const BmpShape
 
 } // namespace
 
-bool CSpriteImage::WriteBMP(CBinaryFile& file) const
+Result WriteBmpPicture(CBinaryFile& file, const CSpriteImage& image)
 {
     BmpShape shape{};
-    if (!file.IsOpen() || !IsExportable(*this) || !ComputeShape(*this, shape))
-        return false;
-    if (!WriteHeaders(file, *this, shape))
-        return false;
-    if (GetBitsPerPixel() < kPalettedBitsBelow && !WritePalette(file, m_colorTable))
-        return false;
-    return WritePixelRows(file, *this, shape);
+    if (!IsExportable(image))
+        return Failure(Reason::PictureNotExportable, image.GetBitsPerPixel());
+    if (!ComputeShape(image, shape))
+        return Failure(Reason::BmpTooLargeToWrite);
+    errno = 0;
+    if (!file.IsOpen() || !WriteHeaders(file, image, shape))
+        return FailureFromErrno();
+    if (image.GetBitsPerPixel() < kPalettedBitsBelow && !WritePalette(file, image.m_colorTable))
+        return FailureFromErrno();
+    if (!WritePixelRows(file, image, shape))
+        return FailureFromErrno();
+    return {};
+}
+
+Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch* batch)
+{
+    BmpShape shape{};
+    if (!path || !*path)
+        return WithMessage({}, Message::ExportBmpFailed);
+    if (!IsExportable(image))
+        return WithMessage(Failure(Reason::PictureNotExportable, image.GetBitsPerPixel()),
+                           Message::ExportBmpFailed);
+    if (!ComputeShape(image, shape))
+        return WithMessage(Failure(Reason::BmpTooLargeToWrite), Message::ExportBmpFailed);
+    CFileReplacer replacer(path, batch);
+    errno = 0;
+    // A folder in the target's place sets no error.
+    if (!replacer.Begin())
+        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::ExportBmpFailed);
+    if (Result written = WriteBmpPicture(replacer.File(), image); !written)
+        return WithMessage(written, Message::ExportBmpFailed);
+    errno = 0;
+    if (!replacer.Commit())
+        return WithMessage(FailureFromErrno(), Message::ExportBmpFailed);
+    return {};
+}
+
+bool CSpriteImage::WriteBMP(CBinaryFile& file) const
+{
+    return WriteBmpPicture(file, *this).Ok();
 }
 
 bool CSpriteImage::SaveBMP(const char* path) const
 {
-    return SaveBMP(path, nullptr);
-}
-
-bool CSpriteImage::SaveBMP(const char* path, CReplaceBatch* batch) const
-{
-    BmpShape shape{};
-    if (!path || !IsExportable(*this) || !ComputeShape(*this, shape))
-        return false;
-    CFileReplacer replacer(path, batch);
-    if (!replacer.Begin())
-        return false;
-    return WriteBMP(replacer.File()) && replacer.Commit();
+    return SaveBmpPicture(*this, path).Ok();
 }

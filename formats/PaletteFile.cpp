@@ -1,6 +1,6 @@
 #include "formats/PaletteFile.h"
 
-#include "formats/FileResults.h"
+#include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "io/BinaryFile.h"
 #include "io/FileReplacer.h"
@@ -485,10 +485,10 @@ Result SavePaletteFile(const Colors& colors, PaletteFormat format, const char* p
     CFileReplacer replacer(path, batch);
     errno = 0;
     if (!replacer.Begin())
-        return WriteFailure(errno);
+        return FailureFromErrno();
     errno = 0;
     if (!replacer.File().WriteBlock(bytes.data(), bytes.size()) || !replacer.Commit())
-        return WriteFailure(errno);
+        return FailureFromErrno();
     return {};
 }
 

@@ -1,6 +1,6 @@
 #include "formats/PngFile.h"
 
-#include "formats/FileResults.h"
+#include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
 #include "io/FileReplacer.h"
@@ -456,11 +456,11 @@ Result SavePngFile(const CSpriteImage& image, const char* path, const PngWriteOp
     CFileReplacer replacer(path, batch);
     errno = 0;
     if (!replacer.Begin())
-        return WriteFailure(errno);
+        return FailureFromErrno();
     if (Result written = WritePng(replacer.File(), image, options); !written)
         return written;
     errno = 0;
     if (!replacer.Commit())
-        return WriteFailure(errno);
+        return FailureFromErrno();
     return {};
 }

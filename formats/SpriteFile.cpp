@@ -1,13 +1,15 @@
 #include "formats/SpriteFile.h"
 
+#include "formats/FileFailure.h"
+#include "formats/TrailingBlock.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 #include "io/FileReplacer.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <new>
 
 namespace
 {
@@ -21,8 +23,6 @@ constexpr std::uint8_t kOpaque = 255;
 constexpr std::uint8_t kGreyRampStep = 16;
 constexpr std::uint8_t kLowNibble = 0x0F;
 constexpr int kHighNibbleShift = 4;
-constexpr int kSeekFromStart = 0;
-constexpr int kSeekFromEnd = 2;
 constexpr char kSp2Extension[] = "sp2";
 
 std::uint8_t ExpandColorField(std::uint16_t word, int shift)
@@ -67,14 +67,6 @@ bool SetGreyRamp(CSpriteImage& image)
         image.m_colorTable.SetAt(i, level, level, level, kOpaque);
     }
     return true;
-}
-
-bool LoadWith(const char* path, bool (CSpriteImage::*reader)(CBinaryFile&), CSpriteImage& image)
-{
-    CBinaryFile file;
-    if (!path || !file.Open(path, "rb", 1))
-        return false;
-    return (image.*reader)(file);
 }
 
 const char* FileNameOf(const char* path)
@@ -163,102 +155,83 @@ SpriteLayout ChooseSpriteLayout(const char* path)
     return SpriteLayout::Spr;
 }
 
+Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image)
+{
+    if (!image.Create(kSheetWidth, SheetHeightOf(layout), kSheetBitsPerPixel))
+        return Failure(Reason::OutOfMemory);
+    const bool colours =
+        layout == SpriteLayout::Sp2 ? SetGreyRamp(image) : ReadSprColors(file, image);
+    if (!colours)
+        return Failure(Reason::OutOfMemory);
+    ReadSheetPixels(file, image.GetPixels(), SheetHeightOf(layout));
+    return {};
+}
+
+Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& image)
+{
+    const Message failed =
+        layout == SpriteLayout::Sp2 ? Message::LoadSp2Failed : Message::LoadSprFailed;
+    CBinaryFile file;
+    if (Result opened = OpenToRead(file, path); !opened)
+        return WithMessage(opened, failed);
+    if (Result read = ReadSpriteSheet(file, layout, image); !read)
+        return WithMessage(read, failed);
+    return {};
+}
+
 bool CSpriteImage::ReadSPR(CBinaryFile& file)
 {
-    if (!Create(kSheetWidth, kSprSheetHeight, kSheetBitsPerPixel))
-        return false;
-    if (!ReadSprColors(file, *this))
-        return false;
-    ReadSheetPixels(file, GetPixels(), kSprSheetHeight);
-    return true;
+    return ReadSpriteSheet(file, SpriteLayout::Spr, *this).Ok();
 }
 
 bool CSpriteImage::ReadSP2(CBinaryFile& file)
 {
-    if (!Create(kSheetWidth, kSp2SheetHeight, kSheetBitsPerPixel))
-        return false;
-    if (!SetGreyRamp(*this))
-        return false;
-    ReadSheetPixels(file, GetPixels(), kSp2SheetHeight);
-    return true;
+    return ReadSpriteSheet(file, SpriteLayout::Sp2, *this).Ok();
 }
 
 bool CSpriteImage::LoadSPR(const char* path)
 {
-    return LoadWith(path, &CSpriteImage::ReadSPR, *this);
+    return LoadSpriteSheet(path, SpriteLayout::Spr, *this).Ok();
 }
 
 bool CSpriteImage::LoadSP2(const char* path)
 {
-    return LoadWith(path, &CSpriteImage::ReadSP2, *this);
+    return LoadSpriteSheet(path, SpriteLayout::Sp2, *this).Ok();
 }
 
-bool ReadTrailingBlock(const char* path, TrailingBlock& block)
-{
-    block = TrailingBlock{};
-    CBinaryFile file;
-    if (!path || !file.Open(path, "rb", 1))
-        return false;
-    if (!file.Seek(kSprSheetBytes, kSeekFromStart))
-        return true;
-    const std::int32_t start = file.Tell();
-    file.Seek(0, kSeekFromEnd);
-    const std::int32_t end = file.Tell();
-    file.Seek(start, kSeekFromStart);
-    // A block that cannot be measured (a file beyond 2 GiB) or held is there
-    // all the same: answering "no block" would let a save drop it unannounced.
-    if (start < 0 || end < 0)
-        return false;
-    if (end <= start)
-        return true;
-
-    const std::int32_t size = end - start;
-    auto* data = new (std::nothrow) std::uint8_t[size];
-    if (!data)
-        return false;
-    // A block that arrives short would be saved back with bytes that were
-    // never in the file: better no block and a message than a corrupt save.
-    if (!file.ReadBlock(data, static_cast<std::size_t>(size)))
-    {
-        delete[] data;
-        return false;
-    }
-    block.data = data;
-    block.size = size;
-    return true;
-}
-
-bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
-                      const std::uint8_t* trailing, std::int32_t trailingSize)
+Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
+                        const CTrailingBlock* trailing)
 {
     if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
-        return false;
+        return Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel());
+    errno = 0;
     if (layout == SpriteLayout::Spr && !WriteSprColors(file, image.m_colorTable))
-        return false;
+        return FailureFromErrno();
     if (!WriteSheetPixels(file, image, SheetHeightOf(layout)))
-        return false;
-    if (layout == SpriteLayout::Spr && trailing && trailingSize > 0)
-        return file.WriteBlock(trailing, static_cast<std::size_t>(trailingSize)) != 0;
-    return true;
+        return FailureFromErrno();
+    if (layout == SpriteLayout::Spr && trailing)
+        return trailing->WriteTo(file);
+    return {};
 }
 
-SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
-                                const std::uint8_t* trailing, std::int32_t trailingSize,
-                                CReplaceBatch* batch)
+Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
+                      const CTrailingBlock* trailing, CReplaceBatch* batch)
 {
-    if (!image)
-        return SpriteSaveResult::NoImage;
     if (!path || !*path)
-        return SpriteSaveResult::NoFileName;
-    if (image->GetBitsPerPixel() != kSheetBitsPerPixel || !image->GetPixels())
-        return SpriteSaveResult::NotEightBit;
+        return WithMessage({}, Message::NoFileName);
+    if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
+        return WithMessage(Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel()),
+                           Message::NotEightBit);
 
     CFileReplacer replacer(path, batch);
+    errno = 0;
+    // A folder in the target's place sets no error.
     if (!replacer.Begin())
-        return SpriteSaveResult::CannotCreate;
-    if (!WriteSpriteSheet(replacer.File(), *image, layout, trailing, trailingSize))
-        return SpriteSaveResult::WriteFailed;
+        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::CannotCreate);
+    if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
+        return WithMessage(written, Message::WriteFailed);
+    errno = 0;
     if (!replacer.Commit())
-        return SpriteSaveResult::WriteFailed;
-    return SpriteSaveResult::Written;
+        return WithMessage(FailureFromErrno(), Message::WriteFailed);
+    return {};
 }

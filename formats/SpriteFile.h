@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "image/ColorEntry.h"
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 class CBinaryFile;
 class CSpriteImage;
 class CReplaceBatch;
+class CTrailingBlock;
 
 // SPR: 256 colour words, then 288 rows of 128 bytes (two 4-bit pixels a byte,
 // low nibble left), then a trailing block kept byte for byte.
@@ -43,38 +45,22 @@ inline std::uint8_t PackPixelPair(std::uint8_t left, std::uint8_t right)
 // "sp2" as the extension, in any letter case, means SP2; anything else SPR.
 SpriteLayout ChooseSpriteLayout(const char* path);
 
-// The bytes of an SPR file after the sheet. An empty block is no block.
-struct TrailingBlock
-{
-    std::uint8_t* data = nullptr; // new[] block owned by the caller, or null
-    std::int32_t size = 0;
-};
-
-// Reads the trailing block of the SPR file at path. False when the file
-// cannot be opened again, or its block cannot be measured, held or read
-// whole; then there is no block.
-bool ReadTrailingBlock(const char* path, TrailingBlock& block);
-
-enum class SpriteSaveResult
-{
-    Written,
-    NoImage,      // nothing loaded: nothing to say
-    NoFileName,   // "Error: No Filename Specified for Save."
-    NotEightBit,  // "Error: Only 8-bit images can be saved as sprite files."
-    CannotCreate, // "Error: Could not create sprite file."
-    WriteFailed,  // "Error: Could not write sprite file."
-};
+// Reads a sheet in the given layout: SPR with its 256 colours, SP2 with
+// the grey ramp. Bytes past the end of the file read as 0, so a short file
+// loads with index 0 where it ends. The failure's reason only.
+Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image);
+// The same from the file at path, failing under the load message of its layout.
+Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& image);
 
 // Writes the image in the given layout to the stream: SPR with its 256
 // colours (missing ones as 0x0000) and the trailing block, SP2 bare. An image
 // of another size is cut or padded with index 0 to the layout's sheet.
-// False, writing nothing, for an image that is not 8-bit; false when any
-// write failed.
-bool WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
-                      const std::uint8_t* trailing, std::int32_t trailingSize);
+// Refuses, writing nothing, an image that is not 8-bit.
+Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
+                        const CTrailingBlock* trailing);
 
 // The whole save: checks, then a safe replace of the file at path, put in
-// place at once or, with a batch, when the batch finishes.
-SpriteSaveResult SaveSpriteFile(const CSpriteImage* image, const char* path, SpriteLayout layout,
-                                const std::uint8_t* trailing, std::int32_t trailingSize,
-                                CReplaceBatch* batch = nullptr);
+// place at once or, with a batch, when the batch finishes. A failure carries
+// the message the viewer shows.
+Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
+                      const CTrailingBlock* trailing, CReplaceBatch* batch = nullptr);

@@ -3,6 +3,7 @@
 // the sheet written back is the bytes read, with bit 15 of each colour word
 // cleared, missing bytes as zeros and the trailing block unchanged.
 #include "formats/SpriteFile.h"
+#include "formats/TrailingBlock.h"
 #include "fuzz/FuzzSupport.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
@@ -25,13 +26,12 @@ bool HasSheetShape(const CSpriteImage& image, std::int32_t height)
 }
 
 std::vector<std::uint8_t> WrittenSheet(const CSpriteImage& image, SpriteLayout layout,
-                                       const TrailingBlock& trailing)
+                                       const CTrailingBlock& trailing)
 {
     CMemoryOutput output;
     CBinaryFile file;
     file.Attach(output.Stream(), 0);
-    FuzzRequire(WriteSpriteSheet(file, image, layout, trailing.data, trailing.size),
-                "a sheet writes to memory");
+    FuzzRequire(WriteSpriteSheet(file, image, layout, &trailing).Ok(), "a sheet writes to memory");
     return output.Written();
 }
 
@@ -55,15 +55,13 @@ void OpenAsSpr(const std::string& path, const std::uint8_t* data, std::size_t si
     FuzzRequire(HasSheetShape(image, kSprSheetHeight),
                 "an SPR sheet is 256 x 288 of 4-bit indices");
 
-    TrailingBlock trailing;
-    FuzzRequire(ReadTrailingBlock(path.c_str(), trailing), "the trailing block is read");
+    CTrailingBlock trailing;
+    FuzzRequire(CTrailingBlock::Read(path.c_str(), trailing).Ok(), "the trailing block is read");
     const std::size_t trailingSize = size > std::size_t(kSprSheetBytes) ? size - kSprSheetBytes : 0;
-    FuzzRequire(trailing.size >= 0 && std::size_t(trailing.size) == trailingSize &&
-                    (trailing.data == nullptr) == (trailingSize == 0),
+    FuzzRequire(std::size_t(trailing.Size()) == trailingSize,
                 "the trailing block holds every byte after the sheet");
     FuzzRequire(WrittenSheet(image, SpriteLayout::Spr, trailing) == ExpectedSpr(data, size),
                 "an SPR sheet writes back as read");
-    delete[] trailing.data;
 }
 
 void OpenAsSp2(const std::string& path, const std::uint8_t* data, std::size_t size)
@@ -72,7 +70,7 @@ void OpenAsSp2(const std::string& path, const std::uint8_t* data, std::size_t si
     FuzzRequire(image.LoadSP2(path.c_str()), "any bytes load as SP2");
     FuzzRequire(HasSheetShape(image, kSp2SheetHeight),
                 "an SP2 sheet is 256 x 256 of 4-bit indices");
-    FuzzRequire(WrittenSheet(image, SpriteLayout::Sp2, TrailingBlock{}) ==
+    FuzzRequire(WrittenSheet(image, SpriteLayout::Sp2, CTrailingBlock()) ==
                     FirstBytesPadded(data, size, kSp2SheetBytes),
                 "an SP2 sheet writes back as read");
 }

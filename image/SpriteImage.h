@@ -7,7 +7,6 @@
 #include <cstdio>
 
 class CBinaryFile;
-class CReplaceBatch;
 
 // The in-memory picture: 8, 16, 24 or 32 bits per pixel, rows top first with
 // nothing between them, and its own colour table.
@@ -48,7 +47,9 @@ public:
     // pixel rows; the colour table is not part of it.
     virtual bool Serialize(std::FILE* stream, bool loading);
 
-    // Sprite files (formats/SpriteFile.cpp).
+    // Sprite files (formats/SpriteFile.cpp). These and the BMP pairs below
+    // answer only whether they succeeded; formats/SpriteFile.h and
+    // formats/BmpFile.h tell why not.
     bool ReadSPR(CBinaryFile& file);
     bool ReadSP2(CBinaryFile& file);
     bool LoadSPR(const char* path);
@@ -57,8 +58,6 @@ public:
     // BMP export (formats/BmpWriter.cpp).
     bool WriteBMP(CBinaryFile& file) const;
     bool SaveBMP(const char* path) const;
-    // SaveBMP whose file is put in place when the batch finishes.
-    bool SaveBMP(const char* path, CReplaceBatch* batch) const;
 
     // BMP import through DevIL (formats/BmpImport.cpp).
     bool ReadBMP(CBinaryFile& file);

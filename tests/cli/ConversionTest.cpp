@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
-#include "formats/PaletteRow.h"
+#include "core/BmpFiles.h"
+#include "doc/SpriteDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,12 @@ TEST(Conversion, SprToBmpIsTheViewersExportAndComesBackIndexExact)
         EXPECT_EQ(ReadBytes(folder.Path("back/s" + std::to_string(seed) + ".spr")),
                   RandomSpr(seed, 0));
 
-    CSpriteImage source;
-    ASSERT_TRUE(source.LoadSPR(folder.Path("s1.spr").c_str()));
-    CSpriteImage display;
-    display = source;
-    ApplyPaletteRow(source, display, 5);
-    ASSERT_TRUE(source.SaveBMP(folder.Path("export.bmp").c_str()) &&
-                display.SaveBMP(folder.Path("shown5.bmp").c_str()));
+    // The viewer's Export, and the picture it shows for row 5.
+    CSpriteDocument viewer;
+    ASSERT_TRUE(viewer.Open(folder.Path("s1.spr")).result);
+    ASSERT_TRUE(viewer.Export(folder.Path("export.bmp")));
+    viewer.ChoosePaletteRow(5);
+    ASSERT_TRUE(viewer.Display()->SaveBMP(folder.Path("shown5.bmp").c_str()));
     EXPECT_EQ(ReadBytes(folder.Path("s1.bmp")), ReadBytes(folder.Path("export.bmp")));
     ASSERT_EQ(RunConvert(folder, {"--palette-row=5", "s1.spr", "-o", "row5.bmp"}).status, 0);
     EXPECT_EQ(ReadBytes(folder.Path("row5.bmp")), ReadBytes(folder.Path("shown5.bmp")));
@@ -48,11 +48,10 @@ TEST(Conversion, Sp2AndSprConvertBothWaysAsTheViewerSaves)
     const Bytes tall = RandomSpr(4, 50);
     WriteBytes(folder.Path("bare.sp2"), sp2);
     WriteBytes(folder.Path("tall.spr"), tall);
-    CSpriteImage viewer;
-    ASSERT_TRUE(viewer.LoadSP2(folder.Path("bare.sp2").c_str()));
-    ASSERT_EQ(
-        SaveSpriteFile(&viewer, folder.Path("viewer.spr").c_str(), SpriteLayout::Spr, nullptr, 0),
-        SpriteSaveResult::Written);
+    CSpriteDocument viewer;
+    ASSERT_TRUE(viewer.Open(folder.Path("bare.sp2")).result);
+    viewer.SetLayout(SpriteLayout::Spr);
+    ASSERT_TRUE(viewer.SaveAs(folder.Path("viewer.spr")));
 
     ASSERT_EQ(RunConvert(folder, {"bare.sp2", "-o", "sheet.spr"}).status, 0);
     EXPECT_EQ(ReadBytes(folder.Path("sheet.spr")), ReadBytes(folder.Path("viewer.spr")));
@@ -79,19 +78,53 @@ TEST(Conversion, FailuresStandAloneAndReplaceNothing)
                                              "good.spr", "good.sp2", "-o", "out", "--to", "spr"});
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err,
-              "tavrel-convert: missing.spr: Error: Could not load SPR file.\n"
-              "tavrel-convert: junk.bmp: Error: Could not load BMP file.\n"
-              "tavrel-convert: photo.bmp: Error: Only 8-bit images can be saved as sprite files.\n"
-              "tavrel-convert: gone.sp2: Error: Could not load SP2 file.\n"
+              "tavrel-convert: missing.spr: Error: Could not load SPR file. (No such file or "
+              "directory)\n"
+              "tavrel-convert: junk.bmp: Error: Could not load BMP file. (too short for a BMP "
+              "file)\n"
+              "tavrel-convert: photo.bmp: Error: Only 8-bit images can be saved as sprite files. "
+              "(24-bit picture: only 8-bit pictures become sheets)\n"
+              "tavrel-convert: gone.sp2: Error: Could not load SP2 file. (No such file or "
+              "directory)\n"
               "tavrel-convert: good.sp2: 'out/good.spr' is already written from 'good.spr'\n");
     EXPECT_EQ(ReadBytes(folder.Path("out/good.spr")), good); // the first, with its block
     EXPECT_EQ(ReadBytes(folder.Path("out/photo.spr")), (Bytes{1, 2, 3}));
 
+    EXPECT_EQ(ReadBytes(folder.Path("good.spr")), good);
+}
+
+// Why a file failed, as the converter prints it: the viewer's line, then the
+// reason in brackets. Nothing is left behind.
+TEST(Conversion, EachFailureNamesItsReason)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("text.bmp"), Bytes(100, 'x'));
+    WriteTrueColourBmp(folder.Path("photo.bmp"), 3, 2);
+    Bytes wide = ReadBytes(folder.Path("photo.bmp"));
+    SetDword(wide, 18, 20000);
+    WriteBytes(folder.Path("wide.bmp"), wide);
+    WriteBytes(folder.Path("good.spr"), RandomSpr(6, 10));
+    std::filesystem::create_directory(folder.Path("folder.spr"));
     const std::pair<std::vector<std::string>, std::string> failures[] = {
-        {{"good.spr", "-o", "no/such/a.bmp"}, "good.spr: Could not export to BMP file."},
-        {{"good.spr", "-o", "no/such/a.sp2"}, "good.spr: Error: Could not create sprite file."},
-        {{"good.sp2", "--trailing-from", "none.spr", "-o", "a.spr"},
-         "none.spr: Error: Unable to read sprite data."},
+        {{"text.bmp", "-o", "a.spr"},
+         "text.bmp: Error: Could not load BMP file. (not a BMP file: no \"BM\" signature)"},
+        {{"wide.bmp", "-o", "a.spr"},
+         "wide.bmp: Error: Could not load BMP file. (width 20000 is over the limit of 16384)"},
+        {{"photo.bmp", "-o", "a.sp2"},
+         "photo.bmp: Error: Only 8-bit images can be saved as sprite files. (24-bit picture: "
+         "only 8-bit pictures become sheets)"},
+        {{"folder.spr", "-o", "a.bmp"},
+         "folder.spr: Error: Could not load SPR file. (not a regular file)"},
+        {{"good.spr", "--to", "spr", "-o", "/dev/full"},
+         "good.spr: Error: Could not write sprite file. (No space left on device)"},
+        {{"good.spr", "--to", "bmp", "-o", "/dev/full"},
+         "good.spr: Could not export to BMP file. (No space left on device)"},
+        {{"good.spr", "-o", "no/such/a.bmp"},
+         "good.spr: Could not export to BMP file. (No such file or directory)"},
+        {{"good.spr", "-o", "no/such/a.sp2"},
+         "good.spr: Error: Could not create sprite file. (No such file or directory)"},
+        {{"photo.bmp", "--trailing-from", "none.spr", "-o", "a.spr"},
+         "none.spr: Error: Unable to read sprite data. (No such file or directory)"},
         {{"--to", "bmp", "good.spr", "-o", "./good.spr"},
          "good.spr: the output would replace the input itself"},
     };
@@ -101,8 +134,8 @@ TEST(Conversion, FailuresStandAloneAndReplaceNothing)
         EXPECT_EQ(run.status, 1) << error;
         EXPECT_EQ(run.err, "tavrel-convert: " + error + "\n");
     }
-    EXPECT_EQ(ReadBytes(folder.Path("good.spr")), good);
-    EXPECT_FALSE(std::filesystem::exists(folder.Path("a.spr")));
+    EXPECT_EQ(FileNames(folder.Root()), (std::set<std::string>{"text.bmp", "photo.bmp", "wide.bmp",
+                                                               "good.spr", "folder.spr"}));
 }
 
 } // namespace

@@ -147,11 +147,11 @@ TEST(HostileUse, NamesWithControlCharactersAreQuoted)
     const std::string name = "e\033[31mvil.spr";
     const CliRun run = RunConvert(folder, {name, "-o", "x.bmp"});
     EXPECT_EQ(run.err,
-              "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file.\n");
+              "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file. (No such file or directory)\n");
     // A quote inside such a name is closed, escaped and reopened, as a shell reads it.
     const CliRun quoted = RunShell(folder, "$C \"$(printf 'it\\047s\\t.spr')\" -o x.bmp");
     EXPECT_EQ(quoted.err, "tavrel-convert: 'it'\\''s'$'\\011''.spr': Error: Could not load SPR "
-                          "file.\n");
+                          "file. (No such file or directory)\n");
 }
 
 // A batch whose last renames fail (here a target that is a mount point,

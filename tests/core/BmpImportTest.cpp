@@ -2,6 +2,7 @@
 #include "tests/core/BmpFiles.h"
 
 #include "formats/BmpCheck.h"
+#include "formats/BmpFile.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -115,10 +117,10 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
         BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1})), image));
     ExpectIndexed(image, {{5, 10, 5, 10, 5, 10, 5}, {1, 2, 1, 2, 3, 4, 5}}, TestColours(16));
 
-    // A dirty picture first, large enough that its blocks are kept for the
-    // next import; then one 5, a move right 2 and up 1, one 6, and the end of
-    // the picture. Pictures that are not run-length coded are decoded whole
-    // into the same dirty memory.
+    // A dirty picture first, whose freed blocks the next import may get
+    // again; then one 5, a move right 2 and up 1, one 6, and the end of the
+    // picture. Pictures that are not run-length coded are decoded whole into
+    // the same dirty memory.
     Bytes dirty;
     for (int row = 0; row < 128; ++row)
         dirty.insert(dirty.end(), {128, 0xAB});
@@ -243,7 +245,6 @@ Bytes With(Bytes file, std::initializer_list<std::pair<std::size_t, std::uint32_
 
 TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
 {
-    using R = BmpCheckResult;
     TempFolder folder;
     ASSERT_TRUE(Convert("xc:red", "", folder.Path("red.png")));
     const Bytes good = BuildBmp(IndexedBmp({{1, 2, 3}, {4, 5, 15}}, 8, 16));
@@ -251,38 +252,51 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
     BmpPicture os2 = IndexedBmp({{1}}, 8, 16);
     os2.headerSize = 12;
     os2.width = 0;
-    const std::tuple<const char*, Bytes, R> cases[] = {
-        {"a PNG picture", ReadBytes(folder.Path("red.png")), R::NotBmp},
-        {"an empty file", {}, R::TooShort},
-        {"53 bytes", With(good, {}, 53), R::TooShort},
-        {"64-byte header", With(good, {{14, 64}}), R::UnsupportedHeader},
-        {"2 planes", With(good, {{26, 2 | 8 << 16}}), R::BadPlanes},
-        {"2 bits", With(good, {{28, 2}}), R::BadDepth},
-        {"RLE4 at 8 bits", With(good, {{30, 2}}), R::BadCompression},
-        {"JPEG inside", With(good, {{30, 4}}), R::BadCompression},
-        {"top-down RLE8", With(good, {{30, 1}, {22, ~0u}}), R::TopDownRle},
-        {"width 0", With(good, {{18, 0}}), R::BadWidth},
-        {"width 16385", With(good, {{18, 16385}}), R::BadWidth},
-        {"height 0", With(good, {{22, 0}}), R::BadHeight},
-        {"height -2^31", With(good, {{22, 0x80000000u}}), R::BadHeight},
-        {"100000 x 100000 pixels", With(good, {{18, 100000}, {22, 100000}}), R::BadWidth},
-        {"16384 x 4097 pixels", With(good, {{18, 16384}, {22, 4097}}), R::TooManyPixels},
-        {"300 palette colours", With(good, {{46, 300}}), R::BadPaletteCount},
-        {"17 colours at 4 bits", With(good, {{28, 4}, {46, 17}}), R::BadPaletteCount},
-        {"pixels at 0x80000000", With(good, {{10, 0x80000000u}}), R::BadPixelOffset},
-        {"pixels inside the header", With(good, {{10, 53}}), R::BadPixelOffset},
-        {"pixels at the end", With(good, {{10, end}}), R::BadPixelOffset},
-        {"a file cut inside its rows", With(good, {}, end - 1), R::MissingRows},
+    const std::tuple<const char*, Bytes, const char*> cases[] = {
+        {"a PNG picture", ReadBytes(folder.Path("red.png")), "not a BMP file: no \"BM\" signature"},
+        {"an empty file", {}, "too short for a BMP file"},
+        {"53 bytes", With(good, {}, 53), "too short for a BMP file"},
+        {"64-byte header", With(good, {{14, 64}}), "unsupported BMP header of 64 bytes"},
+        {"2 planes", With(good, {{26, 2 | 8 << 16}}), "2 colour planes: a BMP picture has 1"},
+        {"2 bits", With(good, {{28, 2}}), "unsupported depth of 2 bits per pixel"},
+        {"RLE4 at 8 bits", With(good, {{30, 2}}), "compression 2 does not fit the picture's depth"},
+        {"JPEG inside", With(good, {{30, 4}}), "compression 4 does not fit the picture's depth"},
+        {"top-down RLE8", With(good, {{30, 1}, {22, ~0u}}),
+         "a run-length picture stored top row first"},
+        {"width 0", With(good, {{18, 0}}), "width 0 is not a picture's width"},
+        {"width 16385", With(good, {{18, 16385}}), "width 16385 is over the limit of 16384"},
+        {"height 0", With(good, {{22, 0}}), "height 0 is not a picture's height"},
+        {"height -2^31", With(good, {{22, 0x80000000u}}),
+         "height 2147483648 is over the limit of 16384"},
+        {"100000 x 100000 pixels", With(good, {{18, 100000}, {22, 100000}}),
+         "width 100000 is over the limit of 16384"},
+        {"16384 x 4097 pixels", With(good, {{18, 16384}, {22, 4097}}),
+         "67125248 pixels are over the limit of 67108864"},
+        {"300 palette colours", With(good, {{46, 300}}),
+         "300 palette colours are more than the depth allows"},
+        {"17 colours at 4 bits", With(good, {{28, 4}, {46, 17}}),
+         "17 palette colours are more than the depth allows"},
+        {"pixels at 0x80000000", With(good, {{10, 0x80000000u}}),
+         "pixel data offset 2147483648 lies outside the file"},
+        {"pixels inside the header", With(good, {{10, 53}}),
+         "pixel data offset 53 lies outside the file"},
+        {"pixels at the end", With(good, {{10, end}}),
+         ("pixel data offset " + std::to_string(end) + " lies outside the file").c_str()},
+        {"a file cut inside its rows", With(good, {}, end - 1),
+         "the rows need 8 bytes but the file holds 7"},
         {"masks where the header is", With(BuildBmp(BitFieldsBmp()), {{10, 65}}),
-         R::BadPixelOffset},
-        {"OS/2 width 0", BuildBmp(os2), R::BadWidth},
+         "pixel data offset 65 lies outside the file"},
+        {"OS/2 width 0", BuildBmp(os2), "width 0 is not a picture's width"},
         // DevIL then expects 256 colours and finds the file cut short.
-        {"all colours used", With(good, {{46, 0}}), R::Accepted},
+        {"all colours used", With(good, {{46, 0}}), ""},
     };
     const int startsBefore = g_devilStarts;
     for (const auto& [what, bytes, reason] : cases)
     {
-        EXPECT_EQ(CheckBmpForDecoding(bytes.data(), bytes.size()), reason) << what;
+        std::int64_t usable = 0;
+        EXPECT_EQ(ReasonText(CheckBmpHeader(bytes.data(), bytes.size(), bytes.size(), usable)),
+                  reason)
+            << what;
         CSpriteImage image;
         ASSERT_TRUE(image.Create(2, 2, 32));
         ASSERT_EQ(image.m_colorTable.SetSize(5), 1);
@@ -294,6 +308,56 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
     // Only the last file reached DevIL, which refused it and ended its session.
     EXPECT_EQ(g_devilStarts, startsBefore + 1);
     EXPECT_EQ(g_devilShutdowns, g_devilStarts);
+}
+
+Bytes BytesForDevil(Bytes file)
+{
+    CBinaryFile stream;
+    Bytes handed;
+    if (!stream.Attach(fmemopen(file.data(), file.size(), "rb"), 1) ||
+        !ReadBmpForDecoding(stream, handed))
+        return {};
+    return handed;
+}
+
+TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfterIt)
+{
+    BmpPicture v5 = IndexedBmp(Pattern(3, 5, 16), 4, 16);
+    v5.headerSize = 124;
+    BmpPicture os2 = IndexedBmp(Pattern(3, 2, 256), 8, 256);
+    os2.headerSize = 12;
+    os2.palette = StoredPalette(TestColours(256), 3);
+    BmpPicture v4Masks = IndexedBmp({{0xF800, 0x07E0}}, 16, 0);
+    v4Masks.headerSize = 108;
+    v4Masks.compression = 3;
+    v4Masks.masks = {0xF800, 0x07E0, 0x001F};
+    // ImageMagick's own pictures: run-length coded at 8 bits, stored at 4.
+    TempFolder folder;
+    CSpriteImage photo;
+    ASSERT_TRUE(FillRandom(photo, 40, 30, 24, 20));
+    ASSERT_TRUE(photo.SaveBMP(folder.Path("in.bmp").c_str()));
+    ASSERT_TRUE(Convert(folder.Path("in.bmp"), "-type palette", folder.Path("rle8.bmp")));
+    ASSERT_TRUE(
+        Convert(folder.Path("in.bmp"), "-type palette -colors 10", folder.Path("four.bmp")));
+    ASSERT_EQ(ReadBytes(folder.Path("rle8.bmp")).at(30), 1);
+    for (const Bytes& file :
+         {ReadBytes(folder.Path("rle8.bmp")), ReadBytes(folder.Path("four.bmp")),
+          BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)), BuildBmp(v5), BuildBmp(os2),
+          BuildBmp(BitFieldsBmp()), BuildBmp(v4Masks),
+          BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})),
+          BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1}))})
+    {
+        Bytes whole = file;
+        whole.resize(RewriteToBasicInfoHeader(whole.data(), whole.size()));
+        EXPECT_EQ(BytesForDevil(file), whole);
+
+        // Junk after the picture stays unread: a stored picture ends with
+        // its rows, a run-length one where the longest codes could.
+        Bytes junk = file;
+        junk.resize(file.size() + 100000, 0x55);
+        EXPECT_LE(BytesForDevil(junk).size(), file.size() + 4 * 40 * 30 + 2 * 30 + 2);
+        EXPECT_GE(BytesForDevil(junk).size(), whole.size());
+    }
 }
 
 // Every byte of small files of each kind set to telling values, and every

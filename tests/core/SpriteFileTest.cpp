@@ -1,13 +1,13 @@
 #include "SpriteFileTestFiles.h"
 
 #include "formats/SpriteFile.h"
+#include "formats/TrailingBlock.h"
 #include "image/SpriteImage.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <memory>
 #include <string>
 #include <tuple>
 
@@ -69,12 +69,11 @@ TEST(SpriteFile, SeededFilesLoadInFileOrderAndSaveBackByteForByteButBit15)
         const std::string path = folder.Path("sheet.spr");
         WriteBytes(path, original);
         CSpriteImage image;
-        TrailingBlock trailing;
-        ASSERT_TRUE(image.LoadSPR(path.c_str()) && ReadTrailingBlock(path.c_str(), trailing));
-        const std::unique_ptr<std::uint8_t[]> owner(trailing.data);
+        CTrailingBlock trailing;
+        ASSERT_TRUE(image.LoadSPR(path.c_str()) && CTrailingBlock::Read(path.c_str(), trailing));
         ASSERT_EQ(std::tuple(image.GetWidth(), image.GetHeight(), image.GetBitsPerPixel(),
-                             image.m_colorTable.GetSize(), trailing.size),
-                  std::tuple(256, 288, 8, 256, std::int32_t(expected.size() - 37376)));
+                             image.m_colorTable.GetSize(), trailing.Size()),
+                  std::tuple(256, 288, 8, 256, std::int64_t(expected.size() - 37376)));
         for (int i = 0; i < 256; ++i)
             ASSERT_TRUE(*image.GetColor(i) ==
                         ColorWordToEntry(std::uint16_t(expected[2 * i] | expected[2 * i + 1] << 8)))
@@ -83,9 +82,7 @@ TEST(SpriteFile, SeededFilesLoadInFileOrderAndSaveBackByteForByteButBit15)
             ASSERT_TRUE(image.GetPixels()[2 * k] == (expected[512 + k] & 0x0F) &&
                         image.GetPixels()[2 * k + 1] == expected[512 + k] >> 4)
                 << k;
-        ASSERT_EQ(
-            SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, trailing.data, trailing.size),
-            SpriteSaveResult::Written);
+        ASSERT_TRUE(SaveSpriteFile(image, path.c_str(), SpriteLayout::Spr, &trailing));
         ASSERT_EQ(ReadBytes(path), expected);
     }
 }
@@ -108,9 +105,8 @@ TEST(SpriteFile, Sp2IsABareSheetInTheGreyRampAndSavedBare)
     // The layout follows the sheet, not the name; nothing past the sheet
     // is kept, and a trailing block is not written.
     const std::string saved = folder.Path("saved.spr");
-    const std::uint8_t trailing[4] = {1, 2, 3, 4};
-    ASSERT_EQ(SaveSpriteFile(&image, saved.c_str(), SpriteLayout::Sp2, trailing, 4),
-              SpriteSaveResult::Written);
+    const CTrailingBlock trailing({1, 2, 3, 4});
+    ASSERT_TRUE(SaveSpriteFile(image, saved.c_str(), SpriteLayout::Sp2, &trailing));
     EXPECT_EQ(ReadBytes(saved), Bytes(file.begin(), file.begin() + 32768));
 }
 
@@ -124,8 +120,7 @@ TEST(SpriteFile, OtherImagesAreCutOrPaddedWithIndexZeroAndColourWordZero)
         CSpriteImage image;
         ASSERT_TRUE(FillRandom(image, width, height, 8, 7, colourCount));
         const std::string path = folder.Path("odd.spr");
-        ASSERT_EQ(SaveSpriteFile(&image, path.c_str(), SpriteLayout::Spr, nullptr, 0),
-                  SpriteSaveResult::Written);
+        ASSERT_TRUE(SaveSpriteFile(image, path.c_str(), SpriteLayout::Spr, nullptr));
         Bytes expected(37376, 0);
         for (int i = 0; i < colourCount; ++i)
         {
@@ -145,46 +140,39 @@ TEST(SpriteFile, RefusalsAndFailedWritesKeepTheOldFile)
     TempFolder folder;
     const std::string path = folder.Path("keep.spr");
     WriteBytes(path, Bytes(5000, 0x5A));
-    CSpriteImage deep;
-    ASSERT_TRUE(deep.Create(256, 288, 24));
-    EXPECT_EQ(SaveSpriteFile(&deep, path.c_str(), SpriteLayout::Spr, nullptr, 0),
-              SpriteSaveResult::NotEightBit);
-    TrailingBlock none;
-    EXPECT_FALSE(ReadTrailingBlock(folder.Path("missing.spr").c_str(), none));
-    // A block beyond what the stream can measure is a failure, not "no block"
-    // that a later save would silently drop. The file is sparse.
+    // The block beyond 2 GiB that Open cannot read is measured all the same.
     {
         TempFolder hugeFolder;
         const std::string huge = hugeFolder.Path("huge.spr");
         WriteBytes(huge, Bytes(37376 + 10, 1));
         std::filesystem::resize_file(huge, (std::uintmax_t(1) << 31) + 4096);
-        EXPECT_FALSE(ReadTrailingBlock(huge.c_str(), none));
-        EXPECT_EQ(none.data, nullptr);
+        std::int64_t measured = 0;
+        ASSERT_TRUE(MeasureTrailingBlock(huge.c_str(), measured));
+        EXPECT_EQ(measured, (std::int64_t(1) << 31) + 4096 - 37376);
     }
 
     // One write fails: in the colours, at the first and last pixel byte, at
     // the first and last byte of a 2624-byte trailing block.
     CSpriteImage sheet;
     ASSERT_TRUE(FillRandom(sheet, 256, 288, 8, 4));
-    const Bytes trailing = RandomBytes(5, 2624);
+    const CTrailingBlock trailing(RandomBytes(5, 2624));
     for (const std::size_t bad : {0u, 1u, 511u, 512u, 37375u, 37376u, 39999u})
     {
         FailingWriteFile file(bad);
-        EXPECT_FALSE(WriteSpriteSheet(file, sheet, SpriteLayout::Spr, trailing.data(), 2624))
-            << bad;
+        EXPECT_FALSE(WriteSpriteSheet(file, sheet, SpriteLayout::Spr, &trailing)) << bad;
     }
     FailingWriteFile sp2(32767);
-    EXPECT_FALSE(WriteSpriteSheet(sp2, sheet, SpriteLayout::Sp2, nullptr, 0));
+    EXPECT_FALSE(WriteSpriteSheet(sp2, sheet, SpriteLayout::Sp2, nullptr));
     CBinaryFile notOpen;
-    EXPECT_FALSE(WriteSpriteSheet(notOpen, sheet, SpriteLayout::Spr, nullptr, 0));
+    EXPECT_FALSE(WriteSpriteSheet(notOpen, sheet, SpriteLayout::Spr, nullptr));
 
     // The disk fills early, or at the last byte, which may show only when
     // the file is flushed.
     for (const rlim_t room : {20000u, 39999u})
     {
         FileSizeLimit fullDisk(room);
-        EXPECT_EQ(SaveSpriteFile(&sheet, path.c_str(), SpriteLayout::Spr, trailing.data(), 2624),
-                  SpriteSaveResult::WriteFailed)
+        EXPECT_EQ(SaveSpriteFile(sheet, path.c_str(), SpriteLayout::Spr, &trailing).message,
+                  Message::WriteFailed)
             << room;
     }
     EXPECT_EQ(ReadBytes(path), Bytes(5000, 0x5A));

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "base/Result.h"
+#include "formats/SpriteFile.h"
+#include "formats/TrailingBlock.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CReplaceBatch;
+class CSpriteImage;
+
+// What became of Open, beyond its Result.
+struct OpenOutcome
+{
+    Result result;
+    // An SP2 file opened: the user is told that its sheet keeps no colours.
+    bool showSp2Note = false;
+};
+
+// Whether Open reads an SPR file's trailing block. A program that will not
+// write the sheet back as SPR has no use for it.
+enum class TrailingBlockUse
+{
+    Read,
+    Skip,
+};
+
+// The sheet being worked on and every rule of the commands on it: the source
+// image as opened or imported, the display image (a copy whose first 16
+// colours are the chosen palette row), the trailing block of an SPR file,
+// the layout a Save writes, the name it writes to, and whether there are
+// changes no Save has written. Front ends ask, then tell the user: nothing
+// here shows a message. Every command but Open does nothing without a sheet.
+class CSpriteDocument
+{
+public:
+    CSpriteDocument();
+    ~CSpriteDocument();
+    CSpriteDocument(const CSpriteDocument&) = delete;
+    CSpriteDocument& operator=(const CSpriteDocument&) = delete;
+
+    // Forgets everything, the file name included, before anything is read,
+    // so a failed Open leaves no sheet. The layout comes from the name's
+    // extension. An SPR file's trailing block that cannot be read is a
+    // failure with the sheet open all the same, without the block.
+    OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
+    // A BMP picture in place of the sheet; the file name, the layout and the
+    // trailing block stay, so a Save writes it as the file opened last.
+    Result Import(const std::string& path);
+    // Writes the sheet to the file name in the layout of the file opened
+    // last; Message::NoFileName without a name (the front end asks for one
+    // and runs SaveAs).
+    Result Save(CReplaceBatch* batch = nullptr);
+    // Takes the name, even when the save then fails, and saves.
+    Result SaveAs(const std::string& path, CReplaceBatch* batch = nullptr);
+    // The source image with its whole colour table, whatever row is shown.
+    Result Export(const std::string& path, CReplaceBatch* batch = nullptr) const;
+    // What the display shows for a palette row: colours 16 * row to
+    // 16 * row + 15 in entries 0 to 15.
+    Result ExportPaletteRow(const std::string& path, std::int32_t row,
+                            CReplaceBatch* batch = nullptr) const;
+    void ChoosePaletteRow(std::int32_t row);
+    // Forgets everything, as a closing window does.
+    void Clear();
+
+    // A sheet that starts from a picture rather than an opened file: no
+    // name, the given layout and trailing block, and changes to save. The
+    // converter's BMP input.
+    Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
+    // The layout and trailing block a save writes, for a converter whose
+    // output layout is not that of its input.
+    void SetLayout(SpriteLayout layout) { m_layout = layout; }
+    void SetTrailingBlock(CTrailingBlock trailing) { m_trailing = std::move(trailing); }
+
+    bool HasSheet() const { return m_source != nullptr; }
+    const CSpriteImage* Source() const { return m_source.get(); }
+    const CSpriteImage* Display() const { return m_display.get(); }
+    std::int32_t PaletteRow() const { return m_paletteRow; }
+    std::int32_t Width() const;
+    std::int32_t Height() const;
+    SpriteLayout Layout() const { return m_layout; }
+    const std::string& FileName() const { return m_fileName; }
+    const CTrailingBlock& TrailingBlock() const { return m_trailing; }
+    bool IsModified() const { return m_modified; }
+
+private:
+    void Install(std::unique_ptr<CSpriteImage> source);
+
+    std::unique_ptr<CSpriteImage> m_source;
+    std::unique_ptr<CSpriteImage> m_display;
+    std::int32_t m_paletteRow = 0;
+    CTrailingBlock m_trailing;
+    SpriteLayout m_layout = SpriteLayout::Spr;
+    std::string m_fileName;
+    bool m_modified = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "base/Result.h"
+
+#include <cstdint>
+#include <vector>
+
+class CBinaryFile;
+class CReplaceBatch;
+class CSpriteImage;
+
+// BMP import through DevIL (formats/BmpImport.cpp). The headers are read and
+// checked first; then only the bytes a picture with those headers can use
+// are read, and those go to DevIL. A failure's reason only.
+Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes);
+Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image);
+// The same from the file at path, failing under the import message.
+Result LoadBmpPicture(const char* path, CSpriteImage& image);
+
+// BMP export (formats/BmpWriter.cpp): 8-bit pictures with all 256 colours,
+// others at their depth. SaveBmpPicture replaces the file safely, at once
+// or, with a batch, when the batch finishes, and fails under the export
+// message.
+Result WriteBmpPicture(CBinaryFile& file, const CSpriteImage& image);
+Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch* batch = nullptr);

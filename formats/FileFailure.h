@@ -1,0 +1,16 @@
+#pragma once
+
+#include "base/Result.h"
+
+class CBinaryFile;
+
+// The stream answers 1/0; these turn what the system said into a reason.
+// Each caller clears errno before the call whose failure it reports.
+
+// Opens path for reading. A folder, a FIFO or a device is refused with
+// Reason::NotRegularFile, anything else with the system's error.
+Result OpenToRead(CBinaryFile& file, const char* path);
+
+// The failure of the call that just failed: errno when it set one, else the
+// fallback reason.
+Result FailureFromErrno(Reason fallback = Reason::WriteFellShort);
