@@ -1,8 +1,11 @@
 #pragma once
 
-#include "app/PictureFrame.h"
+#include "app/PalettePanel.h"
+#include "app/SheetView.h"
 #include "app/UserPrompts.h"
+#include "app/ViewSettings.h"
 #include "app/WindowChrome.h"
+#include "res/MenuTemplate.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -11,11 +14,18 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 
 class CSpriteImage;
+struct DialogBaseUnits;
+class QGroupBox;
+class QMenu;
 class QMenuBar;
+class QStatusBar;
 
-// The main window: a menu, the picture frame and the palette selector. It
+// The main window: a menu, the sheet view, the palette selector and panel
+// and a status bar that tells what is under the pointer. It
 // owns the sprite: the source image as opened or imported, the display
 // image (a copy whose first 16 colours are the chosen palette row), the
 // trailing block of an SPR file, the name Save writes to and the SP2 flag.
@@ -39,6 +49,8 @@ public:
     void OnFileExit();
     void OnHelpAbout();
     void OnSelchangePalette();
+    // The View menu's commands; false for another id.
+    bool OnViewCommand(int id);
     QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     void SaveSprite();
@@ -57,7 +69,9 @@ public:
     const std::uint8_t* TrailingData() const { return m_pTrailingData.get(); }
     std::int32_t SP2Flag() const { return m_bSP2; }
     QComboBox& PaletteSelector() { return m_ctlPalette; }
-    QWidget& PictureFrame() { return m_ctlPicture; }
+    CSheetView& SheetView() { return m_ctlView; }
+    CPalettePanel& PalettePanel() { return m_ctlPalettePanel; }
+    QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
 
 protected:
@@ -66,19 +80,25 @@ protected:
 
 private:
     void OnInitDialog();
-    void OnPaint();
-    void PaintMinimizedIcon();
     // The window's system menu, where the platform lets the program have it.
     SystemMenu* GetSystemMenu() { return nullptr; }
     void OnDestroy();
 
     void CreateControls();
     void CreateMenu();
+    void AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> items);
     void InstallSprite(std::unique_ptr<CSpriteImage> source);
     void ApplyPaletteRow(int row);
     void ReadTrailingBlockOf(const char* path);
     void RequestRepaint();
-    void PaintBareCheckerboard(int width, int height);
+    // The view side (app/SpriteDlgView.cpp): controls, layout and commands.
+    void CreateViewControls(const DialogBaseUnits& units);
+    void LayoutControls();
+    void ShowPicture();
+    void ApplyViewSettings();
+    void OnPixelHovered(std::optional<QPoint> pixel);
+    void OnEntryHovered(int entry);
+    QAction* CommandAction(int id) const;
     void ShowMessage(const char* text, const char* caption, MessageIcon icon);
 
     IUserPrompts& m_prompts;
@@ -86,7 +106,13 @@ private:
     QWidget* m_pClientArea = nullptr;
 
     QComboBox m_ctlPalette;
-    CPictureFrame m_ctlPicture;
+    CSheetView m_ctlView;
+    CPalettePanel m_ctlPalettePanel;
+    QGroupBox* m_pPaletteGroup = nullptr;
+    QStatusBar* m_pStatusBar = nullptr;
+    ViewSettings m_viewSettings;
+    QSize m_baseClientSize;
+    int m_nColumnShift = 0; // how far the palette column moved right with the window
     QString m_strFileName;
     QIcon m_hIcon;
     std::unique_ptr<CSpriteImage> m_pSourceImage;
