@@ -66,7 +66,6 @@ QString SwatchText(const CSpriteImage* source, int entry, std::int64_t pixels)
         .arg(entry)
         .arg(entry / kPaletteRowSize)
         .arg(entry % kPaletteRowSize)
-        .arg(WordText(EntryToColorWord(*colour)),
-             RgbText(colour->red, colour->green, colour->blue))
+        .arg(WordText(EntryToColorWord(*colour)), RgbText(colour->red, colour->green, colour->blue))
         .arg(pixels);
 }

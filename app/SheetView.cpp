@@ -73,12 +73,19 @@ CSheetView::CSheetView(QWidget* parent) : QAbstractScrollArea(parent)
 
 void CSheetView::SetPicture(const CSpriteImage* source, const CSpriteImage* display, int paletteRow)
 {
+    // Another picture opens at its top-left; a new row keeps the place.
+    const bool another = display != m_pDisplay;
     m_pSource = source;
     m_pDisplay = display;
     m_nPaletteRow = paletteRow;
     if (m_nHighlightEntry >= 0)
         m_highlight = IndicesShowing(m_nHighlightEntry, m_nPaletteRow);
     UpdateScrollBars();
+    if (another)
+    {
+        horizontalScrollBar()->setValue(0);
+        verticalScrollBar()->setValue(0);
+    }
     PictureChanged();
 }
 
@@ -250,9 +257,9 @@ void CSheetView::paintEvent(QPaintEvent* /*event*/)
     QPainter painter(viewport());
     PaintInDevicePixels(painter, Ratio());
     const int margin = DeviceMargin();
-    const QRect picture(QPoint(margin - horizontalScrollBar()->value(),
-                               margin - verticalScrollBar()->value()),
-                        PictureDeviceSize());
+    const QRect picture(
+        QPoint(margin - horizontalScrollBar()->value(), margin - verticalScrollBar()->value()),
+        PictureDeviceSize());
     const QRect all(QPoint(0, 0), ViewportDeviceSize());
     for (const QRect& rect : QRegion(all).subtracted(QRegion(picture)))
         painter.fillRect(rect, palette().window());

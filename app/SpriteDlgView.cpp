@@ -43,9 +43,9 @@ void CSpriteDlg::CreateViewControls(const DialogBaseUnits& units)
     m_ctlPalettePanel.setParent(m_pClientArea);
     m_ctlPalettePanel.SetSwatchSize(
         std::max(kMinSwatchSide, (group.width() - 1) / kSwatchesPerRow));
-    m_ctlPalettePanel.setGeometry(
-        QRect(QPoint(group.left(), group.bottom() + 1 + DialogUnitsToPixelsY(kPanelGapUnits, units)),
-              m_ctlPalettePanel.sizeHint()));
+    m_ctlPalettePanel.setGeometry(QRect(
+        QPoint(group.left(), group.bottom() + 1 + DialogUnitsToPixelsY(kPanelGapUnits, units)),
+        m_ctlPalettePanel.sizeHint()));
     setTabOrder(&m_ctlPalette, &m_ctlPalettePanel);
     setTabOrder(&m_ctlPalettePanel, &m_ctlView);
 
@@ -74,9 +74,9 @@ void CSpriteDlg::LayoutControls()
     // The palette column keeps its distance from the right edge; the view
     // takes the rest.
     const int shift = std::max(0, m_pClientArea->width() - m_baseClientSize.width());
-    for (QWidget* widget : {static_cast<QWidget*>(m_pPaletteGroup),
-                            static_cast<QWidget*>(&m_ctlPalette),
-                            static_cast<QWidget*>(&m_ctlPalettePanel)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_pPaletteGroup), static_cast<QWidget*>(&m_ctlPalette),
+          static_cast<QWidget*>(&m_ctlPalettePanel)})
         widget->move(widget->pos() + QPoint(shift - m_nColumnShift, 0));
     m_nColumnShift = shift;
     m_ctlView.setGeometry(0, 0, m_pPaletteGroup->x(), m_pClientArea->height());
@@ -153,8 +153,9 @@ bool CSpriteDlg::OnViewCommand(int id)
         break;
     default:
     {
-        const auto tile = std::find_if(std::begin(kTileCommands), std::end(kTileCommands),
-                                       [id](const TileCommand& command) { return command.id == id; });
+        const auto tile =
+            std::find_if(std::begin(kTileCommands), std::end(kTileCommands),
+                         [id](const TileCommand& command) { return command.id == id; });
         if (tile == std::end(kTileCommands))
             return false;
         m_viewSettings.tileGrid = tile->tile;

@@ -12,7 +12,7 @@ struct ViewSettings
     int zoom = 1;
     std::optional<QColor> solidBackground; // none: the checkerboard
     bool pixelGrid = false;
-    QSize tileGrid; // empty: no tile grid
+    QSize tileGrid;   // empty: no tile grid
     QSize windowSize; // invalid: the window's opening size
 };
 

@@ -16,8 +16,8 @@ void InspectIndexed(const CSpriteImage& source, const CSpriteImage& display,
     info.kind = PixelKind::Indexed;
     info.index = index;
     const ColorEntry* shown = display.GetColor(index);
-    info.transparent = index == 0 || shown == nullptr ||
-                       IsColorKey(shown->red, shown->green, shown->blue);
+    info.transparent =
+        index == 0 || shown == nullptr || IsColorKey(shown->red, shown->green, shown->blue);
     const std::int32_t entry = ShownEntry(index, paletteRow);
     const ColorEntry* colour = source.GetColor(entry);
     if (colour == nullptr)

@@ -15,9 +15,9 @@ namespace
 // What sets one device row apart from another of the same image row.
 enum class LineKind
 {
-    Inside,     // plain: the image and what is under it
-    FirstLine,  // the first device row of an image pixel, where lines run across
-    LastLine,   // the last one, where outlines close
+    Inside,    // plain: the image and what is under it
+    FirstLine, // the first device row of an image pixel, where lines run across
+    LastLine,  // the last one, where outlines close
 };
 
 struct RowKey
@@ -137,7 +137,8 @@ private:
 
     // Calls draw(column, imageColumn) for the first device column of every
     // image pixel that starts inside the area, in area columns.
-    template <typename Draw> void ForEachBlockStart(Draw draw) const
+    template <typename Draw>
+    void ForEachBlockStart(Draw draw) const
     {
         const std::int32_t zoom = m_view.zoom;
         for (std::int32_t x = (m_area.left + zoom - 1) / zoom * zoom; x < m_area.right; x += zoom)
@@ -219,12 +220,12 @@ PixelRect ZoomedPictureRect(const CSpriteImage* displayImage, std::int32_t zoom)
 bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSurface& surface)
 {
     const PixelRect picture = ZoomedPictureRect(displayImage, view.zoom);
-    const PixelRect area{std::max(view.area.left, picture.left),
-                         std::max(view.area.top, picture.top),
-                         std::min(view.area.right, picture.right),
-                         std::min(view.area.bottom, picture.bottom)};
+    const PixelRect area{
+        std::max(view.area.left, picture.left), std::max(view.area.top, picture.top),
+        std::min(view.area.right, picture.right), std::min(view.area.bottom, picture.bottom)};
     if (view.zoom < 1 || view.checkerCell < 1 || area.left >= area.right ||
-        area.top >= area.bottom || !surface.Allocate(area.right - area.left, area.bottom - area.top))
+        area.top >= area.bottom ||
+        !surface.Allocate(area.right - area.left, area.bottom - area.top))
     {
         surface.Free();
         return false;

@@ -67,10 +67,11 @@ inline constexpr char kNoDisplayMessage[] =
 
 // Status bar: the pixel under the pointer and the swatch under the pointer.
 // %1 and %2 are x and y; the rest is said in the comment of each.
-inline constexpr char kStatusPixelIndexed[] = "x %1, y %2    index %3    row %4, entry %5    %6  %7";
+inline constexpr char kStatusPixelIndexed[] =
+    "x %1, y %2    index %3    row %4, entry %5    %6  %7";
 inline constexpr char kStatusPixelNoEntry[] = "x %1, y %2    index %3    no colour";
-inline constexpr char kStatusPixelWord[] = "x %1, y %2    %3  %4";   // colour word, RGB
-inline constexpr char kStatusPixelRgb[] = "x %1, y %2    %3";        // RGB
+inline constexpr char kStatusPixelWord[] = "x %1, y %2    %3  %4"; // colour word, RGB
+inline constexpr char kStatusPixelRgb[] = "x %1, y %2    %3";       // RGB
 inline constexpr char kStatusPixelRgba[] = "x %1, y %2    %3  alpha %4";
 inline constexpr char kStatusTransparent[] = "    transparent";
 // %1 entry, %2 row, %3 index in the row, %4 colour word, %5 RGB, %6 pixels.

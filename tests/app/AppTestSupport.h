@@ -21,8 +21,8 @@ public:
     QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
-    QColor colorAnswer;  // invalid: cancelled
-    QSize tileAnswer;    // empty: cancelled
+    QColor colorAnswer; // invalid: cancelled
+    QSize tileAnswer;   // empty: cancelled
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {

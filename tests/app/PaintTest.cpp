@@ -48,8 +48,8 @@ Shot TakeShot(CSpriteDlg& window)
     shot.cell = int(std::lround(32 * shot.ratio));
     const QSize area = (QSizeF(view.viewport()->size()) * shot.ratio).toSize();
     const CSpriteImage* display = window.DisplayImage();
-    const QSize picture = display ? QSize(display->GetWidth(), display->GetHeight())
-                                  : QSize(256, 288);
+    const QSize picture =
+        display ? QSize(display->GetWidth(), display->GetHeight()) : QSize(256, 288);
     shot.visible = (picture * shot.zoom).boundedTo(area - QSize(margin, margin));
     return shot;
 }
@@ -69,7 +69,7 @@ QRgb Seen(const Shot& shot, int x, int y)
             const int index = row < 0 ? 0 : SheetIndex(x / shot.zoom, y / shot.zoom);
             const QRgb expected = index != 0 ? SheetColor(row * 16 + index)
                                   : (x / shot.cell + y / shot.cell) % 2 == 0 ? 0xFFC0C0C0
-                                                                              : 0xFFFFFFFF;
+                                                                             : 0xFFFFFFFF;
             if (Seen(shot, x, y) != expected)
                 return ::testing::AssertionFailure()
                        << QString::asprintf("device pixel (%d, %d) shows %08x instead of %08x", x,

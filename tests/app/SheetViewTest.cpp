@@ -33,8 +33,8 @@ protected:
 
     void MoveTo(QWidget& widget, QPointF at)
     {
-        QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&widget, &move);
     }
 
@@ -159,7 +159,6 @@ TEST_F(SheetWindow, ViewSettingsComeBackInTheNextWindow)
     EXPECT_EQ(checked.join(','), "&Custom...,&Solid Colour...,Pixel &Grid");
     // The solid colour shows where the sheet is transparent.
     const QImage shot = next.SheetView().viewport()->grab().toImage();
-    EXPECT_EQ(shot.pixel(QPoint(6, 6) * shot.devicePixelRatio()) | 0xFF000000,
-              qRgb(10, 20, 30));
+    EXPECT_EQ(shot.pixel(QPoint(6, 6) * shot.devicePixelRatio()) | 0xFF000000, qRgb(10, 20, 30));
 }
 } // namespace
