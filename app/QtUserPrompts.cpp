@@ -2,12 +2,17 @@
 
 #include "app/AboutDlg.h"
 #include "app/FileChooser.h"
+#include "app/ViewSettings.h"
 #include "res/Strings.h"
 
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFormLayout>
 #include <QMessageBox>
+#include <QSpinBox>
 
 namespace
 {
@@ -100,4 +105,32 @@ void QtUserPrompts::RunAboutBox(QWidget& owner)
 {
     CAboutDlg about(&owner);
     about.exec();
+}
+
+QColor QtUserPrompts::ChooseColor(QWidget& owner, const QColor& initial)
+{
+    return QColorDialog::getColor(initial, &owner, QString::fromUtf8(kBackgroundColorCaption),
+                                  QColorDialog::DontUseNativeDialog);
+}
+
+QSize QtUserPrompts::ChooseTileSize(QWidget& owner, const QSize& initial)
+{
+    QDialog dialog(&owner);
+    dialog.setWindowTitle(QString::fromUtf8(kTileSizeCaption));
+    auto* layout = new QFormLayout(&dialog);
+    auto* width = new QSpinBox(&dialog);
+    auto* height = new QSpinBox(&dialog);
+    for (QSpinBox* side : {width, height})
+        side->setRange(1, kMaxTileSide);
+    width->setValue(initial.isEmpty() ? 8 : initial.width());
+    height->setValue(initial.isEmpty() ? 8 : initial.height());
+    layout->addRow(QString::fromUtf8(kTileWidthLabel), width);
+    layout->addRow(QString::fromUtf8(kTileHeightLabel), height);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return QSize(width->value(), height->value());
 }

@@ -11,4 +11,6 @@ public:
     void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
                      MessageIcon icon) override;
     void RunAboutBox(QWidget& owner) override;
+    QColor ChooseColor(QWidget& owner, const QColor& initial) override;
+    QSize ChooseTileSize(QWidget& owner, const QSize& initial) override;
 };

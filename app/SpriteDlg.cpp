@@ -4,40 +4,27 @@
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
 #include "image/SpriteImage.h"
-#include "render/Render.h"
 #include "res/DialogTemplates.h"
 #include "res/MenuTemplate.h"
 #include "res/Resource.h"
 #include "res/Strings.h"
 
+#include <QActionGroup>
 #include <QEvent>
 #include <QFile>
 #include <QGroupBox>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QPainter>
-#include <QStyle>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace
 {
-// Where the picture frame goes at every paint, in client-area pixels.
-constexpr QPoint kPictureOrigin{5, 5};
-
 QString Text(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-// The surface's buffer as an image, without a copy: its words are laid out
-// as 32-bit RGB.
-QImage SurfaceImage(const CSurface& surface)
-{
-    return QImage(reinterpret_cast<const uchar*>(surface.GetBits()), surface.GetWidth(),
-                  surface.GetHeight(), qsizetype(surface.GetWidth()) * 4, QImage::Format_RGB32);
 }
 
 } // namespace
@@ -68,24 +55,24 @@ void CSpriteDlg::CreateControls()
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const DialogBaseUnits units = BaseUnitsOf(font());
 
-    // The menu bar sits above the client area, which keeps the layout's size.
+    // The menu bar sits above the client area and the status bar below it.
+    // The client area opens at the layout's size and grows with the window.
     m_pMenuBar = new QMenuBar(this);
     CreateMenu();
     m_pClientArea = new QWidget(this);
-    m_pClientArea->setFixedSize(DialogRectToPixels(kMainWindowRect, units).size());
+    m_baseClientSize = DialogRectToPixels(kMainWindowRect, units).size();
+    m_pClientArea->setMinimumSize(m_baseClientSize);
     m_pClientArea->installEventFilter(this);
+    m_pStatusBar = new QStatusBar(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setMenuBar(m_pMenuBar);
-    layout->addWidget(m_pClientArea);
+    layout->addWidget(m_pClientArea, 1);
+    layout->addWidget(m_pStatusBar);
 
-    m_ctlPicture.setParent(m_pClientArea);
-    m_ctlPicture.setGeometry(DialogRectToPixels(kPictureFrameRect, units));
-
-    auto* group = new QGroupBox(Text(kPaletteGroupCaption), m_pClientArea);
-    group->setGeometry(DialogRectToPixels(kPaletteGroupRect, units));
+    m_pPaletteGroup = new QGroupBox(Text(kPaletteGroupCaption), m_pClientArea);
+    m_pPaletteGroup->setGeometry(DialogRectToPixels(kPaletteGroupRect, units));
 
     // The template's height counts the open list as well.
     m_ctlPalette.setParent(m_pClientArea);
@@ -97,25 +84,45 @@ void CSpriteDlg::CreateControls()
     m_ctlPalette.setMaxVisibleItems(
         std::max(1, (selector.height() - closedHeight) / m_ctlPalette.fontMetrics().height()));
     connect(&m_ctlPalette, &QComboBox::activated, this, [this] { OnSelchangePalette(); });
+    CreateViewControls(units);
 }
 
 void CSpriteDlg::CreateMenu()
 {
     for (const MenuPopupTemplate& popup : kMainMenu)
+        AddMenuItems(*m_pMenuBar->addMenu(Text(popup.text)), popup.items);
+}
+
+void CSpriteDlg::AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> items)
+{
+    QActionGroup* radios = nullptr;
+    for (const MenuItemTemplate& item : items)
     {
-        QMenu* menu = m_pMenuBar->addMenu(Text(popup.text));
-        for (const MenuItemTemplate& item : popup.items)
+        if (item.check != MenuCheck::Radio)
+            radios = nullptr;
+        if (!item.text)
         {
-            if (!item.text)
-            {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(Text(item.text));
-            action->setData(item.id);
-            const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            menu.addSeparator();
+            continue;
         }
+        if (!item.popup.empty())
+        {
+            AddMenuItems(*menu.addMenu(Text(item.text)), item.popup);
+            continue;
+        }
+        QAction* action = menu.addAction(Text(item.text));
+        action->setData(item.id);
+        if (item.shortcuts)
+            action->setShortcuts(QKeySequence::listFromString(Text(item.shortcuts)));
+        action->setCheckable(item.check != MenuCheck::None);
+        if (item.check == MenuCheck::Radio)
+        {
+            if (radios == nullptr)
+                radios = new QActionGroup(&menu);
+            radios->addAction(action);
+        }
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
 }
 
@@ -145,8 +152,8 @@ bool CSpriteDlg::OnCommand(int id)
         OnHelpAbout();
         return true;
     default:
-        // File > New among them: it has no handler.
-        return false;
+        // File > New has no handler.
+        return OnViewCommand(id);
     }
 }
 
@@ -173,6 +180,8 @@ void CSpriteDlg::OnFileOpen()
     const OpenOutcome opened = m_document.Open(PathOf(chosen));
     if (!m_document.HasSheet())
     {
+        // The view must let go of the sheet the document has just dropped.
+        ShowPicture();
         ShowFailure(opened.result, kCaptionSpriteImage);
         return;
     }
@@ -258,11 +267,12 @@ void CSpriteDlg::OnSelchangePalette()
 void CSpriteDlg::ClearSprite()
 {
     m_document.Clear();
+    ShowPicture();
 }
 
 void CSpriteDlg::RequestRepaint()
 {
-    m_pClientArea->update();
+    ShowPicture();
 }
 
 void CSpriteDlg::accept()
@@ -277,6 +287,9 @@ void CSpriteDlg::reject()
 
 void CSpriteDlg::done(int result)
 {
+    m_viewSettings.zoom = m_ctlView.Zoom();
+    m_viewSettings.windowSize = size();
+    SaveViewSettings(m_viewSettings);
     QDialog::done(result);
     OnDestroy();
 }
@@ -299,61 +312,9 @@ void CSpriteDlg::keyPressEvent(QKeyEvent* event)
 
 bool CSpriteDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pClientArea && event->type() == QEvent::Paint)
-    {
-        OnPaint();
-        return true;
-    }
+    if (watched == m_pClientArea && event->type() == QEvent::Resize)
+        LayoutControls();
     return QDialog::eventFilter(watched, event);
-}
-
-void CSpriteDlg::OnPaint()
-{
-    if (isMinimized())
-    {
-        PaintMinimizedIcon();
-        return;
-    }
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    PictureSize(m_document.Display(), width, height);
-    m_ctlPicture.setGeometry(QRect(kPictureOrigin, QSize(width + 1, height + 1)));
-
-    CSurface surface;
-    if (!ComposePicture(m_document.Display(), surface))
-    {
-        PaintBareCheckerboard(width, height);
-        return;
-    }
-    // One block, pixel for pixel: at a whole-number device pixel ratio every
-    // picture pixel covers whole device pixels, and nothing smooths them.
-    QPainter painter(m_pClientArea);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(kPictureOrigin, SurfaceImage(surface));
-}
-
-void CSpriteDlg::PaintMinimizedIcon()
-{
-    const QSize iconSize(style()->pixelMetric(QStyle::PM_LargeIconSize),
-                         style()->pixelMetric(QStyle::PM_LargeIconSize));
-    QPainter painter(m_pClientArea);
-    painter.drawPixmap(MinimizedIconOrigin(m_pClientArea->size(), iconSize),
-                       m_hIcon.pixmap(iconSize));
-}
-
-void CSpriteDlg::PaintBareCheckerboard(int width, int height)
-{
-    // Too large a picture to compose: show the checkerboard where the
-    // client area can show anything at all.
-    const int visibleWidth = std::min(width, m_pClientArea->width() - kPictureOrigin.x());
-    const int visibleHeight = std::min(height, m_pClientArea->height() - kPictureOrigin.y());
-    CSurface surface;
-    if (visibleWidth < 1 || visibleHeight < 1 || !surface.Allocate(visibleWidth, visibleHeight))
-        return;
-    const PixelRect cells{0, 0, visibleWidth, visibleHeight};
-    DrawCheckerboard(&surface, kCheckerCell, kCheckerCell, &cells);
-    QPainter painter(m_pClientArea);
-    painter.drawImage(kPictureOrigin, SurfaceImage(surface));
 }
 
 void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon icon)

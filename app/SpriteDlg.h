@@ -1,9 +1,12 @@
 #pragma once
 
-#include "app/PictureFrame.h"
+#include "app/PalettePanel.h"
+#include "app/SheetView.h"
 #include "app/UserPrompts.h"
+#include "app/ViewSettings.h"
 #include "app/WindowChrome.h"
 #include "doc/SpriteDocument.h"
+#include "res/MenuTemplate.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -11,12 +14,19 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <span>
 
+struct DialogBaseUnits;
+class QGroupBox;
+class QMenu;
 class QMenuBar;
+class QStatusBar;
 
-// The main window: a menu, the picture frame and the palette selector, a
-// view of the sheet being worked on. Its handlers ask the document, then
-// show choosers and messages and repaint.
+// The main window: a menu, the sheet view, the palette selector and panel,
+// and a status bar that tells what is under the pointer; a view of the sheet
+// being worked on. Its handlers ask the document, then show choosers and
+// messages and repaint.
 class CSpriteDlg : public QDialog
 {
     Q_OBJECT
@@ -37,6 +47,8 @@ public:
     void OnFileExit();
     void OnHelpAbout();
     void OnSelchangePalette();
+    // The View menu's commands; false for another id.
+    bool OnViewCommand(int id);
     QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     void SaveSprite();
@@ -50,7 +62,9 @@ public:
 
     const CSpriteDocument& Document() const { return m_document; }
     QComboBox& PaletteSelector() { return m_ctlPalette; }
-    QWidget& PictureFrame() { return m_ctlPicture; }
+    CSheetView& SheetView() { return m_ctlView; }
+    CPalettePanel& PalettePanel() { return m_ctlPalettePanel; }
+    QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
 
 protected:
@@ -59,16 +73,22 @@ protected:
 
 private:
     void OnInitDialog();
-    void OnPaint();
-    void PaintMinimizedIcon();
     // The window's system menu, where the platform lets the program have it.
     SystemMenu* GetSystemMenu() { return nullptr; }
     void OnDestroy();
 
     void CreateControls();
     void CreateMenu();
+    void AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> items);
     void RequestRepaint();
-    void PaintBareCheckerboard(int width, int height);
+    // The view side (app/SpriteDlgView.cpp): controls, layout and commands.
+    void CreateViewControls(const DialogBaseUnits& units);
+    void LayoutControls();
+    void ShowPicture();
+    void ApplyViewSettings();
+    void OnPixelHovered(std::optional<QPoint> pixel);
+    void OnEntryHovered(int entry);
+    QAction* CommandAction(int id) const;
     void ShowMessage(const char* text, const char* caption, MessageIcon icon);
     // The failure's message, if any, in a message box with this caption.
     void ShowFailure(const Result& result, const char* caption);
@@ -78,7 +98,13 @@ private:
     QWidget* m_pClientArea = nullptr;
 
     QComboBox m_ctlPalette;
-    CPictureFrame m_ctlPicture;
+    CSheetView m_ctlView;
+    CPalettePanel m_ctlPalettePanel;
+    QGroupBox* m_pPaletteGroup = nullptr;
+    QStatusBar* m_pStatusBar = nullptr;
+    ViewSettings m_viewSettings;
+    QSize m_baseClientSize;
+    int m_nColumnShift = 0; // how far the palette column moved right with the window
     QIcon m_hIcon;
     CSpriteDocument m_document;
 };

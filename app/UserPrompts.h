@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -12,7 +14,8 @@ enum class MessageIcon
 };
 
 // Everything the main window asks of the user goes through here: file
-// choosers, message boxes and the About box, each owned by the window.
+// choosers, message boxes, the About box and the view's colour and tile
+// size, each owned by the window.
 class IUserPrompts
 {
 public:
@@ -24,4 +27,9 @@ public:
     virtual void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
                              MessageIcon icon) = 0;
     virtual void RunAboutBox(QWidget& owner) = 0;
+    // A colour for the picture's background; an invalid colour when the
+    // user cancelled.
+    virtual QColor ChooseColor(QWidget& owner, const QColor& initial) = 0;
+    // A tile grid's width and height; an empty size when the user cancelled.
+    virtual QSize ChooseTileSize(QWidget& owner, const QSize& initial) = 0;
 };

@@ -3,11 +3,18 @@
 // checkerboard as rectangle fills, then the picture drawn over it as a
 // non-premultiplied ARGB32 image with SourceOver. Pairs differ only by "Qt".
 
+#include "app/InspectorText.h"
+#include "app/SheetView.h"
+#include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
+#include "render/PixelInspect.h"
 #include "render/Render.h"
+#include "render/ZoomCompose.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QStatusBar>
 
 #include <benchmark/benchmark.h>
 
@@ -158,8 +165,109 @@ void BM_QtCompose_Rgb4096(benchmark::State& state)
     RunQtCompose(state, Rgb4096());
 }
 
+// The window's view at full HD: the visible part only, composed at the
+// view's zoom, against Qt drawing the same checkerboard and the picture
+// scaled (or clipped) into the same viewport.
+constexpr std::int32_t kViewWidth = 1920;
+constexpr std::int32_t kViewHeight = 1080;
+constexpr std::int32_t kViewZoom = 8;
+
+void RunComposeView(benchmark::State& state, const CSpriteImage& image, std::int32_t zoom)
+{
+    ZoomedView view;
+    view.zoom = zoom;
+    view.area = {0, 0, kViewWidth, kViewHeight};
+    CSurface surface;
+    for (auto _ : state)
+    {
+        benchmark::DoNotOptimize(ComposeZoomed(&image, view, surface));
+        benchmark::DoNotOptimize(surface.GetBits());
+        benchmark::ClobberMemory();
+    }
+}
+
+void RunQtComposeView(benchmark::State& state, const CSpriteImage& image, std::int32_t zoom)
+{
+    // Qt's best case: the picture converted once to its fastest format.
+    const QImage picture = ToQtImage(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRectF source(0, 0, double(kViewWidth) / zoom, double(kViewHeight) / zoom);
+    QImage target(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    for (auto _ : state)
+    {
+        {
+            QPainter painter(&target);
+            // Without smoothing the painter scales as Qt::FastTransformation does.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            QtCheckerboard(painter, kViewWidth, kViewHeight);
+            painter.drawImage(QRectF(0, 0, kViewWidth, kViewHeight), picture, source);
+        }
+        benchmark::DoNotOptimize(target.constBits());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_ComposeZoom_Viewport(benchmark::State& state)
+{
+    RunComposeView(state, Sheet(), kViewZoom);
+}
+void BM_QtComposeZoom_Viewport(benchmark::State& state)
+{
+    RunQtComposeView(state, Sheet(), kViewZoom);
+}
+void BM_ComposeView_Argb4096(benchmark::State& state)
+{
+    RunComposeView(state, Argb4096(), 1);
+}
+void BM_QtComposeView_Argb4096(benchmark::State& state)
+{
+    RunQtComposeView(state, Argb4096(), 1);
+}
+
+// A palette row chosen while the view shows a full-HD viewport at 8x: the
+// display table changes, the view recomposes and paints.
+void BM_PaletteRowChange_View8x(benchmark::State& state)
+{
+    CSpriteImage source = Sheet();
+    CSpriteImage display = source;
+    CSheetView view;
+    view.resize(kViewWidth, kViewHeight);
+    view.SetZoom(kViewZoom);
+    view.show();
+    // Painting starts once the window is exposed.
+    QCoreApplication::processEvents();
+    std::int32_t row = 0;
+    for (auto _ : state)
+    {
+        row = (row + 1) % 16;
+        ApplyPaletteRow(source, display, row);
+        view.SetPicture(&source, &display, row);
+        view.viewport()->repaint();
+    }
+}
+
+// The pointer moved to another pixel: the inspector's line is built and
+// put in the status bar.
+void BM_InspectorUpdate(benchmark::State& state)
+{
+    const CSpriteImage& sheet = Sheet();
+    QStatusBar status;
+    status.show();
+    std::int32_t x = 0;
+    for (auto _ : state)
+    {
+        x = (x + 1) % kSheetWidth;
+        status.showMessage(PixelText(InspectPixel(&sheet, &sheet, 3, x, 100), x, 100, 3));
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ComposeZoom_Viewport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtComposeZoom_Viewport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeView_Argb4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtComposeView_Argb4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaletteRowChange_View8x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InspectorUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Compose_Sheet)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtCompose_Sheet)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Compose_Argb4096)->Unit(benchmark::kMillisecond);
@@ -167,4 +275,17 @@ BENCHMARK(BM_QtCompose_Argb4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose_Rgb4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtCompose_Rgb4096)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+// The view and status bar benchmarks need an application, which needs no
+// display: Qt's offscreen platform does.
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    return 0;
+}

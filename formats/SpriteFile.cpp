@@ -15,20 +15,11 @@ namespace
 {
 
 constexpr std::int32_t kSheetBitsPerPixel = 8;
-constexpr std::uint16_t kColorFieldMask = 0x1F;
-constexpr int kColorFieldShift = 3; // a 5-bit field sits in bits 3-7 of its byte
-constexpr int kGreenShift = 5;
-constexpr int kBlueShift = 10;
 constexpr std::uint8_t kOpaque = 255;
 constexpr std::uint8_t kGreyRampStep = 16;
 constexpr std::uint8_t kLowNibble = 0x0F;
 constexpr int kHighNibbleShift = 4;
 constexpr char kSp2Extension[] = "sp2";
-
-std::uint8_t ExpandColorField(std::uint16_t word, int shift)
-{
-    return static_cast<std::uint8_t>(((word >> shift) & kColorFieldMask) << kColorFieldShift);
-}
 
 // Two pixels a byte, low nibble first, front to back through the buffer,
 // a row per stream call (a call per byte costs more than the whole budget of
@@ -131,19 +122,6 @@ bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t
 }
 
 } // namespace
-
-ColorEntry ColorWordToEntry(std::uint16_t word)
-{
-    return ColorEntry{ExpandColorField(word, 0), ExpandColorField(word, kGreenShift),
-                      ExpandColorField(word, kBlueShift), kOpaque};
-}
-
-std::uint16_t EntryToColorWord(const ColorEntry& entry)
-{
-    return static_cast<std::uint16_t>((entry.red >> kColorFieldShift) |
-                                      ((entry.green >> kColorFieldShift) << kGreenShift) |
-                                      ((entry.blue >> kColorFieldShift) << kBlueShift));
-}
 
 SpriteLayout ChooseSpriteLayout(const char* path)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
-#include "image/ColorEntry.h"
+#include "image/ColorWord.h"
 
 #include <cstdint>
 
@@ -22,19 +22,12 @@ constexpr std::int32_t kSprPaletteBytes = kSprColorCount * 2;
 constexpr std::int32_t kSprSheetBytes =
     kSprPaletteBytes + kSprSheetHeight * kSheetRowBytes;                  // 37376
 constexpr std::int32_t kSp2SheetBytes = kSp2SheetHeight * kSheetRowBytes; // 32768
-constexpr std::int32_t kPaletteRowSize = 16;
-constexpr std::int32_t kPaletteRowCount = 16;
 
 enum class SpriteLayout
 {
     Spr,
     Sp2,
 };
-
-// BGR555 colour word (red in bits 0-4) to a colour and back. Reading shifts
-// each field to the top of its byte; writing truncates and clears bit 15.
-ColorEntry ColorWordToEntry(std::uint16_t word);
-std::uint16_t EntryToColorWord(const ColorEntry& entry);
 
 // Two pixels to one byte: left pixel in the low nibble.
 inline std::uint8_t PackPixelPair(std::uint8_t left, std::uint8_t right)

@@ -60,24 +60,7 @@ void DrawImageRow(CSurface& surface, const ImagePlacement& placement, std::int32
     const std::uint8_t* src = placement.pixels + firstPixel * placement.bytesPerPixel;
     const std::uint32_t* below = under + placement.destX;
     std::uint32_t* dst = surface.Row(y) + placement.destX;
-    const std::int32_t count = placement.visibleWidth;
-    switch (placement.bytesPerPixel)
-    {
-    case 1:
-        DrawSpan8(src, placement.palette, below, dst, count);
-        break;
-    case 2:
-        DrawSpan16(src, below, dst, count);
-        break;
-    case 3:
-        DrawSpan24(src, below, dst, count);
-        break;
-    case 4:
-        DrawSpan32(src, below, dst, count);
-        break;
-    default:
-        break;
-    }
+    DrawSpan(placement.bytesPerPixel, src, placement.palette, below, dst, placement.visibleWidth);
 }
 
 bool DrawImage(CSurface* surface, std::int32_t x, std::int32_t y, const CSpriteImage* image,

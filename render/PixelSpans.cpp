@@ -100,3 +100,25 @@ void DrawSpan32(const std::uint8_t* src, const std::uint32_t* under, std::uint32
     for (std::int32_t i = DrawWide32(src, under, dst, count); i < count; ++i)
         dst[i] = BlendPixel(src + 4 * i, under[i]);
 }
+
+void DrawSpan(std::int32_t bytesPerPixel, const std::uint8_t* src, const PaletteTable& palette,
+              const std::uint32_t* under, std::uint32_t* dst, std::int32_t count)
+{
+    switch (bytesPerPixel)
+    {
+    case 1:
+        DrawSpan8(src, palette, under, dst, count);
+        break;
+    case 2:
+        DrawSpan16(src, under, dst, count);
+        break;
+    case 3:
+        DrawSpan24(src, under, dst, count);
+        break;
+    case 4:
+        DrawSpan32(src, under, dst, count);
+        break;
+    default:
+        break;
+    }
+}

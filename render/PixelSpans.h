@@ -46,3 +46,7 @@ void DrawSpan24(const std::uint8_t* src, const std::uint32_t* under, std::uint32
                 std::int32_t count);
 void DrawSpan32(const std::uint8_t* src, const std::uint32_t* under, std::uint32_t* dst,
                 std::int32_t count);
+
+// The one of those for bytesPerPixel 1 to 4; the palette counts for 1 only.
+void DrawSpan(std::int32_t bytesPerPixel, const std::uint8_t* src, const PaletteTable& palette,
+              const std::uint32_t* under, std::uint32_t* dst, std::int32_t count);

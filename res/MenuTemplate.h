@@ -5,12 +5,22 @@
 #include <span>
 
 // Menu IDR_MAIN_MENU: pop-ups in bar order, their items in menu order.
-// An item without text is a separator.
+// An item without text is a separator; one with a pop-up opens it.
+
+enum class MenuCheck
+{
+    None,
+    Check,
+    Radio, // one of the neighbouring radio items of its pop-up
+};
 
 struct MenuItemTemplate
 {
     const char* text;
     int id;
+    const char* shortcuts = nullptr; // key sequences, separated by "; "
+    MenuCheck check = MenuCheck::None;
+    std::span<const MenuItemTemplate> popup = {};
 };
 
 struct MenuPopupTemplate
@@ -32,11 +42,36 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"E&xit", ID_FILE_EXIT},
 };
 
+inline constexpr MenuItemTemplate kBackgroundMenuItems[] = {
+    {"&Checkerboard", ID_VIEW_BACKGROUND_CHECKER, nullptr, MenuCheck::Radio},
+    {"&Solid Colour...", ID_VIEW_BACKGROUND_COLOR, nullptr, MenuCheck::Radio},
+};
+
+inline constexpr MenuItemTemplate kTileGridMenuItems[] = {
+    {"&None", ID_VIEW_TILE_NONE, nullptr, MenuCheck::Radio},
+    {"&8 \u00D7 8", ID_VIEW_TILE_8, nullptr, MenuCheck::Radio},
+    {"&16 \u00D7 16", ID_VIEW_TILE_16, nullptr, MenuCheck::Radio},
+    {"&32 \u00D7 32", ID_VIEW_TILE_32, nullptr, MenuCheck::Radio},
+    {"&Custom...", ID_VIEW_TILE_CUSTOM, nullptr, MenuCheck::Radio},
+};
+
+inline constexpr MenuItemTemplate kViewMenuItems[] = {
+    {"Zoom &In", ID_VIEW_ZOOM_IN, "Ctrl++; Ctrl+="},
+    {"Zoom &Out", ID_VIEW_ZOOM_OUT, "Ctrl+-"},
+    {"&Actual Size", ID_VIEW_ACTUAL_SIZE, "Ctrl+0"},
+    {"Zoom to &Fit", ID_VIEW_ZOOM_FIT, "Ctrl+9"},
+    {nullptr, 0},
+    {"&Background", 0, nullptr, MenuCheck::None, kBackgroundMenuItems},
+    {"Pixel &Grid", ID_VIEW_PIXEL_GRID, nullptr, MenuCheck::Check},
+    {"&Tile Grid", 0, nullptr, MenuCheck::None, kTileGridMenuItems},
+};
+
 inline constexpr MenuItemTemplate kHelpMenuItems[] = {
     {"&About...", ID_HELP_ABOUT},
 };
 
 inline constexpr MenuPopupTemplate kMainMenu[] = {
     {"&File", kFileMenuItems},
+    {"&View", kViewMenuItems},
     {"&Help", kHelpMenuItems},
 };

@@ -15,6 +15,7 @@ constexpr int IDS_ABOUTBOX = 101;
 // Controls of the main window.
 constexpr int IDC_PICTURE = 1000;
 constexpr int IDC_PALETTE = 1001;
+constexpr int IDC_PALETTE_PANEL = 1002;
 
 // Results that end a window: Enter gives IDOK, Escape and the close box IDCANCEL.
 constexpr int IDOK = 1;
@@ -34,3 +35,15 @@ constexpr int ID_FILE_EXIT = 32771;
 constexpr int ID_FILE_IMPORT = 32773;
 constexpr int ID_FILE_EXPORT = 32774;
 constexpr int ID_HELP_ABOUT = 32775;
+constexpr int ID_VIEW_ZOOM_IN = 32780;
+constexpr int ID_VIEW_ZOOM_OUT = 32781;
+constexpr int ID_VIEW_ACTUAL_SIZE = 32782;
+constexpr int ID_VIEW_ZOOM_FIT = 32783;
+constexpr int ID_VIEW_BACKGROUND_CHECKER = 32784;
+constexpr int ID_VIEW_BACKGROUND_COLOR = 32785;
+constexpr int ID_VIEW_PIXEL_GRID = 32786;
+constexpr int ID_VIEW_TILE_NONE = 32787;
+constexpr int ID_VIEW_TILE_8 = 32788;
+constexpr int ID_VIEW_TILE_16 = 32789;
+constexpr int ID_VIEW_TILE_32 = 32790;
+constexpr int ID_VIEW_TILE_CUSTOM = 32791;

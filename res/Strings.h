@@ -64,3 +64,21 @@ inline constexpr char kNoDisplayMessage[] =
     "Tavrel is a windowed program and needs an X11 or Wayland display.\n"
     "To run it without one, start it under a virtual X server:\n"
     "    xvfb-run -a %s\n";
+
+// Status bar: the pixel under the pointer and the swatch under the pointer.
+// %1 and %2 are x and y; the rest is said in the comment of each.
+inline constexpr char kStatusPixelIndexed[] =
+    "x %1, y %2    index %3    row %4, entry %5    %6  %7";
+inline constexpr char kStatusPixelNoEntry[] = "x %1, y %2    index %3    no colour";
+inline constexpr char kStatusPixelWord[] = "x %1, y %2    %3  %4"; // colour word, RGB
+inline constexpr char kStatusPixelRgb[] = "x %1, y %2    %3";       // RGB
+inline constexpr char kStatusPixelRgba[] = "x %1, y %2    %3  alpha %4";
+inline constexpr char kStatusTransparent[] = "    transparent";
+// %1 entry, %2 row, %3 index in the row, %4 colour word, %5 RGB, %6 pixels.
+inline constexpr char kStatusSwatch[] = "entry %1 (row %2, index %3)    %4  %5    %6 pixels";
+
+// View prompts.
+inline constexpr char kBackgroundColorCaption[] = "Background Colour";
+inline constexpr char kTileSizeCaption[] = "Tile Grid";
+inline constexpr char kTileWidthLabel[] = "&Width:";
+inline constexpr char kTileHeightLabel[] = "&Height:";

@@ -21,6 +21,8 @@ public:
     QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
+    QColor colorAnswer; // invalid: cancelled
+    QSize tileAnswer;   // empty: cancelled
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -38,6 +40,8 @@ public:
     }
 
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }
+    QColor ChooseColor(QWidget&, const QColor&) override { return colorAnswer; }
+    QSize ChooseTileSize(QWidget&, const QSize&) override { return tileAnswer; }
 };
 
 // The test sheet: colour i is red (i & 31) * 8, green (i >> 3) * 8, blue

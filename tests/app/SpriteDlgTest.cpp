@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,7 +112,7 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
         }
     } counter;
     QCoreApplication::processEvents();
-    window.PictureFrame().parentWidget()->installEventFilter(&counter);
+    window.SheetView().viewport()->installEventFilter(&counter);
     prompts.whileMessageShown = [&]
     {
         QCoreApplication::processEvents();
@@ -201,25 +202,45 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_FALSE(window.windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     window.show();
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    // It opens at its smallest and grows from there.
+    EXPECT_EQ(window.size(), window.minimumSize());
+    EXPECT_GT(window.maximumSize().width(), window.minimumSize().width());
 
-    // Every command but Open and Exit does nothing without a sprite.
+    // Every File and Help command but Open and Exit does nothing without a sprite.
     selector.activated(10); // only a repaint
     QStringList items;
+    std::function<void(QMenu*, bool)> list = [&](QMenu* menu, bool trigger)
+    {
+        for (QAction* item : menu->actions())
+        {
+            if (item->menu())
+            {
+                items << item->text() + " [";
+                list(item->menu(), false);
+                items << "]";
+                continue;
+            }
+            items << (item->isSeparator() ? QStringLiteral("-")
+                                          : item->text() + '=' + item->data().toString() +
+                                                item->shortcut().toString());
+            if (trigger && item->data().toInt() != ID_FILE_OPEN &&
+                item->data().toInt() != ID_FILE_EXIT)
+                item->trigger();
+        }
+    };
     for (QAction* popup : window.MenuBar().actions())
     {
         items << popup->text();
-        for (QAction* item : popup->menu()->actions())
-        {
-            items << (item->isSeparator() ? QStringLiteral("-")
-                                          : item->text() + '=' + item->data().toString());
-            if (item->data().toInt() != ID_FILE_OPEN && item->data().toInt() != ID_FILE_EXIT)
-                item->trigger();
-        }
+        list(popup->menu(), popup->text() != "&View");
     }
-    EXPECT_EQ(items.join(' '), "&File &New...=57600 &Open...=57601 - &Save=57603 "
-                               "Save &As...=57604 - &Import=32773 &Export=32774 - E&xit=32771 "
-                               "&Help &About...=32775");
+    EXPECT_EQ(items.join(' '),
+              "&File &New...=57600 &Open...=57601 - &Save=57603 Save &As...=57604 - "
+              "&Import=32773 &Export=32774 - E&xit=32771 "
+              "&View Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
+              "Zoom to &Fit=32783Ctrl+9 - &Background [ &Checkerboard=32784 "
+              "&Solid Colour...=32785 ] Pixel &Grid=32786 &Tile Grid [ &None=32787 "
+              "&8 \u00D7 8=32788 &16 \u00D7 16=32789 &32 \u00D7 32=32790 &Custom...=32791 ] "
+              "&Help &About...=32775");
     EXPECT_TRUE(prompts.choosers.empty());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The real viewer under Xvfb: opens a generated SPR file through the File
 menu and the chooser with keystrokes, then checks every picture pixel on a
-screenshot. Exits 77 (skipped) when Xvfb, xdotool or import is missing."""
+screenshot, then zooms in with Ctrl+= and checks for 2x blocks. Exits 77 (skipped) when Xvfb, xdotool or import is missing."""
 
 import os
 import shutil
@@ -23,9 +23,10 @@ def sheet_index(x, y):
 
 
 def expected_color(x, y):
-    """The frame's outline, the sheet in palette row 0, the checkerboard behind."""
+    """Relative to the picture: the outline just outside it, the sheet in
+    palette row 0, the checkerboard behind."""
     index = sheet_index(x, y)
-    if x % WIDTH == 0 or y % HEIGHT == 0:
+    if x in (-1, WIDTH) or y in (-1, HEIGHT):
         return BLACK
     if index:
         return ((index & 31) * 8, (index >> 3) * 8, 128)
@@ -70,7 +71,8 @@ def run(tavrel, work, processes):
                         for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
     env = {key: value for key, value in os.environ.items()
            if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
+    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
+               XDG_CONFIG_HOME=os.path.join(work, "config"))
     os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
 
     def xdotool(*args):
@@ -107,18 +109,43 @@ def run(tavrel, work, processes):
     pixels = Image.open(shot).convert("RGB").load()
     area = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
     left, top = int(area["X"]), int(area["Y"])
-    # The frame's top-left corner: a black row and column of its full length.
-    cx, cy = need(next(((x, y) for y in range(top, top + int(area["HEIGHT"]) - HEIGHT)
+    # The outline's top-left corner: a black row and column of its full
+    # length; the picture starts one pixel in.
+    ox, oy = need(next(((x, y) for y in range(top, top + int(area["HEIGHT"]) - HEIGHT)
                         for x in range(left, left + int(area["WIDTH"]) - WIDTH)
-                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 1)) and
-                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 1))), None),
-                  "no picture frame on the screen")
+                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 2)) and
+                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 2))), None),
+                  "no picture outline on the screen")
+    cx, cy = ox + 1, oy + 1
     wrong = ["picture pixel (%d, %d) is %s, expected %s"
              % (x, y, pixels[cx + x, cy + y], expected_color(x, y))
-             for y in range(HEIGHT + 1) for x in range(WIDTH + 1)
+             for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
              if pixels[cx + x, cy + y] != expected_color(x, y)]
     print("\n".join(wrong[:10]))
-    return 1 if wrong else 0
+    if wrong:
+        return 1
+    return check_zoomed(xdotool, window, env, shot, (cx, cy))
+
+
+def check_zoomed(xdotool, window, env, shot, corner):
+    """Ctrl+= zooms to 2x: along rows of the view every run of one colour
+    is a whole number of 2-pixel blocks, and the sheet's 16-pixel stripes
+    are 32 screen pixels wide."""
+    xdotool("windowfocus", "--sync", window)
+    xdotool("key", "ctrl+equal")
+    time.sleep(1)
+    subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
+    pixels = Image.open(shot).convert("RGB").load()
+    runs = []
+    for y in range(corner[1] + 10, corner[1] + 250, 12):
+        row = [pixels[x, y] for x in range(corner[0] + 10, corner[0] + 240)]
+        starts = [i for i in range(1, len(row)) if row[i] != row[i - 1]]
+        runs += [b - a for a, b in zip(starts, starts[1:])]
+    odd = [run for run in runs if run % 2]
+    if odd or not runs or max(set(runs), key=runs.count) != 2 * 16:
+        print("after Ctrl+= the runs are %s" % runs[:40])
+        return 1
+    return 0
 
 
 def main():

@@ -59,7 +59,9 @@ TEST(HostileUse, OutputsAreComparedByTheFileTheyReach)
         WriteBytes(folder.Path("b.spr"), RandomSpr(2, 0));
         fs::create_directory(folder.Path("o"));
         if (!dangling)
+        {
             ASSERT_EQ(RunConvert(folder, {"a.spr", "-o", "o/b.bmp"}).status, 0);
+        }
         fs::create_symlink("b.bmp", folder.Path("o/a.bmp"));
         const CliRun run = RunConvert(folder, {"b.spr", "a.spr", "--to", "bmp", "-o", "o"});
         EXPECT_EQ(run.status, 1);

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "render/Surface.h"
+#include "render/ZoomCompose.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QPoint>
+#include <QSize>
+
+#include <array>
+#include <optional>
+
+class CSpriteImage;
+
+// The zoom levels the view steps through, each a whole number of image
+// pixels per device-independent pixel.
+inline constexpr std::array<int, 8> kZoomLevels{1, 2, 3, 4, 6, 8, 12, 16};
+// The pixel grid shows from this zoom up; below it the lines would hide
+// the picture.
+inline constexpr int kPixelGridMinZoom = 4;
+
+// The picture, zoomed, in a scrolled area: a margin, a black outline one
+// device pixel outside the picture, the picture composed in device pixels
+// (each image pixel an exact block of them, whatever the screen's scale),
+// grids and the outlines of the pixels showing one palette entry.
+// Only the visible part is composed, and only when what it shows changed.
+class CSheetView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit CSheetView(QWidget* parent = nullptr);
+
+    // What the view shows: the display image over the source's palette row
+    // (both may be null: then the bare checkerboard). The view keeps the
+    // pointers; the owner calls again before they change or go.
+    void SetPicture(const CSpriteImage* source, const CSpriteImage* display, int paletteRow);
+    // True when palette rows mean something: no picture, or an 8-bit one.
+    bool ShowsPaletteRows() const;
+
+    int Zoom() const { return m_zoom; }
+    // The zoom keeps the image pixel at the viewport's centre there.
+    void SetZoom(int zoom);
+    // The zoom keeps the image pixel under viewport position `at` under it.
+    void ZoomAbout(int zoom, QPointF at);
+    void ZoomIn();
+    void ZoomOut();
+    // The largest level at which the whole picture fits the viewport.
+    int FitZoom() const;
+
+    void SetBackground(std::optional<QColor> solid);
+    void SetPixelGrid(bool shown);
+    // An empty size hides the tile grid.
+    void SetTileGrid(QSize tile);
+    // Outlines the pixels that show source entry `entry`; -1 for none.
+    void SetHighlightedEntry(int entry);
+
+    // The image pixel under a viewport position, if any.
+    std::optional<QPoint> ImagePixelAt(QPointF at) const;
+    // Device pixels per image pixel at the current zoom and screen scale.
+    int DeviceZoom() const;
+
+signals:
+    // The image pixel under the pointer; nullopt when the pointer left it.
+    void PixelHovered(std::optional<QPoint> pixel);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    double Ratio() const;
+    int DeviceMargin() const;
+    QSize ViewportDeviceSize() const;
+    QSize PictureDeviceSize() const;
+    void UpdateScrollBars();
+    void PictureChanged();
+    void ComposeIfNeeded(const PixelRect& area);
+
+    const CSpriteImage* m_pSource = nullptr;
+    const CSpriteImage* m_pDisplay = nullptr;
+    int m_nPaletteRow = 0;
+    int m_zoom = 1;
+    std::optional<QColor> m_solid;
+    bool m_bPixelGrid = false;
+    QSize m_tile;
+    int m_nHighlightEntry = -1;
+    IndexMask m_highlight{};
+
+    CSurface m_surface;
+    PixelRect m_composedArea;
+    bool m_bComposed = false;
+    std::optional<QPoint> m_panFrom;
+    QPoint m_panScroll;
+};

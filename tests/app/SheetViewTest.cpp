@@ -1,0 +1,164 @@
+#include "AppTestSupport.h"
+
+#include "app/SpriteDlg.h"
+#include "image/SpriteImage.h"
+#include "render/ZoomCompose.h"
+#include "res/Resource.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class SheetWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        prompts.answers << WriteFile(dir.filePath("sheet.spr"), SprBytes({}));
+        window.OnFileOpen();
+    }
+
+    QWidget& Viewport() { return *window.SheetView().viewport(); }
+
+    void MoveTo(QWidget& widget, QPointF at)
+    {
+        QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&widget, &move);
+    }
+
+    std::string Status() { return window.StatusBar().currentMessage().toStdString(); }
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    CSpriteDlg window{prompts};
+};
+
+// Counts the paints of a widget.
+struct PaintCounter : QObject
+{
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(SheetWindow, TheInspectorTellsWhatThePixelUnderThePointerHolds)
+{
+    window.PaletteSelector().setCurrentIndex(2);
+    window.OnSelchangePalette();
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    Viewport().installEventFilter(&counter);
+    // At 1x the picture's top-left pixel is at (5, 5) of the viewport.
+    const std::pair<QPointF, std::string> cases[] = {
+        {{5, 5}, "x 0, y 0    index 0    row 2, entry 32    0x4080  #002080    transparent"},
+        {{45.5, 15}, "x 40, y 10    index 2    row 2, entry 34    0x4082  #102080"},
+        {{260, 148}, "x 255, y 143    index 15    row 2, entry 47    0x40AF  #782880"},
+        {{4, 5}, ""},
+    };
+    for (const auto& [at, text] : cases)
+    {
+        MoveTo(Viewport(), at);
+        EXPECT_EQ(Status(), text) << at.x() << ", " << at.y();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0) << "moving the pointer repainted the picture";
+}
+
+TEST_F(SheetWindow, PalettePanelAndSelectorChooseTheSameRow)
+{
+    CPalettePanel& panel = window.PalettePanel();
+    const int side = panel.sizeHint().width() / 16;
+    QTest::mouseClick(&panel, Qt::LeftButton, Qt::NoModifier, QPoint(3 * side + 1, 5 * side + 1));
+    EXPECT_EQ(window.PaletteSelector().currentIndex(), 5);
+    EXPECT_EQ(window.Document().Display()->GetColor(3)->red, (5 * 16 + 3) % 32 * 8);
+    window.PaletteSelector().setCurrentIndex(9);
+    window.PaletteSelector().activated(9);
+    EXPECT_EQ(panel.ChosenRow(), 9);
+    QTest::keyClick(&panel, Qt::Key_Down);
+    EXPECT_EQ(window.PaletteSelector().currentIndex(), 10);
+
+    // Hovering a swatch names its entry, counts its pixels (index 3 fills
+    // columns 48-63 of the top 144 rows) and outlines them in the view.
+    MoveTo(panel, QPointF(3 * side + 1, 10 * side + 1));
+    EXPECT_EQ(Status(), "entry 163 (row 10, index 3)    0x4283  #18A080    2304 pixels");
+    const QImage shot = Viewport().grab().toImage();
+    const double ratio = shot.devicePixelRatio();
+    EXPECT_EQ(shot.pixel(QPoint(5 + 48, 5) * ratio) | 0xFF000000, kHighlightColor);
+    EXPECT_NE(shot.pixel(QPoint(5 + 47, 5) * ratio) | 0xFF000000, kHighlightColor);
+
+    // A 24-bit picture has no palette rows: both are disabled.
+    CSpriteImage rgb;
+    ASSERT_TRUE(rgb.Create(3, 2, 24));
+    ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(dir.filePath("rgb.bmp")).constData()));
+    prompts.answers << dir.filePath("rgb.bmp");
+    window.OnFileImport();
+    EXPECT_FALSE(window.PaletteSelector().isEnabled());
+    EXPECT_FALSE(panel.isEnabled());
+}
+
+TEST_F(SheetWindow, CtrlWheelZoomsAboutThePointerAndKeepsItsPixel)
+{
+    CSheetView& view = window.SheetView();
+    view.SetZoom(4);
+    const QPointF at(120, 90);
+    const std::optional<QPoint> before = view.ImagePixelAt(at);
+    ASSERT_TRUE(before);
+    for (int expected : {6, 8, 12})
+    {
+        QWheelEvent wheel(at, Viewport().mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&Viewport(), &wheel);
+        EXPECT_EQ(view.Zoom(), expected);
+        EXPECT_EQ(view.ImagePixelAt(at), before) << expected;
+    }
+    EXPECT_TRUE(window.OnCommand(ID_VIEW_ACTUAL_SIZE));
+    EXPECT_EQ(view.Zoom(), 1);
+    window.OnCommand(ID_VIEW_ZOOM_OUT);
+    EXPECT_EQ(view.Zoom(), 1);
+    window.OnCommand(ID_VIEW_ZOOM_IN);
+    EXPECT_EQ(view.Zoom(), 2);
+}
+
+TEST_F(SheetWindow, ViewSettingsComeBackInTheNextWindow)
+{
+    window.resize(window.size() + QSize(300, 200));
+    window.SheetView().SetZoom(3);
+    prompts.colorAnswer = QColor(10, 20, 30);
+    window.OnCommand(ID_VIEW_BACKGROUND_COLOR);
+    prompts.colorAnswer = QColor(); // cancelled: the colour stays
+    window.OnCommand(ID_VIEW_BACKGROUND_COLOR);
+    prompts.tileAnswer = QSize(24, 12);
+    window.OnCommand(ID_VIEW_TILE_CUSTOM);
+    window.OnCommand(ID_VIEW_PIXEL_GRID);
+    const QSize size = window.size();
+    window.OnFileExit();
+
+    CSpriteDlg next{prompts};
+    EXPECT_EQ(next.size(), size);
+    EXPECT_EQ(next.SheetView().Zoom(), 3);
+    QStringList checked;
+    for (QAction* action : next.MenuBar().findChildren<QAction*>())
+        if (action->isChecked())
+            checked << action->text();
+    checked.sort();
+    EXPECT_EQ(checked.join(','), "&Custom...,&Solid Colour...,Pixel &Grid");
+    // The solid colour shows where the sheet is transparent.
+    const QImage shot = next.SheetView().viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixel(QPoint(6, 6) * shot.devicePixelRatio()) | 0xFF000000, qRgb(10, 20, 30));
+}
+} // namespace

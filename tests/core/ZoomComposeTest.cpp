@@ -1,0 +1,185 @@
+#include "image/SpriteImage.h"
+#include "render/PixelInspect.h"
+#include "render/Render.h"
+#include "render/ZoomCompose.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+namespace
+{
+
+constexpr std::uint32_t kGrey = MakeRgb(192, 192, 192);
+constexpr std::uint32_t kWhite = MakeRgb(255, 255, 255);
+
+// A small picture of random bytes; an 8-bit one has index 0, the colour
+// key and indices beyond its 20-entry table among its pixels.
+CSpriteImage RandomPicture(std::int32_t bits)
+{
+    std::mt19937 random{unsigned(bits)};
+    CSpriteImage image;
+    EXPECT_TRUE(image.Create(37, 29, bits));
+    for (std::int32_t i = 0; i < image.GetPixelBytes(); ++i)
+        image.GetPixels()[i] = std::uint8_t(bits == 8 ? random() % 24 : random());
+    if (bits == 8)
+    {
+        image.m_colorTable.SetSize(20);
+        for (std::int32_t i = 0; i < 20; ++i)
+            image.m_colorTable.SetAt(i, std::uint8_t(random()), std::uint8_t(random()),
+                                     std::uint8_t(random()), 255);
+        image.m_colorTable.SetAt(5, 255, 0, 255, 255);
+    }
+    return image;
+}
+
+// The 1x composition with checker cells `cell` times larger, each pixel
+// repeated zoom x zoom times: what the zoomed view must show.
+std::uint32_t Reference(const CSurface& plain, std::int32_t zoom, std::int32_t x, std::int32_t y)
+{
+    return plain.GetPixel(x / zoom, y / zoom);
+}
+
+struct Case
+{
+    std::int32_t bits;
+    std::int32_t zoom;
+    PixelRect area;
+};
+
+TEST(ZoomCompose, EqualsTheActualSizePictureScaledByNearestNeighbour)
+{
+    const Case cases[] = {
+        {8, 1, {0, 0, 37, 29}},         {8, 2, {3, 1, 60, 50}},       {8, 3, {0, 0, 111, 87}},
+        {8, 8, {17, 9, 250, 200}},      {8, 8, {280, 220, 400, 400}}, {16, 3, {5, 5, 100, 80}},
+        {24, 4, {1, 2, 147, 115}},      {32, 1, {4, 3, 30, 20}},      {32, 6, {7, 11, 200, 170}},
+        {32, 16, {100, 100, 590, 460}},
+    };
+    for (const Case& test : cases)
+    {
+        const CSpriteImage image = RandomPicture(test.bits);
+        // The zoomed checker cells match the 1x ones scaled when they are
+        // zoom times larger.
+        CSurface plain;
+        ASSERT_TRUE(ComposePicture(&image, plain));
+        ZoomedView view;
+        view.zoom = test.zoom;
+        view.area = test.area;
+        view.checkerCell = 32 * test.zoom;
+        CSurface zoomed;
+        ASSERT_TRUE(ComposeZoomed(&image, view, zoomed));
+        const std::int32_t right = std::min(test.area.right, 37 * test.zoom);
+        const std::int32_t bottom = std::min(test.area.bottom, 29 * test.zoom);
+        ASSERT_EQ(zoomed.GetWidth(), right - test.area.left);
+        ASSERT_EQ(zoomed.GetHeight(), bottom - test.area.top);
+        int wrong = 0;
+        for (std::int32_t y = test.area.top; y < bottom; ++y)
+            for (std::int32_t x = test.area.left; x < right; ++x)
+                wrong += zoomed.GetPixel(x - test.area.left, y - test.area.top) !=
+                         Reference(plain, test.zoom, x, y);
+        EXPECT_EQ(wrong, 0) << test.bits << " bits at " << test.zoom;
+    }
+}
+
+TEST(ZoomCompose, CheckerCellsKeepTheirDeviceSizeAndGridsAndOutlinesLieOnTheBlocks)
+{
+    // An 8-bit picture whose pixels are all index 0 but one of index 3.
+    CSpriteImage image;
+    ASSERT_TRUE(image.Create(40, 20, 8));
+    std::fill(image.GetPixels(), image.GetPixels() + image.GetPixelBytes(), 0);
+    image.GetPixels()[2 * 40 + 9] = 3;
+    image.m_colorTable.SetSize(16);
+    image.m_colorTable.SetAt(3, 10, 20, 30, 255);
+    const std::uint32_t three = MakeRgb(10, 20, 30);
+    IndexMask marked{};
+    marked[3] = true;
+
+    const std::int32_t zoom = 8;
+    ZoomedView view;
+    view.zoom = zoom;
+    view.area = {0, 0, 320, 160};
+    view.pixelGrid = true;
+    view.tileWidth = 4;
+    view.tileHeight = 2;
+    view.highlight = &marked;
+    CSurface surface;
+    ASSERT_TRUE(ComposeZoomed(&image, view, surface));
+    for (std::int32_t y = 0; y < 160; ++y)
+        for (std::int32_t x = 0; x < 320; ++x)
+        {
+            const std::int32_t ix = x / zoom;
+            const std::int32_t iy = y / zoom;
+            const bool inMarked = ix == 9 && iy == 2;
+            std::uint32_t expected = inMarked ? three : (x / 32 + y / 32) % 2 ? kWhite : kGrey;
+            if ((x % zoom == 0 && ix % 4 == 0) || (y % zoom == 0 && iy % 2 == 0))
+                expected = kTileGridColor;
+            else if (x % zoom == 0 || y % zoom == 0)
+                expected = kPixelGridColor;
+            if (inMarked && (x % zoom == 0 || x % zoom == 7 || y % zoom == 0 || y % zoom == 7))
+                expected = kHighlightColor;
+            ASSERT_EQ(surface.GetPixel(x, y), expected) << x << ", " << y;
+        }
+
+    // A solid background replaces the checkerboard; an area off the picture
+    // composes nothing.
+    view = ZoomedView{};
+    view.zoom = 3;
+    view.area = {0, 0, 120, 60};
+    view.solidBackground = true;
+    view.background = MakeRgb(1, 2, 3);
+    ASSERT_TRUE(ComposeZoomed(&image, view, surface));
+    EXPECT_EQ(surface.GetPixel(0, 0), MakeRgb(1, 2, 3));
+    EXPECT_EQ(surface.GetPixel(27, 6), three);
+    view.area = {120, 0, 200, 60};
+    EXPECT_FALSE(ComposeZoomed(&image, view, surface));
+    EXPECT_EQ(surface.GetWidth(), 0);
+}
+
+TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
+{
+    CSpriteImage source;
+    ASSERT_TRUE(source.Create(2, 1, 8));
+    source.m_colorTable.SetSize(256);
+    source.m_colorTable.SetAt(37, 248, 0, 248, 255);
+    source.m_colorTable.SetAt(200, 8, 16, 24, 255);
+    CSpriteImage display = source;
+    display.m_colorTable.SetAt(5, 248, 0, 248, 255);
+    struct
+    {
+        std::uint8_t index;
+        std::int32_t row;
+        std::int32_t entry;
+        std::uint16_t word;
+        bool transparent;
+    } cases[] = {{5, 2, 37, 0x7C1F, false}, {0, 2, 32, 0, true}, {200, 2, 200, 0x0C41, false}};
+    for (const auto& test : cases)
+    {
+        display.GetPixels()[1] = test.index;
+        const PixelInfo info = InspectPixel(&source, &display, test.row, 1, 0);
+        EXPECT_EQ(info.kind, PixelKind::Indexed);
+        EXPECT_EQ(info.entry, test.entry) << int(test.index);
+        EXPECT_EQ(info.colorWord, test.word) << int(test.index);
+        EXPECT_EQ(info.transparent, test.transparent) << int(test.index);
+    }
+    EXPECT_EQ(InspectPixel(&source, &display, 0, 2, 0).kind, PixelKind::None);
+
+    CSpriteImage rgba;
+    ASSERT_TRUE(rgba.Create(1, 1, 32));
+    const std::uint8_t key[] = {255, 0, 255, 255};
+    std::copy(key, key + 4, rgba.GetPixels());
+    EXPECT_TRUE(InspectPixel(&rgba, &rgba, 0, 0, 0).transparent);
+    rgba.GetPixels()[1] = 1;
+    const PixelInfo info = InspectPixel(&rgba, &rgba, 0, 0, 0);
+    EXPECT_EQ(info.kind, PixelKind::Rgba);
+    EXPECT_FALSE(info.transparent);
+    EXPECT_EQ(info.green, 1);
+
+    // Entry 37 is index 5 in row 2; entries past 15 are their own index too.
+    const IndexMask shows = IndicesShowing(37, 2);
+    EXPECT_EQ(std::count(shows.begin(), shows.end(), true), 2);
+    EXPECT_TRUE(shows[5] && shows[37]);
+    EXPECT_EQ(CountIndices(&display)[200], 1);
+}
+
+} // namespace
