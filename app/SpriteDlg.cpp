@@ -40,9 +40,6 @@ CSpriteDlg::~CSpriteDlg() = default;
 void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
-    // Qt gives no access to the window's system menu on X11 and Wayland, so
-    // the About item is not added there; Help > About... opens the same box.
-    AppendAboutItem(GetSystemMenu(), Text(IDS_ABOUTBOX_TEXT));
     setWindowIcon(m_hIcon);
     m_ctlPalette.setCurrentIndex(0);
     m_ctlPalette.setFocus();
@@ -155,13 +152,6 @@ bool CSpriteDlg::OnCommand(int id)
         // File > New has no handler.
         return OnViewCommand(id);
     }
-}
-
-void CSpriteDlg::OnSysCommand(unsigned id, std::intptr_t /*extra*/)
-{
-    if ((id & kSysCommandIdMask) == IDM_ABOUTBOX)
-        m_prompts.RunAboutBox(*this);
-    // Every other system command is the window system's own business.
 }
 
 namespace

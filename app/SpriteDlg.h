@@ -4,7 +4,6 @@
 #include "app/SheetView.h"
 #include "app/UserPrompts.h"
 #include "app/ViewSettings.h"
-#include "app/WindowChrome.h"
 #include "doc/SpriteDocument.h"
 #include "res/MenuTemplate.h"
 
@@ -37,7 +36,6 @@ public:
 
     // Runs the handler of a menu command; false when the command has none.
     bool OnCommand(int id);
-    void OnSysCommand(unsigned id, std::intptr_t extra);
 
     void OnFileOpen();
     void OnFileSave();
@@ -49,7 +47,6 @@ public:
     void OnSelchangePalette();
     // The View menu's commands; false for another id.
     bool OnViewCommand(int id);
-    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     void SaveSprite();
     void ClearSprite();
@@ -73,8 +70,6 @@ protected:
 
 private:
     void OnInitDialog();
-    // The window's system menu, where the platform lets the program have it.
-    SystemMenu* GetSystemMenu() { return nullptr; }
     void OnDestroy();
 
     void CreateControls();

@@ -10,7 +10,6 @@ constexpr int IDD_SPRITE_DIALOG = 102;
 // Icon, menu and string.
 constexpr int IDR_MAINFRAME = 128;
 constexpr int IDR_MAIN_MENU = 129;
-constexpr int IDS_ABOUTBOX = 101;
 
 // Controls of the main window.
 constexpr int IDC_PICTURE = 1000;
@@ -20,11 +19,6 @@ constexpr int IDC_PALETTE_PANEL = 1002;
 // Results that end a window: Enter gives IDOK, Escape and the close box IDCANCEL.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
-
-// System menu item that opens the About box. System command ids carry
-// flags in their low four bits, so only the rest is compared.
-constexpr unsigned IDM_ABOUTBOX = 0x0010;
-constexpr unsigned kSysCommandIdMask = 0xFFF0;
 
 // Menu commands.
 constexpr int ID_FILE_NEW = 57600;

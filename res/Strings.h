@@ -3,9 +3,6 @@
 // Every text the viewer shows: captions, menu items, selector entries,
 // chooser filters and messages. UTF-8.
 
-// String table.
-inline constexpr char IDS_ABOUTBOX_TEXT[] = "&About Tavrel...";
-
 // Window captions.
 inline constexpr char kMainWindowCaption[] = "Orvo Sprite Manager";
 inline constexpr char kAboutCaption[] = "About Tavrel";

@@ -3,7 +3,6 @@
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
 #include "app/QtUserPrompts.h"
-#include "app/WindowChrome.h"
 
 #include <QApplication>
 #include <QDir>
@@ -147,20 +146,4 @@ TEST(DialogUnits, ConvertWithHalvesRoundingUp)
     EXPECT_EQ(DialogRectToPixels({7, 7, 97, 62}, {6, 13}), QRect(11, 11, 146, 101));
 }
 
-TEST(WindowChrome, AboutItemNeedsMenuAndTextAndMinimizedIconIsCentred)
-{
-    AppendAboutItem(nullptr, "&About Tavrel...");
-    SystemMenu menu(2);
-    AppendAboutItem(&menu, QString());
-    AppendAboutItem(&menu, "&About Tavrel...");
-    ASSERT_EQ(menu.size(), 4u);
-    EXPECT_EQ(menu[2].id, 0u);
-    EXPECT_EQ(menu[3].id, 16u);
-    EXPECT_EQ(menu[3].text, "&About Tavrel...");
-
-    // The odd pixel goes right and below.
-    EXPECT_EQ(MinimizedIconOrigin(QSize(100, 50), QSize(32, 32)), QPoint(34, 9));
-    EXPECT_EQ(MinimizedIconOrigin(QSize(101, 51), QSize(32, 32)), QPoint(35, 10));
-    EXPECT_EQ(MinimizedIconOrigin(QSize(16, 16), QSize(32, 32)), QPoint(-7, -7));
-}
 } // namespace

@@ -246,13 +246,6 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
     EXPECT_EQ(prompts.aboutBoxes, 1);
 
-    // The system menu's About item: any command whose id & 0xFFF0 is 16.
-    for (const auto& [command, aboutBoxes] :
-         {std::pair{0x0020u, 1}, {0xF060u, 1}, {0x0010u, 2}, {0x001Fu, 3}})
-    {
-        window.OnSysCommand(command, 0);
-        EXPECT_EQ(prompts.aboutBoxes, aboutBoxes) << command;
-    }
 }
 
 TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)
