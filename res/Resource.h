@@ -41,3 +41,11 @@ constexpr int ID_VIEW_TILE_8 = 32788;
 constexpr int ID_VIEW_TILE_16 = 32789;
 constexpr int ID_VIEW_TILE_32 = 32790;
 constexpr int ID_VIEW_TILE_CUSTOM = 32791;
+constexpr int ID_FILE_REVERT = 32792;
+constexpr int ID_FILE_EDIT_EXTERNALLY = 32793;
+constexpr int ID_FILE_LOAD_PALETTE = 32794;
+constexpr int ID_FILE_SAVE_PALETTE = 32795;
+constexpr int ID_FILE_PREFERENCES = 32796;
+// File > Open Recent: one command per remembered file, newest first.
+constexpr int ID_FILE_RECENT_FIRST = 32800;
+constexpr int kRecentFileCount = 8;
