@@ -85,6 +85,15 @@ BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes co
     return picture;
 }
 
+// The picture with another header; an OS/2 one stores three bytes a colour.
+BmpPicture Headed(BmpPicture picture, std::uint32_t headerSize)
+{
+    picture.headerSize = headerSize;
+    if (headerSize == 12)
+        picture.palette = StoredPalette(TestColours(int(picture.palette.size() / 4)), 3);
+    return picture;
+}
+
 TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
 {
     // Three pixels a row, so every row is padded; 16 colours at 8 bits
@@ -97,10 +106,10 @@ TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
             {
                 SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
                 const BmpRows rows = Pattern(3, 5, colourCount);
-                BmpPicture picture = IndexedBmp(rows, bits, colourCount, topDown);
-                picture.headerSize = headerSize;
                 CSpriteImage image;
-                ASSERT_TRUE(Import(BuildBmp(picture), image));
+                ASSERT_TRUE(Import(
+                    BuildBmp(Headed(IndexedBmp(rows, bits, colourCount, topDown), headerSize)),
+                    image));
                 ExpectIndexed(image, rows, TestColours(colourCount));
             }
 }
@@ -157,8 +166,7 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
         for (const std::uint32_t headerSize : {40, 108, 124})
         {
             SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
-            BmpPicture picture = IndexedBmp({stored}, bits, 0);
-            picture.headerSize = headerSize;
+            BmpPicture picture = Headed(IndexedBmp({stored}, bits, 0), headerSize);
             picture.compression = masks.empty() ? 0 : 3;
             picture.masks = masks;
             CSpriteImage image;
@@ -174,11 +182,8 @@ TEST(BmpImport, Os2AndExportedSheetsComeBackTopRowFirst)
     // DevIL hands OS/2 pictures back bottom row first whatever origin was
     // asked for; their colours take three bytes.
     const BmpRows rows = {{1, 2, 3}, {200, 201, 255}};
-    BmpPicture os2 = IndexedBmp(rows, 8, 256);
-    os2.headerSize = 12;
-    os2.palette = StoredPalette(TestColours(256), 3);
     CSpriteImage image;
-    ASSERT_TRUE(Import(BuildBmp(os2), image));
+    ASSERT_TRUE(Import(BuildBmp(Headed(IndexedBmp(rows, 8, 256), 12)), image));
     ExpectIndexed(image, rows, TestColours(256));
 
     // Our own export comes back with its indices and its colours, made opaque.
@@ -226,9 +231,9 @@ TEST(BmpImport, PalettePicturesFromImageMagickComeBack)
         for (int i = 0; i < colourCount; ++i)
         {
             const std::uint8_t* rgb = picture.GetPixels() + 3 * i;
-            EXPECT_TRUE(*image.GetColor(image.GetPixels()[i]) ==
-                        ColorEntry({rgb[0], rgb[1], rgb[2], 255}))
-                << "pixel " << i;
+            EXPECT_EQ(*image.GetColor(image.GetPixels()[i]),
+                      (ColorEntry{rgb[0], rgb[1], rgb[2], 255}))
+                << i;
         }
     }
 }
@@ -249,61 +254,48 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
     ASSERT_TRUE(Convert("xc:red", "", folder.Path("red.png")));
     const Bytes good = BuildBmp(IndexedBmp({{1, 2, 3}, {4, 5, 15}}, 8, 16));
     const auto end = std::uint32_t(good.size());
-    BmpPicture os2 = IndexedBmp({{1}}, 8, 16);
-    os2.headerSize = 12;
+    BmpPicture os2 = Headed(IndexedBmp({{1}}, 8, 16), 12);
     os2.width = 0;
-    const std::tuple<const char*, Bytes, const char*> cases[] = {
-        {"a PNG picture", ReadBytes(folder.Path("red.png")), "not a BMP file: no \"BM\" signature"},
-        {"an empty file", {}, "too short for a BMP file"},
-        {"53 bytes", With(good, {}, 53), "too short for a BMP file"},
-        {"64-byte header", With(good, {{14, 64}}), "unsupported BMP header of 64 bytes"},
-        {"2 planes", With(good, {{26, 2 | 8 << 16}}), "2 colour planes: a BMP picture has 1"},
-        {"2 bits", With(good, {{28, 2}}), "unsupported depth of 2 bits per pixel"},
-        {"RLE4 at 8 bits", With(good, {{30, 2}}), "compression 2 does not fit the picture's depth"},
-        {"JPEG inside", With(good, {{30, 4}}), "compression 4 does not fit the picture's depth"},
-        {"top-down RLE8", With(good, {{30, 1}, {22, ~0u}}),
-         "a run-length picture stored top row first"},
-        {"width 0", With(good, {{18, 0}}), "width 0 is not a picture's width"},
-        {"width 16385", With(good, {{18, 16385}}), "width 16385 is over the limit of 16384"},
-        {"height 0", With(good, {{22, 0}}), "height 0 is not a picture's height"},
-        {"height -2^31", With(good, {{22, 0x80000000u}}),
-         "height 2147483648 is over the limit of 16384"},
-        {"100000 x 100000 pixels", With(good, {{18, 100000}, {22, 100000}}),
-         "width 100000 is over the limit of 16384"},
-        {"16384 x 4097 pixels", With(good, {{18, 16384}, {22, 4097}}),
-         "67125248 pixels are over the limit of 67108864"},
-        {"300 palette colours", With(good, {{46, 300}}),
-         "300 palette colours are more than the depth allows"},
-        {"17 colours at 4 bits", With(good, {{28, 4}, {46, 17}}),
-         "17 palette colours are more than the depth allows"},
-        {"pixels at 0x80000000", With(good, {{10, 0x80000000u}}),
-         "pixel data offset 2147483648 lies outside the file"},
-        {"pixels inside the header", With(good, {{10, 53}}),
-         "pixel data offset 53 lies outside the file"},
-        {"pixels at the end", With(good, {{10, end}}),
-         ("pixel data offset " + std::to_string(end) + " lies outside the file").c_str()},
-        {"a file cut inside its rows", With(good, {}, end - 1),
-         "the rows need 8 bytes but the file holds 7"},
-        {"masks where the header is", With(BuildBmp(BitFieldsBmp()), {{10, 65}}),
-         "pixel data offset 65 lies outside the file"},
-        {"OS/2 width 0", BuildBmp(os2), "width 0 is not a picture's width"},
+    const std::pair<Bytes, std::string> cases[] = {
+        {ReadBytes(folder.Path("red.png")), "not a BMP file: no \"BM\" signature"},
+        {{}, "too short for a BMP file"},
+        {With(good, {}, 53), "too short for a BMP file"},
+        {With(good, {{14, 64}}), "unsupported BMP header of 64 bytes"},
+        {With(good, {{26, 2 | 8 << 16}}), "2 colour planes: a BMP picture has 1"},
+        {With(good, {{28, 2}}), "unsupported depth of 2 bits per pixel"},
+        {With(good, {{30, 2}}), "compression 2 does not fit the picture's depth"},
+        {With(good, {{30, 4}}), "compression 4 does not fit the picture's depth"},
+        {With(good, {{30, 1}, {22, ~0u}}), "a run-length picture stored top row first"},
+        {With(good, {{18, 0}}), "width 0 is not a picture's width"},
+        {With(good, {{18, 16385}}), "width 16385 is over the limit of 16384"},
+        {With(good, {{22, 0}}), "height 0 is not a picture's height"},
+        {With(good, {{22, 0x80000000u}}), "height 2147483648 is over the limit of 16384"},
+        {With(good, {{18, 100000}, {22, 100000}}), "width 100000 is over the limit of 16384"},
+        {With(good, {{18, 16384}, {22, 4097}}), "67125248 pixels are over the limit of 67108864"},
+        {With(good, {{46, 300}}), "300 palette colours are more than the depth allows"},
+        {With(good, {{28, 4}, {46, 17}}), "17 palette colours are more than the depth allows"},
+        {With(good, {{10, 0x80000000u}}), "pixel data offset 2147483648 lies outside the file"},
+        {With(good, {{10, 53}}), "pixel data offset 53 lies outside the file"},
+        {With(good, {{10, end}}),
+         "pixel data offset " + std::to_string(end) + " lies outside the file"},
+        {With(good, {}, end - 1), "the rows need 8 bytes but the file holds 7"},
+        {With(BuildBmp(BitFieldsBmp()), {{10, 65}}), "pixel data offset 65 lies outside the file"},
+        {BuildBmp(os2), "width 0 is not a picture's width"},
         // DevIL then expects 256 colours and finds the file cut short.
-        {"all colours used", With(good, {{46, 0}}), ""},
+        {With(good, {{46, 0}}), ""},
     };
     const int startsBefore = g_devilStarts;
-    for (const auto& [what, bytes, reason] : cases)
+    for (const auto& [bytes, reason] : cases)
     {
         std::int64_t usable = 0;
         EXPECT_EQ(ReasonText(CheckBmpHeader(bytes.data(), bytes.size(), bytes.size(), usable)),
-                  reason)
-            << what;
+                  reason);
         CSpriteImage image;
-        ASSERT_TRUE(image.Create(2, 2, 32));
-        ASSERT_EQ(image.m_colorTable.SetSize(5), 1);
-        EXPECT_FALSE(Import(bytes, image)) << what;
+        ASSERT_TRUE(image.Create(2, 2, 32) && image.m_colorTable.SetSize(5));
+        EXPECT_FALSE(Import(bytes, image)) << reason;
         EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
                   std::tuple(32, 5))
-            << what;
+            << reason;
     }
     // Only the last file reached DevIL, which refused it and ended its session.
     EXPECT_EQ(g_devilStarts, startsBefore + 1);
@@ -322,15 +314,6 @@ Bytes BytesForDevil(Bytes file)
 
 TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfterIt)
 {
-    BmpPicture v5 = IndexedBmp(Pattern(3, 5, 16), 4, 16);
-    v5.headerSize = 124;
-    BmpPicture os2 = IndexedBmp(Pattern(3, 2, 256), 8, 256);
-    os2.headerSize = 12;
-    os2.palette = StoredPalette(TestColours(256), 3);
-    BmpPicture v4Masks = IndexedBmp({{0xF800, 0x07E0}}, 16, 0);
-    v4Masks.headerSize = 108;
-    v4Masks.compression = 3;
-    v4Masks.masks = {0xF800, 0x07E0, 0x001F};
     // ImageMagick's own pictures: run-length coded at 8 bits, stored at 4.
     TempFolder folder;
     CSpriteImage photo;
@@ -342,8 +325,10 @@ TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfte
     ASSERT_EQ(ReadBytes(folder.Path("rle8.bmp")).at(30), 1);
     for (const Bytes& file :
          {ReadBytes(folder.Path("rle8.bmp")), ReadBytes(folder.Path("four.bmp")),
-          BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)), BuildBmp(v5), BuildBmp(os2),
-          BuildBmp(BitFieldsBmp()), BuildBmp(v4Masks),
+          BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)),
+          BuildBmp(Headed(IndexedBmp(Pattern(3, 5, 16), 4, 16), 124)),
+          BuildBmp(Headed(IndexedBmp(Pattern(3, 2, 256), 8, 256), 12)), BuildBmp(BitFieldsBmp()),
+          BuildBmp(Headed(BitFieldsBmp(), 108)),
           BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})),
           BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1}))})
     {

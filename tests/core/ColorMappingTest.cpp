@@ -45,61 +45,43 @@ TEST(ColorMapping, EditedPicturesGetTheSheetsIndicesBack)
     const CSpriteImage sheet = DistinctSheet(33, 17, 40);
     const std::string png = folder.Path("sheet.png");
     const std::string edited = folder.Path("edited.png");
-    const std::string open = "im = Image.open('" + png + "')\n";
-    const std::string reversed = "order = list(range(len(im.getcolors())))[::-1]\n";
-    const struct
-    {
-        const char* name;
-        std::int32_t row; // exported and mapped
-        std::string edit; // Pillow's, or none
-        MappingKind kind;
-    } cases[] = {
-        {"read back as written", kMapWholeTable, "", MappingKind::SameOrder},
-        {"row read back", 2, "", MappingKind::SameOrder},
-        {"palette reversed and trimmed", kMapWholeTable,
-         reversed + "im.remap_palette(order).save('" + edited + "')", MappingKind::Matched},
-        {"row palette reversed", 2, reversed + "im.remap_palette(order).save('" + edited + "')",
-         MappingKind::Matched},
-        {"saved as RGB", kMapWholeTable, "im.convert('RGB').save('" + edited + "')",
-         MappingKind::Matched},
-        {"row saved as RGB", 5, "im.convert('RGB').save('" + edited + "')", MappingKind::Matched},
-        {"RGBA, index 0 transparent in another colour", kMapWholeTable,
-         "px = list(im.getdata())\nim = im.convert('RGBA')\n"
-         "im.putdata([(255, 0, 255, 0) if i == 0 else c for i, c in zip(px, im.getdata())])\n"
-         "im.save('" +
-             edited + "')",
-         MappingKind::Matched},
+    const std::string remap = "order = list(range(len(im.getcolors())))[::-1]\n"
+                              "im.remap_palette(order).save('" +
+                              edited + "')";
+    const std::string rgb = "im.convert('RGB').save('" + edited + "')";
+    const std::string rgba = "px = list(im.getdata())\nim = im.convert('RGBA')\nim.putdata([(255,"
+                             " 0, 255, 0) if i == 0 else c for i, c in zip(px, im.getdata())])\n"
+                             "im.save('" +
+                             edited + "')";
+    // The row exported and mapped, Pillow's edit (RGBA: index 0 transparent
+    // in another colour), the mapping found.
+    const std::tuple<std::int32_t, std::string, MappingKind> cases[] = {
+        {kMapWholeTable, "", MappingKind::SameOrder},  {2, "", MappingKind::SameOrder},
+        {kMapWholeTable, remap, MappingKind::Matched}, {2, remap, MappingKind::Matched},
+        {kMapWholeTable, rgb, MappingKind::Matched},   {5, rgb, MappingKind::Matched},
+        {kMapWholeTable, rgba, MappingKind::Matched},
     };
-    for (const auto& c : cases)
+    for (const auto& [row, edit, expectedKind] : cases)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::to_string(row) + ": " + edit);
         CSpriteImage exported = sheet;
-        if (c.row != kMapWholeTable)
-            for (int i = 0; i < exported.GetPixelBytes(); ++i)
-                exported.GetPixels()[i] &= 0x0F;
-        ASSERT_TRUE(SavePngFile(exported, png.c_str(), {c.row, false}));
-        const bool edit = !c.edit.empty();
-        if (edit)
-        {
-            ASSERT_TRUE(RunPython(folder, open + c.edit));
-        }
+        for (int i = 0; row != kMapWholeTable && i < exported.GetPixelBytes(); ++i)
+            exported.GetPixels()[i] &= 0x0F;
+        const Bytes indices(exported.GetPixels(), exported.GetPixels() + exported.GetPixelBytes());
+        ASSERT_TRUE(SavePngFile(exported, png.c_str(), {row, false}));
+        ASSERT_TRUE(edit.empty() || RunPython(folder, "im = Image.open('" + png + "')\n" + edit));
         CSpriteImage picture;
-        ASSERT_TRUE(LoadPngFile((edit ? edited : png).c_str(), picture));
-        if (c.edit.find("remap") != std::string::npos)
-        {
-            EXPECT_NE(0, std::memcmp(picture.GetPixels(), exported.GetPixels(),
-                                     exported.GetPixelBytes()));
-        }
-
+        ASSERT_TRUE(LoadPngFile((edit.empty() ? png : edited).c_str(), picture));
+        const Bytes read(picture.GetPixels(), picture.GetPixels() + picture.GetPixelBytes());
+        ASSERT_TRUE(edit != remap || read != indices) << "the edit kept the indices";
         CSpriteImage mapped;
         MappingKind kind{};
-        const Result result = MapToSheetColors(picture, sheet.m_colorTable, c.row, mapped, kind);
+        const Result result = MapToSheetColors(picture, sheet.m_colorTable, row, mapped, kind);
         ASSERT_TRUE(result) << ReasonText(result);
-        EXPECT_EQ(kind, c.kind);
-        ASSERT_EQ(mapped.GetBitsPerPixel(), 8);
-        EXPECT_EQ(0,
-                  std::memcmp(mapped.GetPixels(), exported.GetPixels(), exported.GetPixelBytes()));
-        ASSERT_EQ(mapped.m_colorTable.GetSize(), 256);
+        EXPECT_EQ(kind, expectedKind);
+        ASSERT_EQ(std::tuple(mapped.GetBitsPerPixel(), mapped.m_colorTable.GetSize()),
+                  std::tuple(8, 256));
+        EXPECT_EQ(Bytes(mapped.GetPixels(), mapped.GetPixels() + mapped.GetPixelBytes()), indices);
         EXPECT_EQ(*mapped.GetColor(255), *sheet.GetColor(255));
     }
 }
@@ -125,34 +107,24 @@ TEST(ColorMapping, MissingAndAmbiguousColoursAreNamedWithTheirFirstPixel)
     const std::uint32_t firstRgb = first.red << 16 | first.green << 8 | first.blue;
     const std::uint32_t twiceRgb = twice.red << 16 | twice.green << 8 | twice.blue;
 
-    const struct
-    {
-        const char* name;
-        const CSpriteImage* picture;
-        std::int32_t row;
-        Reason reason;
-        std::int64_t value;
-        std::string detail;
-    } cases[] = {
-        {"ambiguous in its row", &ambiguous, 1, Reason::ColorAmbiguous, twiceRgb, "(4, 2)"},
-        {"ambiguous in the table", &ambiguous, kMapWholeTable, Reason::ColorAmbiguous, twiceRgb,
-         "(4, 2)"},
-        {"missing", &missing, 1, Reason::ColorMissing, 0x123457, "(1, 0)"},
-        {"not in this row", &ambiguous, 2, Reason::ColorMissing, firstRgb, "(0, 0)"},
-        {"indexed entry missing", &indexed, kMapWholeTable, Reason::ColorMissing, 0x123457,
-         "(1, 1)"},
-        {"16-bit picture", &words, kMapWholeTable, Reason::MappingBadDepth, 16, ""},
-        {"row 16", &missing, 16, Reason::BadPaletteRow, 16, ""},
+    using Case = std::tuple<const CSpriteImage*, std::int32_t, Reason, std::int64_t, std::string>;
+    const Case cases[] = {
+        {&ambiguous, 1, Reason::ColorAmbiguous, twiceRgb, "(4, 2)"},
+        {&ambiguous, kMapWholeTable, Reason::ColorAmbiguous, twiceRgb, "(4, 2)"},
+        {&missing, 1, Reason::ColorMissing, 0x123457, "(1, 0)"},
+        {&ambiguous, 2, Reason::ColorMissing, firstRgb, "(0, 0)"},
+        {&indexed, kMapWholeTable, Reason::ColorMissing, 0x123457, "(1, 1)"},
+        {&words, kMapWholeTable, Reason::MappingBadDepth, 16, ""},
+        {&missing, 16, Reason::BadPaletteRow, 16, ""},
     };
-    for (const auto& c : cases)
+    for (const auto& [picture, row, reason, value, detail] : cases)
     {
-        SCOPED_TRACE(c.name);
         CSpriteImage mapped;
         MappingKind kind{};
-        const Result result = MapToSheetColors(*c.picture, sheet.m_colorTable, c.row, mapped, kind);
-        EXPECT_EQ(result.reason, c.reason);
-        EXPECT_EQ(result.value, c.value);
-        EXPECT_EQ(result.detail, c.detail);
+        const Result result = MapToSheetColors(*picture, sheet.m_colorTable, row, mapped, kind);
+        EXPECT_EQ(std::tuple(result.reason, result.value, result.detail),
+                  std::tuple(reason, value, detail))
+            << row;
         EXPECT_EQ(mapped.GetPixels(), nullptr);
     }
     CSpriteImage mapped;

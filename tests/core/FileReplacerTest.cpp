@@ -50,6 +50,19 @@ int InChild(const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// InChild as nobody when run as root, whom permission bits do not bind.
+int AsNobody(const std::function<int()>& body)
+{
+    return InChild(
+        [&]
+        {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return kSkipped;
+            return body();
+        });
+}
+
 void Put(const fs::path& path, const Bytes& bytes, mode_t mode)
 {
     WriteBytes(path, bytes);
@@ -73,9 +86,7 @@ TEST(FileReplacer, ReplacesTheFileKeepingItsOwnerPermissionBitsAndLinks)
     EXPECT_EQ(fs::read_symlink(root / "links" / "sheet.spr"), "../real.spr");
     EXPECT_EQ(ReadBytes(root / "real.spr"), kNew);
     EXPECT_EQ(fs::status(root / "real.spr").permissions(), fs::perms(0640));
-    struct stat info
-    {
-    };
+    struct stat info = {};
     ASSERT_EQ(stat((root / "real.spr").c_str(), &info), 0);
     EXPECT_EQ(std::pair(info.st_uid, info.st_gid), std::pair(owner, group));
     // A new file gets the bits the mask allows, not the temporary file's.
@@ -96,13 +107,12 @@ TEST(FileReplacer, FailedWritesLeaveTheOldFileWhole)
     for (std::size_t piece : {kNew.size(), std::size_t{100}})
     {
         Put(sheet, kOld, 0644);
-        const int outcome = InChild(
-            [&]
-            {
-                FileSizeLimit fullDisk(1000);
-                return Save(sheet, kNew, piece);
-            });
-        EXPECT_EQ(outcome, NotSaved) << piece;
+        const auto fullDisk = [&]
+        {
+            const FileSizeLimit limit(1000);
+            return Save(sheet, kNew, piece);
+        };
+        EXPECT_EQ(InChild(fullDisk), NotSaved) << piece;
         EXPECT_EQ(ReadBytes(sheet), kOld) << piece;
         EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"sheet.spr"}) << piece;
     }
@@ -128,15 +138,8 @@ TEST(FileReplacer, ReadOnlyFolderIsWrittenInPlaceAndReadOnlyFileRefused)
     chmod(temp.Root().c_str(), 0755);
     chmod(locked.c_str(), 0555);
     chmod(open.c_str(), 0777);
-    // Permission bits do not bind root, so a root run drops to nobody.
-    const int outcome = InChild(
-        [&]
-        {
-            constexpr uid_t kNobody = 65534;
-            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-                return kSkipped;
-            return Save(locked / "sheet.spr", kNew) * 4 + Save(open / "sheet.spr", kNew);
-        });
+    const int outcome = AsNobody(
+        [&] { return Save(locked / "sheet.spr", kNew) * 4 + Save(open / "sheet.spr", kNew); });
     chmod(locked.c_str(), 0755);
     if (outcome == kSkipped)
         GTEST_SKIP() << "cannot drop root privileges";
@@ -188,12 +191,9 @@ TEST(ReplaceBatch, WriteOnlyFileInAnUnlistableFolder)
     Put(folder / "a.bmp", kOld, 0222);
     chmod(temp.Root().c_str(), 0755);
     chmod(folder.c_str(), 0333);
-    const int outcome = InChild(
+    const int outcome = AsNobody(
         [&]
         {
-            constexpr uid_t kNobody = 65534;
-            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-                return kSkipped;
             CReplaceBatch batch;
             const int saved = Save(folder / "a.bmp", kNew, 256, &batch);
             return saved != Saved || !batch.Finish().empty() ? int(NotSaved) : int(Saved);

@@ -55,23 +55,13 @@ struct PillowDecoded
 inline PillowDecoded DecodeWithPillow(const TempFolder& folder, const std::string& png)
 {
     const std::string out = folder.Path("decoded");
-    const bool ran =
-        RunPython(folder, "im = Image.open('" + png +
-                              "')\n"
-                              "mode = im.mode\n"
-                              "if mode in ('1', 'L'): im = im.convert('L')\n"
-                              "if mode == 'LA': im = im.convert('RGBA')\n"
-                              "pixels = im.tobytes()\n"
-                              "palette = bytes(im.getpalette() or []) if mode == 'P' else b''\n"
-                              "open('" +
-                              out +
-                              ".mode', 'w').write(mode)\n"
-                              "open('" +
-                              out +
-                              ".pixels', 'wb').write(pixels)\n"
-                              "open('" +
-                              out + ".palette', 'wb').write(palette)\n");
-    if (!ran)
+    const std::string script = "im = Image.open('" + png + "')\nmode = im.mode\nout = '" + out +
+                               "'\n" +
+                               R"(im = im.convert({'1': 'L', 'LA': 'RGBA'}.get(mode, mode))
+open(out + '.mode', 'w').write(mode)
+open(out + '.pixels', 'wb').write(im.tobytes())
+open(out + '.palette', 'wb').write(bytes(im.getpalette() or []) if mode == 'P' else b''))";
+    if (!RunPython(folder, script))
         return {};
     const Bytes mode = ReadBytes(out + ".mode");
     return {std::string(mode.begin(), mode.end()), ReadBytes(out + ".pixels"),

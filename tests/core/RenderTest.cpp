@@ -37,16 +37,6 @@ CSpriteImage RowImage(std::int32_t bits, std::initializer_list<std::uint8_t> byt
     return image;
 }
 
-// A one-row image drawn at (0, 0) over a row of one colour.
-Row DrawRow(const CSpriteImage& image, std::uint32_t background)
-{
-    CSurface surface;
-    FillSurface(surface, image.GetWidth(), 1, background);
-    const PixelRect clip{0, 0, image.GetWidth(), 1};
-    EXPECT_TRUE(DrawImage(&surface, 0, 0, &image, &clip));
-    return Pixels(surface);
-}
-
 TEST(Checkerboard, SheetFrameHasNineByTenCellsCutAtTheEdges)
 {
     CSurface surface;
@@ -83,9 +73,12 @@ TEST(DrawImage, WordsGiveTheWorkedColours)
     // Words 0x7FFF, 0x0421, 0x8421, 0x7C00, 0x001F, then the keys 0x7C1F and 0xFC1F.
     const CSpriteImage words = RowImage(
         16, {0xFF, 0x7F, 0x21, 0x04, 0x21, 0x84, 0x00, 0x7C, 0x1F, 0x00, 0x1F, 0x7C, 0x1F, 0xFC});
-    EXPECT_EQ(DrawRow(words, kUntouched),
-              (Row{kWhite, MakeRgb(8, 8, 8), MakeRgb(8, 8, 8), MakeRgb(255, 0, 0),
-                   MakeRgb(0, 0, 255), kUntouched, kUntouched}));
+    CSurface surface;
+    FillSurface(surface, 7, 1, kUntouched);
+    const PixelRect clip{0, 0, 7, 1};
+    ASSERT_TRUE(DrawImage(&surface, 0, 0, &words, &clip));
+    EXPECT_EQ(Pixels(surface), (Row{kWhite, MakeRgb(8, 8, 8), MakeRgb(8, 8, 8), MakeRgb(255, 0, 0),
+                                    MakeRgb(0, 0, 255), kUntouched, kUntouched}));
 }
 
 // The colour an image pixel stands for; the key comes out fully transparent.

@@ -34,51 +34,37 @@ CSpriteImage RandomPicture(std::int32_t bits)
     return image;
 }
 
-// The 1x composition with checker cells `cell` times larger, each pixel
-// repeated zoom x zoom times: what the zoomed view must show.
-std::uint32_t Reference(const CSurface& plain, std::int32_t zoom, std::int32_t x, std::int32_t y)
-{
-    return plain.GetPixel(x / zoom, y / zoom);
-}
-
-struct Case
-{
-    std::int32_t bits;
-    std::int32_t zoom;
-    PixelRect area;
-};
-
 TEST(ZoomCompose, EqualsTheActualSizePictureScaledByNearestNeighbour)
 {
-    const Case cases[] = {
+    // Bits, zoom, the area of the zoomed picture composed.
+    const std::tuple<std::int32_t, std::int32_t, PixelRect> cases[] = {
         {8, 1, {0, 0, 37, 29}},         {8, 2, {3, 1, 60, 50}},       {8, 3, {0, 0, 111, 87}},
         {8, 8, {17, 9, 250, 200}},      {8, 8, {280, 220, 400, 400}}, {16, 3, {5, 5, 100, 80}},
         {24, 4, {1, 2, 147, 115}},      {32, 1, {4, 3, 30, 20}},      {32, 6, {7, 11, 200, 170}},
         {32, 16, {100, 100, 590, 460}},
     };
-    for (const Case& test : cases)
+    for (const auto& [bits, zoom, area] : cases)
     {
-        const CSpriteImage image = RandomPicture(test.bits);
-        // The zoomed checker cells match the 1x ones scaled when they are
-        // zoom times larger.
+        const CSpriteImage image = RandomPicture(bits);
         CSurface plain;
         ASSERT_TRUE(ComposePicture(&image, plain));
+        // Checker cells zoom times larger, so that they too are the 1x ones scaled.
         ZoomedView view;
-        view.zoom = test.zoom;
-        view.area = test.area;
-        view.checkerCell = 32 * test.zoom;
+        view.zoom = zoom;
+        view.area = area;
+        view.checkerCell = 32 * zoom;
         CSurface zoomed;
         ASSERT_TRUE(ComposeZoomed(&image, view, zoomed));
-        const std::int32_t right = std::min(test.area.right, 37 * test.zoom);
-        const std::int32_t bottom = std::min(test.area.bottom, 29 * test.zoom);
-        ASSERT_EQ(zoomed.GetWidth(), right - test.area.left);
-        ASSERT_EQ(zoomed.GetHeight(), bottom - test.area.top);
+        const std::int32_t right = std::min(area.right, 37 * zoom);
+        const std::int32_t bottom = std::min(area.bottom, 29 * zoom);
+        ASSERT_EQ(std::pair(zoomed.GetWidth(), zoomed.GetHeight()),
+                  std::pair(right - area.left, bottom - area.top));
         int wrong = 0;
-        for (std::int32_t y = test.area.top; y < bottom; ++y)
-            for (std::int32_t x = test.area.left; x < right; ++x)
-                wrong += zoomed.GetPixel(x - test.area.left, y - test.area.top) !=
-                         Reference(plain, test.zoom, x, y);
-        EXPECT_EQ(wrong, 0) << test.bits << " bits at " << test.zoom;
+        for (std::int32_t y = area.top; y < bottom; ++y)
+            for (std::int32_t x = area.left; x < right; ++x)
+                wrong += zoomed.GetPixel(x - area.left, y - area.top) !=
+                         plain.GetPixel(x / zoom, y / zoom);
+        EXPECT_EQ(wrong, 0) << bits << " bits at " << zoom;
     }
 }
 
@@ -145,22 +131,16 @@ TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
     source.m_colorTable.SetAt(200, 8, 16, 24, 255);
     CSpriteImage display = source;
     display.m_colorTable.SetAt(5, 248, 0, 248, 255);
-    struct
+    // Index in row 2, the entry it shows, its colour word, transparency.
+    const std::tuple<std::uint8_t, std::int32_t, std::uint16_t, bool> cases[] = {
+        {5, 37, 0x7C1F, false}, {0, 32, 0, true}, {200, 200, 0x0C41, false}};
+    for (const auto& [index, entry, word, transparent] : cases)
     {
-        std::uint8_t index;
-        std::int32_t row;
-        std::int32_t entry;
-        std::uint16_t word;
-        bool transparent;
-    } cases[] = {{5, 2, 37, 0x7C1F, false}, {0, 2, 32, 0, true}, {200, 2, 200, 0x0C41, false}};
-    for (const auto& test : cases)
-    {
-        display.GetPixels()[1] = test.index;
-        const PixelInfo info = InspectPixel(&source, &display, test.row, 1, 0);
-        EXPECT_EQ(info.kind, PixelKind::Indexed);
-        EXPECT_EQ(info.entry, test.entry) << int(test.index);
-        EXPECT_EQ(info.colorWord, test.word) << int(test.index);
-        EXPECT_EQ(info.transparent, test.transparent) << int(test.index);
+        display.GetPixels()[1] = index;
+        const PixelInfo info = InspectPixel(&source, &display, 2, 1, 0);
+        EXPECT_EQ(std::tuple(info.kind, info.entry, info.colorWord, info.transparent),
+                  std::tuple(PixelKind::Indexed, entry, word, transparent))
+            << int(index);
     }
     EXPECT_EQ(InspectPixel(&source, &display, 0, 2, 0).kind, PixelKind::None);
 
