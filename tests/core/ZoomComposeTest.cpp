@@ -185,8 +185,8 @@ TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
 TEST(ZoomCompose, ComposingOnTwoThreadsChangesNoPixel)
 {
     // Large enough to be shared; odd heights put block edges inside bands.
-    const Case cases[] = {{8, 17, {5, 3, 629, 492}}, {32, 20, {0, 1, 740, 580}},
-                          {24, 16, {3, 0, 592, 463}}};
+    const Case cases[] = {
+        {8, 17, {5, 3, 629, 492}}, {32, 20, {0, 1, 740, 580}}, {24, 16, {3, 0, 592, 463}}};
     IndexMask marked{};
     marked[3] = marked[7] = true;
     CComposeHelper helper;
