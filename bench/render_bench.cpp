@@ -7,6 +7,7 @@
 #include "app/SheetView.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
+#include "render/ComposeHelper.h"
 #include "render/PixelInspect.h"
 #include "render/Render.h"
 #include "render/ZoomCompose.h"
@@ -178,9 +179,10 @@ void RunComposeView(benchmark::State& state, const CSpriteImage& image, std::int
     view.zoom = zoom;
     view.area = {0, 0, kViewWidth, kViewHeight};
     CSurface surface;
+    CComposeHelper helper;
     for (auto _ : state)
     {
-        benchmark::DoNotOptimize(ComposeZoomed(&image, view, surface));
+        benchmark::DoNotOptimize(ComposeZoomed(&image, view, surface, &helper));
         benchmark::DoNotOptimize(surface.GetBits());
         benchmark::ClobberMemory();
     }

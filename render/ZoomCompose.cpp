@@ -1,12 +1,14 @@
 #include "render/ZoomCompose.h"
 
 #include "image/SpriteImage.h"
+#include "render/ComposeHelper.h"
 #include "render/PixelSpans.h"
 #include "render/Render.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace
@@ -217,7 +219,44 @@ PixelRect ZoomedPictureRect(const CSpriteImage* displayImage, std::int32_t zoom)
             ClampToInt32(std::int64_t(height) * zoom)};
 }
 
-bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSurface& surface)
+namespace
+{
+
+// Below this many device pixels sharing the work costs more than it saves.
+constexpr std::int64_t kMinPixelsToShare = 256 * 1024;
+// Bands a shared composition is cut into: enough that a helper starting
+// late still finds work, few enough that rebuilding each band's first row
+// costs next to nothing.
+constexpr std::int32_t kSharedBands = 16;
+
+// Composes surface rows [from, to): the first is built, each later one is
+// copied from the one above when both have the same key. A band depends on
+// no row outside it, so bands may be composed at the same time.
+void ComposeBand(ZoomComposer& composer, std::int32_t areaTop, CSurface& surface, std::int32_t from,
+                 std::int32_t to)
+{
+    RowKey previous;
+    for (std::int32_t y = from; y < to; ++y)
+    {
+        const RowKey key = composer.KeyOf(areaTop + y);
+        if (y > from && key == previous)
+            std::copy(surface.Row(y - 1), surface.Row(y - 1) + surface.GetWidth(), surface.Row(y));
+        else
+            composer.BuildRow(key, surface.Row(y));
+        previous = key;
+    }
+}
+
+bool IsWorthSharing(const CSurface& surface)
+{
+    return surface.GetHeight() >= kSharedBands &&
+           std::int64_t(surface.GetWidth()) * surface.GetHeight() >= kMinPixelsToShare;
+}
+
+} // namespace
+
+bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSurface& surface,
+                   CComposeHelper* helper)
 {
     const PixelRect picture = ZoomedPictureRect(displayImage, view.zoom);
     const PixelRect area{
@@ -230,21 +269,31 @@ bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSu
         surface.Free();
         return false;
     }
-    ZoomComposer composer(displayImage, view, area);
-    if (!composer.MakeBackgroundRows())
+    const std::int32_t height = surface.GetHeight();
+    // One composer per thread, both made here so that nothing allocates on
+    // the helper's thread.
+    ZoomComposer first(displayImage, view, area);
+    std::optional<ZoomComposer> second;
+    const bool share = helper != nullptr && IsWorthSharing(surface);
+    if (share)
+        second.emplace(displayImage, view, area);
+    if (!first.MakeBackgroundRows() || (share && !second->MakeBackgroundRows()))
     {
         surface.Free();
         return false;
     }
-    RowKey previous;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+    if (!share)
     {
-        const RowKey key = composer.KeyOf(area.top + y);
-        if (y > 0 && key == previous)
-            std::copy(surface.Row(y - 1), surface.Row(y - 1) + surface.GetWidth(), surface.Row(y));
-        else
-            composer.BuildRow(key, surface.Row(y));
-        previous = key;
+        ComposeBand(first, area.top, surface, 0, height);
+        return true;
     }
+    helper->ShareBands(kSharedBands,
+                       [&](int worker, std::int32_t band)
+                       {
+                           ComposeBand(
+                               worker == 0 ? first : *second, area.top, surface,
+                               std::int32_t(std::int64_t(height) * band / kSharedBands),
+                               std::int32_t(std::int64_t(height) * (band + 1) / kSharedBands));
+                       });
     return true;
 }

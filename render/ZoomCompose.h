@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/ComposeHelper.h"
 #include "render/Surface.h"
 
 #include <array>
@@ -48,5 +49,8 @@ PixelRect ZoomedPictureRect(const CSpriteImage* displayImage, std::int32_t zoom)
 // grid or outline line) and copied for the rest. At zoom 1 with a checker
 // cell of 32, the surface matches ComposePicture's over the same area. False
 // (and an empty surface) for a zoom or cell below 1, an area that misses the
-// picture, or a surface that cannot be allocated.
-bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSurface& surface);
+// picture, or a surface that cannot be allocated. With a helper, an area of
+// a quarter million device pixels or more is composed on two threads, with
+// the same result.
+bool ComposeZoomed(const CSpriteImage* displayImage, const ZoomedView& view, CSurface& surface,
+                   CComposeHelper* helper = nullptr);

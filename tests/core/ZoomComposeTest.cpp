@@ -162,4 +162,33 @@ TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
     EXPECT_EQ(CountIndices(&display)[200], 1);
 }
 
+TEST(ZoomCompose, ComposingOnTwoThreadsChangesNoPixel)
+{
+    // Large enough to be shared; odd heights put block edges inside bands.
+    const Case cases[] = {
+        {8, 17, {5, 3, 629, 492}}, {32, 20, {0, 1, 740, 580}}, {24, 16, {3, 0, 592, 463}}};
+    IndexMask marked{};
+    marked[3] = marked[7] = true;
+    CComposeHelper helper;
+    for (const Case& test : cases)
+    {
+        const CSpriteImage image = RandomPicture(test.bits);
+        ZoomedView view;
+        view.zoom = test.zoom;
+        view.area = test.area;
+        view.pixelGrid = true;
+        view.tileWidth = 3;
+        view.tileHeight = 2;
+        view.highlight = &marked;
+        CSurface alone;
+        CSurface shared;
+        ASSERT_TRUE(ComposeZoomed(&image, view, alone));
+        ASSERT_TRUE(ComposeZoomed(&image, view, shared, &helper));
+        const std::int64_t size = std::int64_t(alone.GetWidth()) * alone.GetHeight();
+        ASSERT_GE(size, 256 * 1024);
+        EXPECT_TRUE(std::equal(alone.GetBits(), alone.GetBits() + size, shared.GetBits()))
+            << test.bits << " bits at " << test.zoom;
+    }
+}
+
 } // namespace
