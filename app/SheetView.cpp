@@ -248,7 +248,7 @@ void CSheetView::ComposeIfNeeded(const PixelRect& area)
     view.tileWidth = m_tile.width();
     view.tileHeight = m_tile.height();
     view.highlight = m_nHighlightEntry >= 0 ? &m_highlight : nullptr;
-    m_bComposed = ComposeZoomed(m_pDisplay, view, m_surface);
+    m_bComposed = ComposeZoomed(m_pDisplay, view, m_surface, &m_composeHelper);
     m_composedArea = area;
 }
 

@@ -95,6 +95,7 @@ private:
     IndexMask m_highlight{};
 
     CSurface m_surface;
+    CComposeHelper m_composeHelper; // composes half of a large view beside the GUI thread
     PixelRect m_composedArea;
     bool m_bComposed = false;
     std::optional<QPoint> m_panFrom;
