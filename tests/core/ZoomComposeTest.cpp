@@ -165,17 +165,17 @@ TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
 TEST(ZoomCompose, ComposingOnTwoThreadsChangesNoPixel)
 {
     // Large enough to be shared; odd heights put block edges inside bands.
-    const Case cases[] = {
+    const std::tuple<std::int32_t, std::int32_t, PixelRect> cases[] = {
         {8, 17, {5, 3, 629, 492}}, {32, 20, {0, 1, 740, 580}}, {24, 16, {3, 0, 592, 463}}};
     IndexMask marked{};
     marked[3] = marked[7] = true;
     CComposeHelper helper;
-    for (const Case& test : cases)
+    for (const auto& [bits, zoom, area] : cases)
     {
-        const CSpriteImage image = RandomPicture(test.bits);
+        const CSpriteImage image = RandomPicture(bits);
         ZoomedView view;
-        view.zoom = test.zoom;
-        view.area = test.area;
+        view.zoom = zoom;
+        view.area = area;
         view.pixelGrid = true;
         view.tileWidth = 3;
         view.tileHeight = 2;
@@ -187,7 +187,7 @@ TEST(ZoomCompose, ComposingOnTwoThreadsChangesNoPixel)
         const std::int64_t size = std::int64_t(alone.GetWidth()) * alone.GetHeight();
         ASSERT_GE(size, 256 * 1024);
         EXPECT_TRUE(std::equal(alone.GetBits(), alone.GetBits() + size, shared.GetBits()))
-            << test.bits << " bits at " << test.zoom;
+            << bits << " bits at " << zoom;
     }
 }
 
