@@ -61,8 +61,11 @@ bool ReadAt(int fd, std::uint8_t* buffer, std::size_t count, std::int64_t offset
 
 Result OpenRegular(const char* path, CReadDescriptor& fd, struct stat& info)
 {
+    // errno still tells why the descriptor could not be opened.
+    if (!path || fd.Get() < 0)
+        return FailureFromErrno();
     errno = 0;
-    if (!path || fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0)
+    if (::fstat(fd.Get(), &info) != 0)
         return FailureFromErrno();
     if (!S_ISREG(info.st_mode))
         return Failure(Reason::NotRegularFile);
