@@ -97,9 +97,9 @@ bool CheckCombination(const CommandLine& commandLine, std::string& error)
         error = "missing file operand";
     else if (commandLine.json && !commandLine.info)
         error = "--json goes with --info";
-    else if (commandLine.info && (commandLine.output || commandLine.target ||
-                                  commandLine.paletteRow || commandLine.trailingFrom ||
-                                  commandLine.lossy))
+    else if (commandLine.info &&
+             (commandLine.output || commandLine.target || commandLine.paletteRow ||
+              commandLine.trailingFrom || commandLine.lossy))
         error = "--info takes no conversion options";
     else if (!commandLine.info && !commandLine.output)
         error = "missing output: give -o OUTPUT";

@@ -68,7 +68,8 @@ std::string SaveLossText(const SaveLosses& losses)
         std::string one;
         std::string many;
     } clauses[] = {
-        {losses.pixelsOverFifteen, "pixel uses a colour entry above 15 and would become entry mod 16",
+        {losses.pixelsOverFifteen,
+         "pixel uses a colour entry above 15 and would become entry mod 16",
          "pixels use colour entries above 15 and would become entry mod 16"},
         {losses.columnsCut, "column beyond " + columns + " is cut",
          "columns beyond " + columns + " are cut"},

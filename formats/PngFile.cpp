@@ -273,7 +273,8 @@ Result ReadInto(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
         return PngFailure(session);
     if (shape.imageBits == 8 && !image.m_colorTable.SetSize(kTableSize))
         return Failure(Reason::OutOfMemory);
-    const std::int32_t defined = shape.imageBits == 8 ? FillColorTable(image.m_colorTable, shape) : 0;
+    const std::int32_t defined =
+        shape.imageBits == 8 ? FillColorTable(image.m_colorTable, shape) : 0;
     Result read = ReadPixels(session, shape, image);
     if (read && outcome)
         outcome->definedColors = defined;

@@ -148,8 +148,8 @@ TEST(HostileUse, NamesWithControlCharactersAreQuoted)
     TempFolder folder;
     const std::string name = "e\033[31mvil.spr";
     const CliRun run = RunConvert(folder, {name, "-o", "x.bmp"});
-    EXPECT_EQ(run.err,
-              "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file. (No such file or directory)\n");
+    EXPECT_EQ(run.err, "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file. "
+                       "(No such file or directory)\n");
     // A quote inside such a name is closed, escaped and reopened, as a shell reads it.
     const CliRun quoted = RunShell(folder, "$C \"$(printf 'it\\047s\\t.spr')\" -o x.bmp");
     EXPECT_EQ(quoted.err, "tavrel-convert: 'it'\\''s'$'\\011''.spr': Error: Could not load SPR "

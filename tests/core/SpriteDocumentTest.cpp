@@ -111,7 +111,8 @@ TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverO
     EXPECT_FALSE(std::filesystem::exists(Path("b.spr")));
 
     // A block that truly cannot be read: the sheet opens, its file is kept.
-    document.SetTrailingBlockReader([](const char*, CTrailingBlock&) { return SystemFailure(EIO); });
+    document.SetTrailingBlockReader([](const char*, CTrailingBlock&)
+                                    { return SystemFailure(EIO); });
     ASSERT_EQ(FullText(document.Open(Write("c.spr", spr)).result),
               "Error: Unable to read sprite data. (Input/output error)");
     std::filesystem::create_hard_link(Path("c.spr"), Path("link.spr"));
@@ -165,7 +166,8 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
 {
     const auto bmp = [&](const std::string& name, int width, int height, std::uint32_t index)
     {
-        const BmpRows rows(std::size_t(height), std::vector<std::uint32_t>(std::size_t(width), index));
+        const BmpRows rows(std::size_t(height),
+                           std::vector<std::uint32_t>(std::size_t(width), index));
         const auto bytes = BuildBmp(IndexedBmp(rows, 8, 256));
         return Write(name, Bytes(bytes.begin(), bytes.end()));
     };
@@ -189,9 +191,9 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
         ASSERT_TRUE(document.Import(picture));
         EXPECT_EQ(SaveLossText(document.LossesOfSaveAs(Path(name))), text);
         const Result refused = document.SaveAs(Path(name));
-        EXPECT_EQ(FullText(refused), *text ? "Error: Saving would change the picture. (" +
-                                                 std::string(text) + ")"
-                                           : "")
+        EXPECT_EQ(FullText(refused),
+                  *text ? "Error: Saving would change the picture. (" + std::string(text) + ")"
+                        : "")
             << name;
         EXPECT_EQ(std::filesystem::exists(Path(name)), !*text);
         ASSERT_TRUE(document.Save(nullptr, LossySave::Accept));
