@@ -11,11 +11,13 @@ constexpr unsigned kChooserPathMustExist = 0x0800;    // the folder must exist
 constexpr unsigned kChooserFileMustExist = 0x1000;    // the file must exist
 constexpr unsigned kChooserNoReadOnlyReturn = 0x8000; // refuse read-only files and folders
 
+// Open and Import take any file the user can read; a Save that then meets a
+// read-only file says so and points to Save As.
 constexpr unsigned kOpenChooserFlags =
-    kChooserHideReadOnly | kChooserPathMustExist | kChooserFileMustExist | kChooserNoReadOnlyReturn;
+    kChooserHideReadOnly | kChooserPathMustExist | kChooserFileMustExist;
 constexpr unsigned kSaveChooserFlags =
     kChooserHideReadOnly | kChooserPathMustExist | kChooserNoReadOnlyReturn;
-static_assert(kOpenChooserFlags == 0x9804 && kSaveChooserFlags == 0x8804);
+static_assert(kOpenChooserFlags == 0x1804 && kSaveChooserFlags == 0x8804);
 
 enum class ChooserKind
 {

@@ -94,11 +94,22 @@ QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
 }
 
 void QtUserPrompts::ShowMessage(QWidget& owner, const QString& text, const QString& caption,
-                                MessageIcon icon)
+                                MessageIcon icon, const QString& informative)
 {
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                     caption, text, QMessageBox::Ok, &owner);
+    box.setInformativeText(informative);
     box.exec();
+}
+
+bool QtUserPrompts::AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
+                                    const QString& caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Save | QMessageBox::Cancel,
+                    &owner);
+    box.setInformativeText(informative);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
 }
 
 void QtUserPrompts::RunAboutBox(QWidget& owner)

@@ -8,8 +8,10 @@ class QtUserPrompts final : public IUserPrompts
 {
 public:
     QString ChooseFile(QWidget& owner, const FileChooser& chooser) override;
-    void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
-                     MessageIcon icon) override;
+    void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
+                     const QString& informative = QString()) override;
+    bool AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
+                         const QString& caption) override;
     void RunAboutBox(QWidget& owner) override;
     QColor ChooseColor(QWidget& owner, const QColor& initial) override;
     QSize ChooseTileSize(QWidget& owner, const QSize& initial) override;

@@ -167,12 +167,13 @@ void CSpriteDlg::OnFileOpen()
     const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
-    const OpenOutcome opened = m_document.Open(PathOf(chosen));
+    const std::string path = PathOf(chosen);
+    const OpenOutcome opened = m_document.Open(path);
     if (!m_document.HasSheet())
     {
         // The view must let go of the sheet the document has just dropped.
         ShowPicture();
-        ShowFailure(opened.result, kCaptionSpriteImage);
+        ShowFailure(opened.result, kCaptionSpriteImage, path);
         return;
     }
     m_ctlPalette.setCurrentIndex(0);
@@ -180,10 +181,11 @@ void CSpriteDlg::OnFileOpen()
     {
         // The note is shown over the new sheet.
         RequestRepaint();
-        ShowMessage(kMsgSp2Note, kCaptionLoadingSprite, MessageIcon::Information);
+        ShowMessage(kMsgSp2Note, kCaptionLoadingSprite, MessageIcon::Information,
+                    InformativeText({}, path));
         return;
     }
-    ShowFailure(opened.result, kCaptionReadingSprite);
+    ShowFailure(opened.result, kCaptionReadingSprite, path);
     RequestRepaint();
 }
 
@@ -204,12 +206,27 @@ void CSpriteDlg::OnFileSaveAs()
     const QString chosen = m_prompts.ChooseFile(*this, kSaveSpriteChooser);
     if (chosen.isEmpty())
         return;
-    ShowFailure(m_document.SaveAs(PathOf(chosen)), kCaptionSavingSprite);
+    const std::string path = PathOf(chosen);
+    SaveAfterAsking(&path);
 }
 
 void CSpriteDlg::SaveSprite()
 {
-    ShowFailure(m_document.Save(), kCaptionSavingSprite);
+    SaveAfterAsking(nullptr);
+}
+
+void CSpriteDlg::SaveAfterAsking(const std::string* path)
+{
+    const std::string& target = path ? *path : m_document.FileName();
+    const SaveLosses losses = path ? m_document.LossesOfSaveAs(*path) : m_document.LossesOfSave();
+    if (losses.Any() && !m_prompts.AskSaveOrCancel(*this, Text(SaveLossText(losses).c_str()),
+                                                   Text(InformativeText({}, target).c_str()),
+                                                   Text(kCaptionSavingSprite)))
+        return;
+    const LossySave lossy = losses.Any() ? LossySave::Accept : LossySave::Refuse;
+    const Result saved =
+        path ? m_document.SaveAs(*path, nullptr, lossy) : m_document.Save(nullptr, lossy);
+    ShowFailure(saved, kCaptionSavingSprite, target);
 }
 
 void CSpriteDlg::OnFileExport()
@@ -219,7 +236,8 @@ void CSpriteDlg::OnFileExport()
     const QString chosen = m_prompts.ChooseFile(*this, kExportChooser);
     if (chosen.isEmpty())
         return;
-    ShowFailure(m_document.Export(PathOf(chosen)), kCaptionExportingSprite);
+    const std::string path = PathOf(chosen);
+    ShowFailure(m_document.Export(path), kCaptionExportingSprite, path);
 }
 
 void CSpriteDlg::OnFileImport()
@@ -229,9 +247,10 @@ void CSpriteDlg::OnFileImport()
     const QString chosen = m_prompts.ChooseFile(*this, kImportChooser);
     if (chosen.isEmpty())
         return;
-    if (const Result imported = m_document.Import(PathOf(chosen)); !imported)
+    const std::string path = PathOf(chosen);
+    if (const Result imported = m_document.Import(path); !imported)
     {
-        ShowFailure(imported, kCaptionImportImage);
+        ShowFailure(imported, kCaptionImportImage, path);
         return;
     }
     m_ctlPalette.setCurrentIndex(0);
@@ -307,13 +326,15 @@ bool CSpriteDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon icon)
+void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon icon,
+                             const std::string& informative)
 {
-    m_prompts.ShowMessage(*this, Text(text), Text(caption), icon);
+    m_prompts.ShowMessage(*this, Text(text), Text(caption), icon, Text(informative.c_str()));
 }
 
-void CSpriteDlg::ShowFailure(const Result& result, const char* caption)
+void CSpriteDlg::ShowFailure(const Result& result, const char* caption, const std::string& path)
 {
     if (result.message != Message::None)
-        ShowMessage(MessageText(result.message), caption, MessageIcon::Error);
+        ShowMessage(MessageText(result.message), caption, MessageIcon::Error,
+                    InformativeText(result, path));
 }

@@ -84,9 +84,14 @@ private:
     void OnPixelHovered(std::optional<QPoint> pixel);
     void OnEntryHovered(int entry);
     QAction* CommandAction(int id) const;
-    void ShowMessage(const char* text, const char* caption, MessageIcon icon);
-    // The failure's message, if any, in a message box with this caption.
-    void ShowFailure(const Result& result, const char* caption);
+    void ShowMessage(const char* text, const char* caption, MessageIcon icon,
+                     const std::string& informative = std::string());
+    // The failure's message, if any, in a message box with this caption,
+    // naming the file, why, and what to do next.
+    void ShowFailure(const Result& result, const char* caption, const std::string& path);
+    // Saves to path (Save As) or to the file name (Save), asking first when
+    // the layout cannot hold the picture exactly.
+    void SaveAfterAsking(const std::string* path);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;

@@ -23,9 +23,13 @@ public:
 
     // The chosen full path, or an empty string when the user cancelled.
     virtual QString ChooseFile(QWidget& owner, const FileChooser& chooser) = 0;
-    // A message box with one OK button.
+    // A message box with one OK button; the informative text, if any, under
+    // the main text: the file, why, what to do next.
     virtual void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
-                             MessageIcon icon) = 0;
+                             MessageIcon icon, const QString& informative = QString()) = 0;
+    // A question with the buttons Save and Cancel; true for Save.
+    virtual bool AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
+                                 const QString& caption) = 0;
     virtual void RunAboutBox(QWidget& owner) = 0;
     // A colour for the picture's background; an invalid colour when the
     // user cancelled.

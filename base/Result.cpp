@@ -1,5 +1,7 @@
 #include "base/Result.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -43,6 +45,8 @@ const char* MessageText(Message message)
         return "Error: Could not load palette file.";
     case Message::SavePaletteFailed:
         return "Error: Could not save palette file.";
+    case Message::SaveChangesPicture:
+        return "Error: Saving would change the picture.";
     }
     return "";
 }
@@ -151,8 +155,103 @@ std::string ReasonText(const Result& result)
                " is in more than one of the palette's entries";
     case Reason::MappingBadDepth:
         return Number(value) + "-bit picture: only 8-, 24- and 32-bit pictures match a palette";
+    case Reason::PictureChanged:
+        return result.detail;
+    case Reason::TrailingSourceChanged:
+        return "the file the bytes after the sheet are copied from has changed since it was "
+               "opened";
+    case Reason::TrailingBlockUnread:
+        return "the bytes after the sheet in this file could not be read, and saving over it "
+               "would lose them";
     }
     return {};
+}
+
+namespace
+{
+
+const char* SystemHint(const Result& result)
+{
+    switch (result.systemError)
+    {
+    case EACCES:
+    case EPERM:
+        return "The file or its folder is read-only: use Save As to write the sheet elsewhere.";
+    case EROFS:
+        return "The disk is read-only: use Save As to write the sheet elsewhere.";
+    case ENOSPC:
+    case EDQUOT:
+        return "The disk is full: free some space, or use Save As to write the sheet elsewhere.";
+    case ENOENT:
+        return "The folder does not exist: use Save As to choose another.";
+    case EFBIG:
+        return "The file is larger than this disk or your limits allow: use Save As to write "
+               "the sheet elsewhere.";
+    default:
+        return nullptr;
+    }
+}
+
+bool IsSave(Message message)
+{
+    return message == Message::CannotCreate || message == Message::WriteFailed ||
+           message == Message::ExportBmpFailed || message == Message::ExportPngFailed ||
+           message == Message::SavePaletteFailed;
+}
+
+// "reason" to "Reason.": a sentence of its own.
+std::string Sentence(std::string text)
+{
+    if (!text.empty())
+    {
+        text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+        if (text.back() != '.')
+            text += '.';
+    }
+    return text;
+}
+
+} // namespace
+
+std::string HintText(const Result& result)
+{
+    switch (result.reason)
+    {
+    case Reason::PictureNotEightBit:
+    case Reason::DepthBelowEight:
+        return "Convert the picture to indexed colour (16 or 256 colours) in your editor and "
+               "import it again.";
+    case Reason::BmpWidthOverLimit:
+    case Reason::BmpHeightOverLimit:
+    case Reason::BmpTooManyPixels:
+        return "Make the picture smaller in your editor (a sheet is 256 pixels wide) and import "
+               "it again.";
+    case Reason::TrailingSourceChanged:
+        return "Open the file again, or use Save As to write the sheet elsewhere.";
+    case Reason::TrailingBlockUnread:
+        return "Use Save As to write the sheet to another file; this one is left as it is.";
+    case Reason::System:
+        if (const char* hint = IsSave(result.message) ? SystemHint(result) : nullptr)
+            return hint;
+        break;
+    default:
+        break;
+    }
+    if (result.message == Message::ReadTrailingFailed)
+        return "The sheet is open without those bytes: a save over this file is refused; use "
+               "Save As to write the sheet to another file.";
+    return {};
+}
+
+std::string InformativeText(const Result& result, const std::string& fileName)
+{
+    std::string text = "File: " + fileName;
+    for (const std::string& line : {Sentence(ReasonText(result)), HintText(result)})
+    {
+        if (!line.empty())
+            text += "\n" + line;
+    }
+    return text;
 }
 
 std::string FullText(const Result& result)

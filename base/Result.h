@@ -29,6 +29,8 @@ enum class Message
     ExportPngFailed,    // "Could not export to PNG file."
     LoadPaletteFailed,  // "Error: Could not load palette file."
     SavePaletteFailed,  // "Error: Could not save palette file."
+    // Saves that would change the picture.
+    SaveChangesPicture, // "Error: Saving would change the picture."
 };
 
 enum class Reason
@@ -78,6 +80,11 @@ enum class Reason
     ColorMissing,      // value: 0xRRGGBB, detail: the first pixel "(x, y)"
     ColorAmbiguous,    // value: 0xRRGGBB, detail: the first pixel "(x, y)"
     MappingBadDepth,   // value: bits per pixel of the picture
+
+    // Saves.
+    PictureChanged,        // detail: every change, as SaveLossText words them
+    TrailingSourceChanged, // the file a trailing block is copied from changed
+    TrailingBlockUnread,   // saving over a file whose trailing block was never read
 };
 
 struct Result
@@ -117,6 +124,11 @@ const char* MessageText(Message message);
 // Why, in a few words, without a full stop: "width 20000 is over the limit
 // of 16384". Empty when no reason is known.
 std::string ReasonText(const Result& result);
+// What the user can do about the failure, as a sentence; empty when there
+// is nothing to suggest.
+std::string HintText(const Result& result);
+// The lines under a message box's main text: the file, why, and what to do.
+std::string InformativeText(const Result& result, const std::string& fileName);
 // The message, then the reason in brackets when there is one:
 // "Error: Could not load BMP file. (not a BMP file: no "BM" signature)".
 std::string FullText(const Result& result);

@@ -159,6 +159,7 @@ int RunConversions(const CommandLine& commandLine)
 
     CTrailingBlock trailingFrom;
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
+    settings.lossy = commandLine.lossy;
     if (commandLine.trailingFrom)
     {
         // Without it every SPR written would lack the block asked for.

@@ -22,6 +22,7 @@ enum LongOnlyOption
     kOptionJson,
     kOptionHelp,
     kOptionVersion,
+    kOptionLossy,
 };
 
 const option kOptions[] = {
@@ -33,6 +34,7 @@ const option kOptions[] = {
     {"json", no_argument, nullptr, kOptionJson},
     {"help", no_argument, nullptr, kOptionHelp},
     {"version", no_argument, nullptr, kOptionVersion},
+    {"lossy", no_argument, nullptr, kOptionLossy},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -49,6 +51,9 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
     {
     case 'o':
         commandLine.output = argument;
+        return true;
+    case kOptionLossy:
+        commandLine.lossy = true;
         return true;
     case kOptionTo:
         commandLine.target = KindFromName(argument);
@@ -92,8 +97,9 @@ bool CheckCombination(const CommandLine& commandLine, std::string& error)
         error = "missing file operand";
     else if (commandLine.json && !commandLine.info)
         error = "--json goes with --info";
-    else if (commandLine.info && (commandLine.output || commandLine.target ||
-                                  commandLine.paletteRow || commandLine.trailingFrom))
+    else if (commandLine.info &&
+             (commandLine.output || commandLine.target || commandLine.paletteRow ||
+              commandLine.trailingFrom || commandLine.lossy))
         error = "--info takes no conversion options";
     else if (!commandLine.info && !commandLine.output)
         error = "missing output: give -o OUTPUT";
@@ -141,6 +147,10 @@ void PrintHelp(std::FILE* stream)
                "                             16*N+15 in entries 0 to 15\n"
                "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
                "                             the trailing block of the SPR file FILE\n"
+               "      --lossy              SPR or SP2 output: write a picture the sheet\n"
+               "                             cannot hold exactly (colour entries above 15,\n"
+               "                             another size) all the same; without it such\n"
+               "                             a file fails, listing what would change\n"
                "      --info               describe each FILE: format, size, depth, colours\n"
                "                             shown per palette row, trailing block size\n"
                "      --json               with --info, write JSON instead of text lines\n"
@@ -150,7 +160,8 @@ void PrintHelp(std::FILE* stream)
                "An input's kind comes from its extension: .bmp is a BMP picture, .sp2 an\n"
                "SP2 sheet, anything else an SPR sheet. SPR and SP2 inputs become BMP files\n"
                "with their whole colour table; BMP inputs must be 8-bit pictures to become\n"
-               "sheets, and are cut or padded to the sheet's size. An SPR input keeps its\n"
+               "sheets; one that uses entries above 15 or is not of the sheet's size is\n"
+               "refused unless --lossy is given. An SPR input keeps its\n"
                "trailing block when written as SPR. Existing output files are replaced\n"
                "safely: a failed write leaves them as they were. Standard output, under\n"
                "any name, is written where it stands, never replaced.\n"

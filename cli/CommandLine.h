@@ -30,6 +30,7 @@ struct CommandLine
     std::optional<FileKind> target;
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
+    bool lossy = false;
 };
 
 // False when the arguments make no sense, with a message for the user (empty

@@ -39,8 +39,8 @@ Result Convert(const std::string& input, const std::string& output,
         return settings.paletteRow
                    ? document.ExportPaletteRow(output, *settings.paletteRow, settings.batch)
                    : document.Export(output, settings.batch);
-    document.SetLayout(LayoutOf(settings.target));
-    return document.SaveAs(output, settings.batch);
+    return document.SaveAsLayout(output, LayoutOf(settings.target), settings.batch,
+                                 settings.lossy ? LossySave::Accept : LossySave::Refuse);
 }
 
 std::string ConvertFile(const std::string& input, const std::string& output,

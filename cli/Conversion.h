@@ -17,6 +17,7 @@ struct ConversionSettings
     std::optional<std::int32_t> paletteRow;       // BMP output only
     const CTrailingBlock* trailingFrom = nullptr; // SPR output from BMP or SP2 only
     CReplaceBatch* batch = nullptr;               // where outputs wait to be put in place, or none
+    bool lossy = false;                           // write sheets the layout cannot hold exactly
 };
 
 // Reads input and writes output in the target format, exactly as the viewer

@@ -4,6 +4,8 @@
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
+#include <algorithm>
+
 CSpriteDocument::CSpriteDocument() = default;
 CSpriteDocument::~CSpriteDocument() = default;
 
@@ -20,8 +22,11 @@ OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trai
         return {{}, true};
     if (trailing == TrailingBlockUse::Skip)
         return {};
-    if (Result read = CTrailingBlock::Read(path.c_str(), m_trailing); !read)
+    if (Result read = m_readTrailing(path.c_str(), m_trailing); !read)
+    {
+        m_unreadTrailingFile = IdentityOf(path.c_str());
         return {WithMessage(read, Message::ReadTrailingFailed)};
+    }
     return {};
 }
 
@@ -30,11 +35,22 @@ Result CSpriteDocument::Import(const std::string& path)
     if (!HasSheet())
         return {};
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadBmpPicture(path.c_str(), *image); !loaded)
+    ImportOutcome outcome;
+    if (Result loaded = LoadBmpPicture(path.c_str(), *image, &outcome); !loaded)
         return loaded;
+    KeepUndefinedColors(*image, outcome.definedColors);
     Install(std::move(image));
     m_modified = true;
     return {};
+}
+
+void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const
+{
+    const CColorTable& old = m_source->m_colorTable;
+    CColorTable& table = picture.m_colorTable;
+    const std::int32_t kept = std::min(old.GetSize(), table.GetSize());
+    for (std::int32_t i = std::max(definedColors, 0); i < kept; ++i)
+        table.SetAt(i, *old.GetAt(i));
 }
 
 Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout,
@@ -51,23 +67,62 @@ Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout
     return {};
 }
 
-Result CSpriteDocument::Save(CReplaceBatch* batch)
+Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
 {
     if (!HasSheet())
         return {};
+    if (Result allowed = CheckSaveTarget(lossy); !allowed)
+        return allowed;
     const Result saved =
         SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
-    if (saved)
-        m_modified = false;
+    if (!saved)
+        return saved;
+    m_modified = false;
+    // The block now also lies in the file just written, which may have
+    // replaced the one it was copied from.
+    if (!batch && m_layout == SpriteLayout::Spr)
+        m_trailing.Rebase(m_fileName.c_str());
     return saved;
 }
 
-Result CSpriteDocument::SaveAs(const std::string& path, CReplaceBatch* batch)
+Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
+{
+    if (m_fileName.empty())
+        return WithMessage({}, Message::NoFileName);
+    if (m_unreadTrailingFile.Is(IdentityOf(m_fileName.c_str())))
+        return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
+    const SaveLosses losses = FindSaveLosses(*m_source, m_layout);
+    if (!losses.Any() || lossy == LossySave::Accept)
+        return {};
+    Result refused = WithMessage(Failure(Reason::PictureChanged), Message::SaveChangesPicture);
+    refused.detail = SaveLossText(losses);
+    return refused;
+}
+
+Result CSpriteDocument::SaveAs(const std::string& path, CReplaceBatch* batch, LossySave lossy)
+{
+    return SaveAsLayout(path, ChooseSpriteLayout(path.c_str()), batch, lossy);
+}
+
+Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layout,
+                                     CReplaceBatch* batch, LossySave lossy)
 {
     if (!HasSheet())
         return {};
     m_fileName = path;
-    return Save(batch);
+    m_layout = layout;
+    return Save(batch, lossy);
+}
+
+SaveLosses CSpriteDocument::LossesOfSave() const
+{
+    return HasSheet() ? FindSaveLosses(*m_source, m_layout) : SaveLosses();
+}
+
+SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
+{
+    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
+    return HasSheet() ? FindSaveLosses(*m_source, layout) : SaveLosses();
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
@@ -102,6 +157,7 @@ void CSpriteDocument::Clear()
     m_display.reset();
     m_source.reset();
     m_trailing = CTrailingBlock();
+    m_unreadTrailingFile = {};
     m_layout = SpriteLayout::Spr;
     m_paletteRow = 0;
     m_modified = false;

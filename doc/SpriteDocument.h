@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "doc/SaveLosses.h"
 #include "formats/SpriteFile.h"
 #include "formats/TrailingBlock.h"
 
@@ -27,6 +28,16 @@ enum class TrailingBlockUse
     Skip,
 };
 
+// Whether a save may write a picture the layout cannot hold exactly.
+enum class LossySave
+{
+    Refuse, // the save fails with Message::SaveChangesPicture, listing the changes
+    Accept, // the user was told the changes and chose to save
+};
+
+// How Open reads an SPR file's trailing block.
+using TrailingBlockReader = Result (*)(const char* path, CTrailingBlock& block);
+
 // The sheet being worked on and every rule of the commands on it: the source
 // image as opened or imported, the display image (a copy whose first 16
 // colours are the chosen palette row), the trailing block of an SPR file,
@@ -48,13 +59,25 @@ public:
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
     // A BMP picture in place of the sheet; the file name, the layout and the
     // trailing block stay, so a Save writes it as the file opened last.
+    // Colour entries the picture's file does not define keep the colours of
+    // the sheet it replaces, as the trailing block is kept.
     Result Import(const std::string& path);
-    // Writes the sheet to the file name in the layout of the file opened
-    // last; Message::NoFileName without a name (the front end asks for one
-    // and runs SaveAs).
-    Result Save(CReplaceBatch* batch = nullptr);
-    // Takes the name, even when the save then fails, and saves.
-    Result SaveAs(const std::string& path, CReplaceBatch* batch = nullptr);
+    // Writes the sheet to the file name in the layout it has;
+    // Message::NoFileName without a name (the front end asks for one and
+    // runs SaveAs). A picture the layout cannot hold exactly is refused
+    // unless the loss was accepted. A file whose trailing block could not be
+    // read at Open is never replaced: its block would be lost.
+    Result Save(CReplaceBatch* batch = nullptr, LossySave lossy = LossySave::Refuse);
+    // Takes the name and the layout of its extension (as Open reads it),
+    // even when the save then fails, and saves.
+    Result SaveAs(const std::string& path, CReplaceBatch* batch = nullptr,
+                  LossySave lossy = LossySave::Refuse);
+    // The same in a layout chosen otherwise, for a converter told the format.
+    Result SaveAsLayout(const std::string& path, SpriteLayout layout,
+                        CReplaceBatch* batch = nullptr, LossySave lossy = LossySave::Refuse);
+    // What Save, or Save As to path, would change in the picture.
+    SaveLosses LossesOfSave() const;
+    SaveLosses LossesOfSaveAs(const std::string& path) const;
     // The source image with its whole colour table, whatever row is shown.
     Result Export(const std::string& path, CReplaceBatch* batch = nullptr) const;
     // What the display shows for a palette row: colours 16 * row to
@@ -85,8 +108,16 @@ public:
     const CTrailingBlock& TrailingBlock() const { return m_trailing; }
     bool IsModified() const { return m_modified; }
 
+    // How Open reads trailing blocks: CTrailingBlock::Read unless a test
+    // needs a failure or a smaller limit for keeping a block by reference.
+    void SetTrailingBlockReader(TrailingBlockReader reader) { m_readTrailing = reader; }
+
 private:
     void Install(std::unique_ptr<CSpriteImage> source);
+    // Copies the colours the new picture's file left undefined from the sheet
+    // it replaces.
+    void KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const;
+    Result CheckSaveTarget(LossySave lossy) const;
 
     std::unique_ptr<CSpriteImage> m_source;
     std::unique_ptr<CSpriteImage> m_display;
@@ -95,4 +126,8 @@ private:
     SpriteLayout m_layout = SpriteLayout::Spr;
     std::string m_fileName;
     bool m_modified = false;
+    // The file whose trailing block could not be read at Open.
+    FileIdentity m_unreadTrailingFile;
+    TrailingBlockReader m_readTrailing = [](const char* path, CTrailingBlock& block)
+    { return CTrailingBlock::Read(path, block); };
 };

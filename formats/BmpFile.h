@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/ImportOutcome.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,9 +14,10 @@ class CSpriteImage;
 // checked first; then only the bytes a picture with those headers can use
 // are read, and those go to DevIL. A failure's reason only.
 Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes);
-Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image);
+// With an outcome, it learns how many colours the file's palette defines.
+Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 // The same from the file at path, failing under the import message.
-Result LoadBmpPicture(const char* path, CSpriteImage& image);
+Result LoadBmpPicture(const char* path, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 
 // BMP export (formats/BmpWriter.cpp): 8-bit pictures with all 256 colours,
 // others at their depth. SaveBmpPicture replaces the file safely, at once

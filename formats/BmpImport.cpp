@@ -65,8 +65,10 @@ private:
 // The colours of an indexed picture: 256 entries, DevIL's palette first with
 // alpha 255, the rest all zero. DevIL's entries run blue, green, red (and an
 // unused fourth byte); a palette longer than the table is cut to fit it.
-bool TakePalette(CColorTable& table)
+// defined: how many entries came from the palette.
+bool TakePalette(CColorTable& table, std::int32_t& defined)
 {
+    defined = 0;
     if (!table.SetSize(kIndexedColorCount))
         return false;
     const ILint count = ilGetInteger(IL_PALETTE_NUM_COLS);
@@ -84,6 +86,7 @@ bool TakePalette(CColorTable& table)
         const ILubyte* entry = palette + i * entryBytes;
         table.SetAt(i, entry[2], entry[1], entry[0], kOpaque);
     }
+    defined = kept;
     return true;
 }
 
@@ -158,7 +161,7 @@ Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
     return {};
 }
 
-Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image)
+Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {
     std::vector<std::uint8_t> bytes;
     if (Result read = ReadBmpForDecoding(file, bytes); !read)
@@ -175,7 +178,8 @@ Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image)
     const ILint bitsPerPixel = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
     if (bitsPerPixel < 8)
         return Failure(Reason::DepthBelowEight, bitsPerPixel);
-    if (bitsPerPixel == 8 && !TakePalette(image.m_colorTable))
+    std::int32_t defined = 0;
+    if (bitsPerPixel == 8 && !TakePalette(image.m_colorTable, defined))
         return Failure(Reason::OutOfMemory);
     ConvertToImageChannelOrder(bitsPerPixel);
     if (!image.Create(width, height, bitsPerPixel))
@@ -185,15 +189,17 @@ Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image)
         image.Free();
         return Failure(Reason::DecoderRefused);
     }
+    if (outcome)
+        outcome->definedColors = defined;
     return {};
 }
 
-Result LoadBmpPicture(const char* path, CSpriteImage& image)
+Result LoadBmpPicture(const char* path, CSpriteImage& image, ImportOutcome* outcome)
 {
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
         return WithMessage(opened, Message::LoadBmpFailed);
-    if (Result read = ReadBmpPicture(file, image); !read)
+    if (Result read = ReadBmpPicture(file, image, outcome); !read)
         return WithMessage(read, Message::LoadBmpFailed);
     return {};
 }

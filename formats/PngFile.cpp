@@ -224,14 +224,15 @@ Result CheckSize(const PngShape& shape)
     return {};
 }
 
-void FillColorTable(CColorTable& table, const PngShape& shape)
+// Answers how many entries the file defined: the palette's, or the grey levels.
+std::int32_t FillColorTable(CColorTable& table, const PngShape& shape)
 {
     if (shape.colorType == PNG_COLOR_TYPE_PALETTE)
     {
         for (int i = 0; i < shape.paletteCount; ++i)
             table.SetAt(i, shape.palette[i].red, shape.palette[i].green, shape.palette[i].blue,
                         kOpaque);
-        return;
+        return shape.paletteCount;
     }
     const int levels = 1 << std::min(shape.bitDepth, kEightBits);
     for (int level = 0; level < levels; ++level)
@@ -239,6 +240,7 @@ void FillColorTable(CColorTable& table, const PngShape& shape)
         const auto grey = static_cast<std::uint8_t>(level * 255 / (levels - 1));
         table.SetAt(level, grey, grey, grey, kOpaque);
     }
+    return levels;
 }
 
 Result ReadPixels(PngSession& session, const PngShape& shape, CSpriteImage& image)
@@ -256,7 +258,7 @@ Result ReadPixels(PngSession& session, const PngShape& shape, CSpriteImage& imag
     return {};
 }
 
-Result ReadInto(CBinaryFile& file, CSpriteImage& image)
+Result ReadInto(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {
     CPngReader reader(file);
     if (!reader.Created())
@@ -271,9 +273,12 @@ Result ReadInto(CBinaryFile& file, CSpriteImage& image)
         return PngFailure(session);
     if (shape.imageBits == 8 && !image.m_colorTable.SetSize(kTableSize))
         return Failure(Reason::OutOfMemory);
-    if (shape.imageBits == 8)
-        FillColorTable(image.m_colorTable, shape);
-    return ReadPixels(session, shape, image);
+    const std::int32_t defined =
+        shape.imageBits == 8 ? FillColorTable(image.m_colorTable, shape) : 0;
+    Result read = ReadPixels(session, shape, image);
+    if (read && outcome)
+        outcome->definedColors = defined;
+    return read;
 }
 
 // ---- Writing ----
@@ -413,9 +418,9 @@ bool PngWriteStep(PngSession* session, const PngLayout* layout)
 
 } // namespace
 
-Result ReadPng(CBinaryFile& file, CSpriteImage& image)
+Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {
-    Result result = ReadInto(file, image);
+    Result result = ReadInto(file, image, outcome);
     if (!result)
     {
         image.Free();
@@ -424,12 +429,12 @@ Result ReadPng(CBinaryFile& file, CSpriteImage& image)
     return result;
 }
 
-Result LoadPngFile(const char* path, CSpriteImage& image)
+Result LoadPngFile(const char* path, CSpriteImage& image, ImportOutcome* outcome)
 {
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
         return opened;
-    return ReadPng(file, image);
+    return ReadPng(file, image, outcome);
 }
 
 Result WritePng(CBinaryFile& file, const CSpriteImage& image, const PngWriteOptions& options)

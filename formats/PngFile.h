@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/ImportOutcome.h"
 
 #include <cstdint>
 
@@ -43,9 +44,10 @@ struct PngWriteOptions
     bool transparentIndexZero = false;
 };
 
-// Reads a PNG from the stream's current position.
-Result ReadPng(CBinaryFile& file, CSpriteImage& image);
-Result LoadPngFile(const char* path, CSpriteImage& image);
+// Reads a PNG from the stream's current position; with an outcome, it
+// learns how many colours the file defines (PLTE entries or grey levels).
+Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);
+Result LoadPngFile(const char* path, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 
 // Writes the PNG to the stream. Nothing is written when the image cannot
 // be written (no pixels, 16 bits per pixel, an index over 15 with a row).

@@ -17,7 +17,10 @@ class ScriptedPrompts : public IUserPrompts
 public:
     QStringList answers; // one per chooser; "" cancels
     std::vector<const FileChooser*> choosers;
-    QStringList messages; // "caption: text", "(i) " before an information box
+    QStringList messages;    // "caption: text", "(i) " before an information box
+    QStringList informative; // each message's informative text, "" for none
+    QStringList questions;   // "caption: text | informative"
+    bool saveAnswer = false; // Save, or else Cancel
     QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
@@ -30,13 +33,21 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
-    void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
-                     MessageIcon icon) override
+    void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
+                     const QString& informativeText = QString()) override
     {
         messages << (icon == MessageIcon::Information ? "(i) " : "") + caption + ": " + text;
+        informative << informativeText;
         messageOwner = &owner;
         if (whileMessageShown)
             whileMessageShown();
+    }
+
+    bool AskSaveOrCancel(QWidget&, const QString& text, const QString& informativeText,
+                         const QString& caption) override
+    {
+        questions << caption + ": " + text + " | " + informativeText;
+        return saveAnswer;
     }
 
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }

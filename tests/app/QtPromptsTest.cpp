@@ -51,10 +51,25 @@ TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
             EXPECT_EQ(box.text(), "Error: Could not create sprite file.");
             EXPECT_EQ(box.icon(), QMessageBox::Critical);
             EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+            EXPECT_EQ(box.informativeText(), "File: a.spr");
             box.accept();
         });
     QtUserPrompts().ShowMessage(owner, "Error: Could not create sprite file.", "Saving Sprite",
-                                MessageIcon::Error);
+                                MessageIcon::Error, "File: a.spr");
+    // The question before a lossy save: Save or Cancel, Cancel by default.
+    for (const QMessageBox::StandardButton answer : {QMessageBox::Save, QMessageBox::Cancel})
+    {
+        WhenOpen<QMessageBox>(
+            [answer](QMessageBox& box)
+            {
+                EXPECT_EQ(box.standardButtons(), QMessageBox::Save | QMessageBox::Cancel);
+                EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Cancel));
+                EXPECT_EQ(box.informativeText(), "File: a.spr");
+                box.button(answer)->click();
+            });
+        EXPECT_EQ(QtUserPrompts().AskSaveOrCancel(owner, "changes", "File: a.spr", "Saving Sprite"),
+                  answer == QMessageBox::Save);
+    }
 
     // The About box's lines fit their labels.
     WhenOpen<CAboutDlg>(
@@ -75,13 +90,15 @@ TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
     QtUserPrompts().RunAboutBox(owner);
 }
 
-TEST(QtPrompts, ChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
+TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
 {
     QTemporaryDir dir;
     const QString readOnly = WriteFile(dir.filePath("locked.spr"), "x");
     QFile::setPermissions(readOnly, QFile::ReadOwner);
-    const QString wanted = WriteFile(dir.filePath("sheet.spr"), "x");
+    const QString lockedBmp = WriteFile(dir.filePath("locked.bmp"), "x");
+    QFile::setPermissions(lockedBmp, QFile::ReadOwner);
     QWidget owner;
+    // Open takes any file the user can read.
     WhenOpen<QFileDialog>(
         [&](QFileDialog& chooser)
         {
@@ -92,18 +109,9 @@ TEST(QtPrompts, ChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
             EXPECT_EQ(chooser.findChild<QLineEdit*>("fileNameEdit")->text(), "*.spr");
             chooser.setDirectory(dir.path());
             chooser.selectFile(readOnly);
-            WhenOpen<QMessageBox>(
-                [](QMessageBox& refusal)
-                {
-                    EXPECT_TRUE(refusal.text().contains("read-only"));
-                    refusal.accept();
-                });
-            Confirm(chooser);
-            EXPECT_TRUE(chooser.isVisible());
-            chooser.selectFile(wanted);
             Confirm(chooser);
         });
-    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kOpenSpriteChooser), wanted);
+    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kOpenSpriteChooser), readOnly);
 
     // Saving takes a new name, adds the extension and never asks to replace.
     WhenOpen<QFileDialog>(
@@ -112,6 +120,15 @@ TEST(QtPrompts, ChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
             EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
             EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
             chooser.setDirectory(dir.path());
+            chooser.selectFile(lockedBmp);
+            WhenOpen<QMessageBox>(
+                [](QMessageBox& refusal)
+                {
+                    EXPECT_TRUE(refusal.text().contains("read-only"));
+                    refusal.accept();
+                });
+            Confirm(chooser);
+            EXPECT_TRUE(chooser.isVisible());
             chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
             Confirm(chooser);
             EXPECT_TRUE(chooser.isVisible());
@@ -132,6 +149,7 @@ TEST(FileChoosers, FiltersConvertAndTheFlagsDecideWhatMayBeChosen)
     QFile::setPermissions(dir.filePath("shut"), QFile::ReadOwner | QFile::ExeOwner);
     const std::tuple<const char*, unsigned, ChoiceProblem> cases[] = {
         {"new.spr", kOpenChooserFlags, ChoiceProblem::FileMissing},
+        {"locked.spr", kOpenChooserFlags, ChoiceProblem::None},
         {"locked.spr", kSaveChooserFlags, ChoiceProblem::FileReadOnly},
         {"shut/new.spr", kSaveChooserFlags, ChoiceProblem::FolderReadOnly},
         {"gone/new.spr", kSaveChooserFlags, ChoiceProblem::FolderMissing},

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "../core/BmpFiles.h"
 
 #include "app/SpriteDlg.h"
 #include "image/SpriteImage.h"
@@ -181,15 +182,72 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     EXPECT_EQ(prompts.messages, QStringList({"Sprite Image: Error: Could not load SPR file.",
                                              "Sprite Image: Error: Could not load SP2 file."}));
 
-    // The bytes after the sheet of a file beyond 2 GiB cannot be measured: the
-    // sheet opens without them, and the window says so. The file is sparse.
+    // A file beyond 2 GiB opens whole, its block left in the (sparse) file.
     prompts.messages.clear();
     const QString huge = WriteFile(Path("huge.spr"), original);
     std::filesystem::resize_file(QFile::encodeName(huge).toStdString(),
-                                 (std::uintmax_t(1) << 31) + 4096);
+                                 (std::uintmax_t(3) << 30) + 4096);
     Run(huge, &CSpriteDlg::OnFileOpen);
-    ExpectMessage("Reading Sprite: Error: Unable to read sprite data.");
-    EXPECT_EQ(State(), "256x288x8 tail 0 SP2 0 name '' row 0");
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(window.Document().TrailingBlock().Size(), (std::int64_t(3) << 30) + 4096 - 37376);
+}
+
+// Every loss is listed in one question before anything is written; the
+// messages say which file, why, and what to do.
+TEST_F(SpriteWindow, ALossySaveAsksFirstAndEveryMessageExplains)
+{
+    Run(WriteFile(Path("sheet.spr"), SprBytes("TAIL")), &CSpriteDlg::OnFileOpen);
+    // A BMP of 16 colours whose pixels use entry 200 all the same.
+    const auto wide =
+        BuildBmp(IndexedBmp(BmpRows(200, std::vector<std::uint32_t>(320, 200)), 8, 16));
+    WriteFile(Path("wide.bmp"),
+              QByteArray(reinterpret_cast<const char*>(wide.data()), wide.size()));
+    Run(Path("wide.bmp"), &CSpriteDlg::OnFileImport);
+    // The 16 colours the picture leaves undefined show the sheet's own.
+    EXPECT_EQ(Color(DisplayImage(), 16), SheetColor(16));
+
+    const QString question =
+        "Saving Sprite: Saving as SPR changes the picture: 51,200 pixels use colour entries "
+        "above 15 and would become entry mod 16; 64 columns beyond 256 are cut; 88 transparent "
+        "rows are added to make 288. | File: " +
+        Path("out.spr");
+    for (const bool save : {false, true})
+    {
+        prompts.saveAnswer = save;
+        Run(Path("out.spr"), &CSpriteDlg::OnFileSaveAs);
+        EXPECT_EQ(prompts.questions, QStringList{question});
+        EXPECT_EQ(QFileInfo(Path("out.spr")).size(), save ? 37376 + 4 : 0);
+        prompts.questions.clear();
+    }
+    EXPECT_EQ(ReadFile(Path("out.spr")).right(4), "TAIL");
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // Save As takes the layout of the name: an SP2 sheet saved as SPR grows.
+    Run(WriteFile(Path("grey.sp2"), SheetPixelBytes(256)), &CSpriteDlg::OnFileOpen);
+    Run(Path("grey.spr"), &CSpriteDlg::OnFileSaveAs);
+    EXPECT_TRUE(prompts.questions.last().contains("32 transparent rows are added to make 288"));
+    EXPECT_EQ(QFileInfo(Path("grey.spr")).size(), 37376);
+    EXPECT_EQ(prompts.informative, QStringList{"File: " + Path("grey.sp2")});
+    prompts.messages.clear();
+    prompts.informative.clear();
+
+    // A sheet saved exactly asks nothing; failures explain themselves.
+    Run(Path("grey.spr"), &CSpriteDlg::OnFileOpen);
+    Run(Path("no/such/a.spr"), &CSpriteDlg::OnFileSaveAs);
+    CSpriteImage rgb;
+    ASSERT_TRUE(rgb.Create(3, 2, 24));
+    ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
+    Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
+    window.OnFileSave();
+    EXPECT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(prompts.informative,
+              QStringList({"File: " + Path("no/such/a.spr") +
+                               "\nNo such file or directory.\nThe folder does not exist: use "
+                               "Save As to choose another.",
+                           "File: " + Path("no/such/a.spr") +
+                               "\n24-bit picture: only 8-bit pictures become sheets.\nConvert "
+                               "the picture to indexed colour (16 or 256 colours) in your editor "
+                               "and import it again."}));
 }
 
 TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
@@ -245,7 +303,6 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
     EXPECT_EQ(prompts.aboutBoxes, 1);
-
 }
 
 TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)

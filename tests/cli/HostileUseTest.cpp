@@ -126,7 +126,7 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     WriteBytes(folder.Path("big.bmp"), Bytes(1, 0)); // replaced below
     WriteBytes(folder.Path("a.spr"), RandomSpr(6, 0));
     const CliRun limited =
-        RunShell(folder, "ulimit -f 70 && $C a.spr -o big.sp2 && $C a.spr -o big.bmp");
+        RunShell(folder, "ulimit -f 70 && $C a.spr --lossy -o big.sp2 && $C a.spr -o big.bmp");
     EXPECT_EQ(limited.status, 1);
     EXPECT_EQ(limited.err,
               "tavrel-convert: a.spr: Could not export to BMP file. (File too large)\n");
@@ -163,7 +163,7 @@ TEST(HostileUse, FailedRenameAtTheEndOfAChunkFailsTheRun)
     TempFolder folder;
     fs::create_directory(folder.Path("o"));
     constexpr int kFiles = 70; // more than one chunk
-    std::vector<std::string> arguments = {"--to", "sp2", "-o", "o"};
+    std::vector<std::string> arguments = {"--to", "sp2", "--lossy", "-o", "o"};
     for (int i = 0; i < kFiles; ++i)
     {
         arguments.push_back("s" + std::to_string(i) + ".spr");

@@ -1,3 +1,4 @@
+#include "BmpFiles.h"
 #include "SpriteFileTestFiles.h"
 
 #include "doc/SpriteDocument.h"
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -79,16 +81,47 @@ TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingFirst)
     }
 }
 
-TEST_F(Document, AnSprBlockThatCannotBeReadLeavesTheSheetOpenWithoutIt)
+TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverOverwritten)
 {
-    // Beyond 2 GiB the block cannot be measured; the file is sparse.
+    // Beyond 2 GiB the block stays in its sparse file, read by nothing yet.
     const std::string huge = Write("huge.spr", SprFile(3, 10));
-    std::filesystem::resize_file(huge, (std::uintmax_t(1) << 31) + 4096);
-    EXPECT_EQ(FullText(document.Open(huge).result),
-              "Error: Unable to read sprite data. (the file is too large to measure (over 2 GiB))");
-    EXPECT_EQ(State(), "256x288x8 tail 0 SPR name '' row 0");
-    // A program that will not write SPR need not read it at all.
-    EXPECT_TRUE(document.Open(huge, TrailingBlockUse::Skip).result);
+    const std::int64_t hugeSize = (std::int64_t(3) << 30) + 4096;
+    std::filesystem::resize_file(huge, std::uintmax_t(hugeSize));
+    ASSERT_TRUE(document.Open(huge).result);
+    EXPECT_TRUE(document.TrailingBlock().IsByReference());
+    EXPECT_EQ(document.TrailingBlock().Size(), hugeSize - 37376);
+
+    // Any block over the limit is copied through a buffer, even onto its
+    // own file, and again after that file was replaced.
+    document.SetTrailingBlockReader([](const char* path, CTrailingBlock& block)
+                                    { return CTrailingBlock::Read(path, block, 8); });
+    const Bytes spr = SprFile(8, 200000);
+    ASSERT_TRUE(document.Open(Write("a.spr", spr)).result);
+    EXPECT_TRUE(document.TrailingBlock().IsByReference());
+    for (const char* name : {"copy.spr", "a.spr", "a.spr"})
+    {
+        ASSERT_TRUE(document.SaveAs(Path(name)));
+        EXPECT_EQ(ReadBytes(Path(name)), spr) << name;
+    }
+    // A source changed since is refused, not copied.
+    Write("a.spr", SprFile(9, 200001));
+    EXPECT_EQ(FullText(document.SaveAs(Path("b.spr"))),
+              "Error: Could not write sprite file. (the file the bytes after the sheet are copied "
+              "from has changed since it was opened)");
+    EXPECT_FALSE(std::filesystem::exists(Path("b.spr")));
+
+    // A block that truly cannot be read: the sheet opens, its file is kept.
+    document.SetTrailingBlockReader([](const char*, CTrailingBlock&)
+                                    { return SystemFailure(EIO); });
+    ASSERT_EQ(FullText(document.Open(Write("c.spr", spr)).result),
+              "Error: Unable to read sprite data. (Input/output error)");
+    std::filesystem::create_hard_link(Path("c.spr"), Path("link.spr"));
+    for (const char* name : {"c.spr", "link.spr"})
+        EXPECT_EQ(FullText(document.SaveAs(Path(name))),
+                  "Error: Could not create sprite file. (the bytes after the sheet in this file "
+                  "could not be read, and saving over it would lose them)");
+    EXPECT_EQ(ReadBytes(Path("c.spr")), spr);
+    EXPECT_TRUE(document.SaveAs(Path("elsewhere.spr")));
 }
 
 TEST_F(Document, ImportKeepsNameLayoutAndBlockAndSaveWritesTheLayoutOpenedLast)
@@ -109,13 +142,88 @@ TEST_F(Document, ImportKeepsNameLayoutAndBlockAndSaveWritesTheLayoutOpenedLast)
     EXPECT_EQ(ReadBytes(Path("copy.spr")), spr);
     EXPECT_FALSE(document.IsModified());
 
-    // After an SP2 file the same picture is saved bare, its colours dropped.
+    // Save As writes the layout of the new name, as Open reads it.
     const Bytes sp2 = RandomBytes(5, 32768);
-    ASSERT_TRUE(document.Open(Write("grey.sp2", sp2)).result);
+    const std::tuple<std::string, std::string, std::size_t> saves[] = {
+        {Write("grey.sp2", sp2), "out.spr", 37376},
+        {Path("sheet.spr"), "out.SP2", 32768},
+    };
+    for (const auto& [opened, saved, size] : saves)
+    {
+        ASSERT_TRUE(document.Open(opened).result);
+        ASSERT_TRUE(document.SaveAs(Path(saved), nullptr, LossySave::Accept));
+        EXPECT_EQ(std::filesystem::file_size(Path(saved)), size) << saved;
+        EXPECT_EQ(document.Layout(), ChooseSpriteLayout(saved.c_str()));
+    }
+    ASSERT_TRUE(document.Open(Path("grey.sp2")).result);
     ASSERT_TRUE(document.Import(Path("sheet.bmp")));
     EXPECT_EQ(document.Save().message, Message::NoFileName);
-    ASSERT_TRUE(document.SaveAs(Path("out.spr")));
-    EXPECT_EQ(ReadBytes(Path("out.spr")), Bytes(spr.begin() + 512, spr.begin() + 512 + 32768));
+}
+
+// A picture the layout cannot hold exactly is saved only when the loss was
+// accepted; what is listed is what changes.
+TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
+{
+    const auto bmp = [&](const std::string& name, int width, int height, std::uint32_t index)
+    {
+        const BmpRows rows(std::size_t(height),
+                           std::vector<std::uint32_t>(std::size_t(width), index));
+        const auto bytes = BuildBmp(IndexedBmp(rows, 8, 256));
+        return Write(name, Bytes(bytes.begin(), bytes.end()));
+    };
+    const std::tuple<std::string, std::string, const char*> cases[] = {
+        {bmp("purple.bmp", 256, 288, 200), "a.spr",
+         "Saving as SPR changes the picture: 73,728 pixels use colour entries above 15 and would "
+         "become entry mod 16."},
+        {bmp("wide.bmp", 320, 200, 1), "b.spr",
+         "Saving as SPR changes the picture: 64 columns beyond 256 are cut; 88 transparent rows "
+         "are added to make 288."},
+        {bmp("tall.bmp", 256, 288, 1), "c.sp2",
+         "Saving as SP2 changes the picture: 32 rows beyond 256 are cut."},
+        {bmp("one.bmp", 255, 288, 16), "d.spr",
+         "Saving as SPR changes the picture: 73,440 pixels use colour entries above 15 and would "
+         "become entry mod 16; 1 transparent column is added to make 256."},
+        {bmp("exact.bmp", 256, 288, 15), "e.spr", ""},
+    };
+    for (const auto& [picture, name, text] : cases)
+    {
+        ASSERT_TRUE(document.Open(Write("sheet.spr", SprFile(10, 0))).result);
+        ASSERT_TRUE(document.Import(picture));
+        EXPECT_EQ(SaveLossText(document.LossesOfSaveAs(Path(name))), text);
+        const Result refused = document.SaveAs(Path(name));
+        EXPECT_EQ(FullText(refused),
+                  *text ? "Error: Saving would change the picture. (" + std::string(text) + ")"
+                        : "")
+            << name;
+        EXPECT_EQ(std::filesystem::exists(Path(name)), !*text);
+        ASSERT_TRUE(document.Save(nullptr, LossySave::Accept));
+    }
+    // Entry 200 comes back as 200 mod 16.
+    ASSERT_TRUE(document.Open(Path("a.spr")).result);
+    EXPECT_EQ(document.Source()->GetPixels()[0], 200 % 16);
+}
+
+// Entries a picture's file does not define keep the open sheet's colours;
+// without a sheet before, they stay 0.
+TEST_F(Document, ImportKeepsTheColoursAPictureLeavesUndefined)
+{
+    const Bytes spr = SprFile(11, 0);
+    const BmpRows rows(288, std::vector<std::uint32_t>(256, 3));
+    for (const int bits : {4, 8})
+    {
+        const auto bmp = BuildBmp(IndexedBmp(rows, bits, 16));
+        const std::string picture = Write("p.bmp", Bytes(bmp.begin(), bmp.end()));
+        ASSERT_TRUE(document.Open(Write("sheet.spr", spr)).result);
+        ASSERT_TRUE(document.Import(picture));
+        EXPECT_EQ(document.Source()->GetColor(15)->green, TestColours(16)[15].green) << bits;
+        ASSERT_TRUE(document.SaveAs(Path("sheet.spr")));
+        const Bytes saved = ReadBytes(Path("sheet.spr"));
+        EXPECT_EQ(Bytes(saved.begin() + 32, saved.begin() + 512),
+                  Bytes(spr.begin() + 32, spr.begin() + 512))
+            << bits;
+        ASSERT_TRUE(document.ImportAsNew(picture, SpriteLayout::Spr, CTrailingBlock()));
+        EXPECT_EQ(document.Source()->GetColor(16)->green, 0);
+    }
 }
 
 TEST_F(Document, FailedSavesKeepTheNameAndTheChangesAndSayWhy)
