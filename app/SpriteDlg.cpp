@@ -1,6 +1,7 @@
 #include "app/SpriteDlg.h"
 
 #include "app/AppIcon.h"
+#include "app/DesktopSettings.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
 #include "image/SpriteImage.h"
@@ -41,6 +42,11 @@ void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
     setWindowIcon(m_hIcon);
+    setAcceptDrops(true);
+    connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
+    connect(&m_editWatch, &CFileWatch::Settled, this, [this] { OnEditedFileSettled(); });
+    RebuildRecentMenu();
+    UpdateDocumentState();
     m_ctlPalette.setCurrentIndex(0);
     m_ctlPalette.setFocus();
 }
@@ -102,6 +108,12 @@ void CSpriteDlg::AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> ite
             menu.addSeparator();
             continue;
         }
+        if (item.id == ID_FILE_RECENT_FIRST)
+        {
+            m_pRecentMenu = menu.addMenu(Text(item.text));
+            connect(m_pRecentMenu, &QMenu::aboutToShow, this, [this] { RebuildRecentMenu(); });
+            continue;
+        }
         if (!item.popup.empty())
         {
             AddMenuItems(*menu.addMenu(Text(item.text)), item.popup);
@@ -150,7 +162,7 @@ bool CSpriteDlg::OnCommand(int id)
         return true;
     default:
         // File > New has no handler.
-        return OnViewCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id);
     }
 }
 
@@ -164,17 +176,27 @@ std::string PathOf(const QString& chosen)
 
 void CSpriteDlg::OnFileOpen()
 {
+    if (!ConfirmDiscard())
+        return;
     const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
-    const OpenOutcome opened = m_document.Open(PathOf(chosen));
+    ShowOpened(m_document.Open(PathOf(chosen)), chosen, kCaptionSpriteImage);
+}
+
+void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& path,
+                            const char* failureCaption)
+{
+    m_editWatch.Watch(QString());
     if (!m_document.HasSheet())
     {
         // The view must let go of the sheet the document has just dropped.
-        ShowPicture();
-        ShowFailure(opened.result, kCaptionSpriteImage);
+        RequestRepaint();
+        ShowFailure(opened.result, failureCaption);
         return;
     }
+    AddRecentFile(path);
+    m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
     m_ctlPalette.setCurrentIndex(0);
     if (opened.showSp2Note)
     {
@@ -204,12 +226,24 @@ void CSpriteDlg::OnFileSaveAs()
     const QString chosen = m_prompts.ChooseFile(*this, kSaveSpriteChooser);
     if (chosen.isEmpty())
         return;
-    ShowFailure(m_document.SaveAs(PathOf(chosen)), kCaptionSavingSprite);
+    const Result saved = m_document.SaveAs(PathOf(chosen));
+    // The name is the sheet's now, saved or not: watch it from here on.
+    m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
+    if (saved)
+        AddRecentFile(chosen);
+    UpdateDocumentState();
+    ShowFailure(saved, kCaptionSavingSprite);
 }
 
 void CSpriteDlg::SaveSprite()
 {
-    ShowFailure(m_document.Save(), kCaptionSavingSprite);
+    const Result saved = m_document.Save();
+    // The program's own save is no change from outside; a save by rename
+    // needs the watch set up again.
+    if (saved)
+        m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
+    UpdateDocumentState();
+    ShowFailure(saved, kCaptionSavingSprite);
 }
 
 void CSpriteDlg::OnFileExport()
@@ -257,12 +291,14 @@ void CSpriteDlg::OnSelchangePalette()
 void CSpriteDlg::ClearSprite()
 {
     m_document.Clear();
-    ShowPicture();
+    m_editWatch.Watch(QString());
+    RequestRepaint();
 }
 
 void CSpriteDlg::RequestRepaint()
 {
     ShowPicture();
+    UpdateDocumentState();
 }
 
 void CSpriteDlg::accept()
@@ -277,6 +313,9 @@ void CSpriteDlg::reject()
 
 void CSpriteDlg::done(int result)
 {
+    // Enter, Escape, the close box and Exit all end here.
+    if (!ConfirmDiscard())
+        return;
     m_viewSettings.zoom = m_ctlView.Zoom();
     m_viewSettings.windowSize = size();
     SaveViewSettings(m_viewSettings);

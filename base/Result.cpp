@@ -43,6 +43,8 @@ const char* MessageText(Message message)
         return "Error: Could not load palette file.";
     case Message::SavePaletteFailed:
         return "Error: Could not save palette file.";
+    case Message::EditedColorsUnmapped:
+        return "Error: The edited picture uses a colour the sheet does not have.";
     }
     return "";
 }

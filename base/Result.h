@@ -29,6 +29,7 @@ enum class Message
     ExportPngFailed,    // "Could not export to PNG file."
     LoadPaletteFailed,  // "Error: Could not load palette file."
     SavePaletteFailed,  // "Error: Could not save palette file."
+    EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
 };
 
 enum class Reason

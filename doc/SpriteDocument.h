@@ -27,6 +27,21 @@ enum class TrailingBlockUse
     Skip,
 };
 
+// Whether a read again takes a file shorter than its layout's sheet, as Open
+// does, or waits for the rest: a file changed outside may be half written.
+enum class SheetReadRule
+{
+    AsOpen,
+    WholeSheet,
+};
+
+// What to do when the sheet's file has changed on disk.
+enum class OutsideChange
+{
+    Reload, // nothing would be lost
+    Ask,    // the sheet has changes no Save has written
+};
+
 // The sheet being worked on and every rule of the commands on it: the source
 // image as opened or imported, the display image (a copy whose first 16
 // colours are the chosen palette row), the trailing block of an SPR file,
@@ -84,6 +99,23 @@ public:
     const std::string& FileName() const { return m_fileName; }
     const CTrailingBlock& TrailingBlock() const { return m_trailing; }
     bool IsModified() const { return m_modified; }
+
+    // The desktop's round trips (doc/SpriteDocumentRoundTrip.cpp).
+    // A file named on the command line or dropped: a BMP or PNG picture
+    // becomes a new unnamed SPR sheet, anything else opens as Open does.
+    OpenOutcome OpenPath(const std::string& path);
+    static bool IsPicturePath(const std::string& path);
+    // Reads the named file again in the sheet's layout, keeping the palette
+    // row. On failure the sheet stays as it was, changes and all.
+    Result Revert(SheetReadRule rule = SheetReadRule::AsOpen);
+    OutsideChange DecideOutsideChange() const;
+    // The sheet as an indexed PNG with its whole table, for an image editor.
+    Result WriteForEditing(const std::string& path) const;
+    // The edited PNG back in place of the sheet's pixels, mapped exactly onto
+    // the sheet's colour table; the table, name, layout and trailing block
+    // stay. A colour that does not map changes nothing. Pixels that are what
+    // the sheet holds already are no change.
+    Result BringBackEdited(const std::string& path);
 
 private:
     void Install(std::unique_ptr<CSpriteImage> source);

@@ -23,6 +23,10 @@ public:
     int aboutBoxes = 0;
     QColor colorAnswer; // invalid: cancelled
     QSize tileAnswer;   // empty: cancelled
+    SaveChoice saveChoice = SaveChoice::Cancel;
+    QStringList questions; // "save NAME", "reload NAME"
+    bool reloadAnswer = false;
+    QString editorAnswer; // Preferences: the command; "-" cancels
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -42,6 +46,26 @@ public:
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }
     QColor ChooseColor(QWidget&, const QColor&) override { return colorAnswer; }
     QSize ChooseTileSize(QWidget&, const QSize&) override { return tileAnswer; }
+
+    SaveChoice AskSaveChanges(QWidget&, const QString& name) override
+    {
+        questions << "save " + name;
+        return saveChoice;
+    }
+
+    bool AskReloadChanged(QWidget&, const QString& name) override
+    {
+        questions << "reload " + name;
+        return reloadAnswer;
+    }
+
+    bool ChoosePreferences(QWidget&, QString& command) override
+    {
+        if (editorAnswer == "-")
+            return false;
+        command = editorAnswer;
+        return true;
+    }
 };
 
 // The test sheet: colour i is red (i & 31) * 8, green (i >> 3) * 8, blue
