@@ -196,7 +196,7 @@ void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& path,
         return;
     }
     AddRecentFile(path);
-    m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
+    m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
     m_ctlPalette.setCurrentIndex(0);
     if (opened.showSp2Note)
     {
@@ -227,8 +227,7 @@ void CSpriteDlg::OnFileSaveAs()
     if (chosen.isEmpty())
         return;
     const Result saved = m_document.SaveAs(PathOf(chosen));
-    // The name is the sheet's now, saved or not: watch it from here on.
-    m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
+    m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
     if (saved)
         AddRecentFile(chosen);
     UpdateDocumentState();
@@ -241,7 +240,7 @@ void CSpriteDlg::SaveSprite()
     // The program's own save is no change from outside; a save by rename
     // needs the watch set up again.
     if (saved)
-        m_sheetWatch.Watch(QString::fromStdString(m_document.FileName()));
+        m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
     UpdateDocumentState();
     ShowFailure(saved, kCaptionSavingSprite);
 }

@@ -94,10 +94,10 @@ void CSpriteDlg::OnFileRecent(int index)
 
 void CSpriteDlg::OnFileRevert()
 {
-    if (m_document.FileName().empty() || !ConfirmDiscard())
+    if (m_document.SourcePath().empty() || !ConfirmDiscard())
         return;
     const Result read = m_document.Revert();
-    m_sheetWatch.Watch(FromPath(m_document.FileName()));
+    m_sheetWatch.Watch(FromPath(m_document.SourcePath()));
     RequestRepaint();
     ShowFailure(read, kCaptionReadingSprite);
 }
@@ -121,7 +121,7 @@ bool CSpriteDlg::ConfirmDiscard()
 
 QString CSpriteDlg::DocumentName() const
 {
-    const QString path = FromPath(m_document.FileName());
+    const QString path = FromPath(m_document.SourcePath());
     return path.isEmpty() ? Text(kUntitledName) : QFileInfo(path).fileName();
 }
 
@@ -133,8 +133,8 @@ void CSpriteDlg::UpdateDocumentState()
     for (const int id : kSheetCommands)
         if (QAction* action = CommandAction(id))
             action->setEnabled(sheet);
-    CommandAction(ID_FILE_REVERT)->setEnabled(sheet && !m_document.FileName().empty());
-    const QString path = FromPath(m_document.FileName());
+    CommandAction(ID_FILE_REVERT)->setEnabled(sheet && !m_document.SourcePath().empty());
+    const QString path = FromPath(m_document.SourcePath());
     if (path != m_sheetWatch.Path())
         m_sheetWatch.Watch(path);
 }
@@ -146,8 +146,8 @@ void CSpriteDlg::RebuildRecentMenu()
     for (int i = 0; i < files.size(); ++i)
     {
         QString shown = QDir::toNativeSeparators(files[i]);
-        QAction* action =
-            m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace('&', "&&")));
+        QAction* action = m_pRecentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace('&', "&&")));
         action->setData(ID_FILE_RECENT_FIRST + i);
         connect(action, &QAction::triggered, this, [this, i] { OnFileRecent(i); });
     }
@@ -170,7 +170,10 @@ void CSpriteDlg::OnSheetFileSettled()
         return; // half written, perhaps: the sheet on screen stays
     m_sheetWatch.Acknowledge();
     RequestRepaint();
-    ShowFailure(read, kCaptionReadingSprite);
+    // A file still short of a whole sheet is a writer that paused: the next
+    // write brings the rest.
+    if (read.reason != Reason::EndedEarly)
+        ShowFailure(read, kCaptionReadingSprite);
 }
 
 void CSpriteDlg::OnFileEditExternally()

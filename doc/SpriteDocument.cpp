@@ -16,6 +16,7 @@ OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trai
         return {loaded};
     Install(std::move(image));
     m_layout = layout;
+    m_sourcePath = path;
     if (layout == SpriteLayout::Sp2)
         return {{}, true};
     if (trailing == TrailingBlockUse::Skip)
@@ -58,7 +59,10 @@ Result CSpriteDocument::Save(CReplaceBatch* batch)
     const Result saved =
         SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
     if (saved)
+    {
         m_modified = false;
+        m_sourcePath = m_fileName;
+    }
     return saved;
 }
 
@@ -99,6 +103,7 @@ void CSpriteDocument::ChoosePaletteRow(std::int32_t row)
 void CSpriteDocument::Clear()
 {
     m_fileName.clear();
+    m_sourcePath.clear();
     m_display.reset();
     m_source.reset();
     m_trailing = CTrailingBlock();

@@ -97,6 +97,9 @@ public:
     std::int32_t Height() const;
     SpriteLayout Layout() const { return m_layout; }
     const std::string& FileName() const { return m_fileName; }
+    // The file the sheet was last read from or saved to, which Open keeps
+    // though its FileName is empty; empty for a sheet from a picture.
+    const std::string& SourcePath() const { return m_sourcePath; }
     const CTrailingBlock& TrailingBlock() const { return m_trailing; }
     bool IsModified() const { return m_modified; }
 
@@ -105,7 +108,7 @@ public:
     // becomes a new unnamed SPR sheet, anything else opens as Open does.
     OpenOutcome OpenPath(const std::string& path);
     static bool IsPicturePath(const std::string& path);
-    // Reads the named file again in the sheet's layout, keeping the palette
+    // Reads SourcePath again in the sheet's layout, keeping the palette
     // row. On failure the sheet stays as it was, changes and all.
     Result Revert(SheetReadRule rule = SheetReadRule::AsOpen);
     OutsideChange DecideOutsideChange() const;
@@ -126,5 +129,6 @@ private:
     CTrailingBlock m_trailing;
     SpriteLayout m_layout = SpriteLayout::Spr;
     std::string m_fileName;
+    std::string m_sourcePath;
     bool m_modified = false;
 };

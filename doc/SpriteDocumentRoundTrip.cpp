@@ -18,7 +18,8 @@ bool HasExtension(const std::string& path, const char* extension)
 {
     const std::string actual = std::filesystem::path(path).extension().string();
     return std::equal(actual.begin(), actual.end(), extension, extension + std::strlen(extension),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+                      [](char a, char b)
+                      { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 bool SamePixels(const CSpriteImage& a, const CSpriteImage& b)
@@ -43,25 +44,25 @@ OpenOutcome CSpriteDocument::OpenPath(const std::string& path)
 
 Result CSpriteDocument::Revert(SheetReadRule rule)
 {
-    if (!HasSheet() || m_fileName.empty())
+    if (!HasSheet() || m_sourcePath.empty())
         return {};
     const Message failed =
         m_layout == SpriteLayout::Spr ? Message::LoadSprFailed : Message::LoadSp2Failed;
     if (rule == SheetReadRule::WholeSheet)
     {
         std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(m_fileName, error);
+        const std::uintmax_t size = std::filesystem::file_size(m_sourcePath, error);
         const std::int64_t whole = m_layout == SpriteLayout::Spr ? kSprSheetBytes : kSp2SheetBytes;
         if (error || size < std::uintmax_t(whole))
             return WithMessage(Failure(Reason::EndedEarly, error ? 0 : std::int64_t(size), whole),
                                failed);
     }
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(m_fileName.c_str(), m_layout, *image); !loaded)
+    if (Result loaded = LoadSpriteSheet(m_sourcePath.c_str(), m_layout, *image); !loaded)
         return loaded;
     CTrailingBlock trailing;
     if (m_layout == SpriteLayout::Spr)
-        if (Result read = CTrailingBlock::Read(m_fileName.c_str(), trailing); !read)
+        if (Result read = CTrailingBlock::Read(m_sourcePath.c_str(), trailing); !read)
             return WithMessage(read, Message::ReadTrailingFailed);
     const std::int32_t row = m_paletteRow;
     Install(std::move(image));

@@ -11,6 +11,13 @@
 #include <functional>
 #include <vector>
 
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Prompts that answer from a script and record what the window asked.
 class ScriptedPrompts : public IUserPrompts
 {
@@ -23,7 +30,7 @@ public:
     int aboutBoxes = 0;
     QColor colorAnswer; // invalid: cancelled
     QSize tileAnswer;   // empty: cancelled
-    SaveChoice saveChoice = SaveChoice::Cancel;
+    SaveChoice saveChoice = SaveChoice::Discard;
     QStringList questions; // "save NAME", "reload NAME"
     bool reloadAnswer = false;
     QString editorAnswer; // Preferences: the command; "-" cancels
