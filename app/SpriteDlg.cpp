@@ -196,7 +196,7 @@ void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& path,
         return;
     }
     AddRecentFile(path);
-    m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
+    m_sheetWatch.Watch(SheetPath());
     m_ctlPalette.setCurrentIndex(0);
     if (opened.showSp2Note)
     {
@@ -227,7 +227,7 @@ void CSpriteDlg::OnFileSaveAs()
     if (chosen.isEmpty())
         return;
     const Result saved = m_document.SaveAs(PathOf(chosen));
-    m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
+    m_sheetWatch.Watch(SheetPath());
     if (saved)
         AddRecentFile(chosen);
     UpdateDocumentState();
@@ -240,7 +240,7 @@ void CSpriteDlg::SaveSprite()
     // The program's own save is no change from outside; a save by rename
     // needs the watch set up again.
     if (saved)
-        m_sheetWatch.Watch(QFile::decodeName(QByteArray::fromStdString(m_document.SourcePath())));
+        m_sheetWatch.Watch(SheetPath());
     UpdateDocumentState();
     ShowFailure(saved, kCaptionSavingSprite);
 }

@@ -113,6 +113,8 @@ private:
     void OnSheetFileSettled();
     void OnEditedFileSettled();
     bool LaunchEditor(const QString& path);
+    // The document's SourcePath as Qt names it.
+    QString SheetPath() const;
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;

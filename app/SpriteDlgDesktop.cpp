@@ -97,7 +97,7 @@ void CSpriteDlg::OnFileRevert()
     if (m_document.SourcePath().empty() || !ConfirmDiscard())
         return;
     const Result read = m_document.Revert();
-    m_sheetWatch.Watch(FromPath(m_document.SourcePath()));
+    m_sheetWatch.Watch(SheetPath());
     RequestRepaint();
     ShowFailure(read, kCaptionReadingSprite);
 }
@@ -119,9 +119,14 @@ bool CSpriteDlg::ConfirmDiscard()
     return false;
 }
 
+QString CSpriteDlg::SheetPath() const
+{
+    return FromPath(m_document.SourcePath());
+}
+
 QString CSpriteDlg::DocumentName() const
 {
-    const QString path = FromPath(m_document.SourcePath());
+    const QString path = SheetPath();
     return path.isEmpty() ? Text(kUntitledName) : QFileInfo(path).fileName();
 }
 
@@ -134,7 +139,7 @@ void CSpriteDlg::UpdateDocumentState()
         if (QAction* action = CommandAction(id))
             action->setEnabled(sheet);
     CommandAction(ID_FILE_REVERT)->setEnabled(sheet && !m_document.SourcePath().empty());
-    const QString path = FromPath(m_document.SourcePath());
+    const QString path = SheetPath();
     if (path != m_sheetWatch.Path())
         m_sheetWatch.Watch(path);
 }
