@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
 
@@ -144,4 +146,51 @@ QSize QtUserPrompts::ChooseTileSize(QWidget& owner, const QSize& initial)
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return QSize(width->value(), height->value());
+}
+
+SaveChoice QtUserPrompts::AskSaveChanges(QWidget& owner, const QString& name)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMainWindowCaption),
+                    QString::fromUtf8(kAskSaveChanges).arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, &owner);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec())
+    {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
+bool QtUserPrompts::AskReloadChanged(QWidget& owner, const QString& name)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaptionFileChanged),
+                    QString::fromUtf8(kAskReloadChanged).arg(name),
+                    QMessageBox::Yes | QMessageBox::No, &owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtUserPrompts::ChoosePreferences(QWidget& owner, QString& editorCommand)
+{
+    QDialog dialog(&owner);
+    dialog.setWindowTitle(QString::fromUtf8(kPreferencesCaption));
+    auto* layout = new QFormLayout(&dialog);
+    auto* command = new QLineEdit(editorCommand, &dialog);
+    command->setMinimumWidth(command->fontMetrics().averageCharWidth() * 40);
+    layout->addRow(QString::fromUtf8(kEditorCommandLabel), command);
+    auto* hint = new QLabel(QString::fromUtf8(kEditorCommandHint), &dialog);
+    hint->setWordWrap(true);
+    layout->addRow(hint);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    editorCommand = command->text().trimmed();
+    return true;
 }

@@ -15,4 +15,7 @@ public:
     void RunAboutBox(QWidget& owner) override;
     QColor ChooseColor(QWidget& owner, const QColor& initial) override;
     QSize ChooseTileSize(QWidget& owner, const QSize& initial) override;
+    SaveChoice AskSaveChanges(QWidget& owner, const QString& name) override;
+    bool AskReloadChanged(QWidget& owner, const QString& name) override;
+    bool ChoosePreferences(QWidget& owner, QString& editorCommand) override;
 };

@@ -31,6 +31,15 @@ bool CSpriteApp::InitInstance()
 {
     QtUserPrompts prompts;
     CSpriteDlg window(prompts);
+    // A file named on the command line opens once the window is shown and
+    // before the event loop first runs, so the first paint has the sheet
+    // and a failure's message has a window to stand over.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+    {
+        window.show();
+        window.OpenPath(arguments.at(1));
+    }
     window.exec();
     return false;
 }

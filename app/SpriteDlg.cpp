@@ -1,6 +1,7 @@
 #include "app/SpriteDlg.h"
 
 #include "app/AppIcon.h"
+#include "app/DesktopSettings.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
 #include "image/SpriteImage.h"
@@ -41,6 +42,11 @@ void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
     setWindowIcon(m_hIcon);
+    setAcceptDrops(true);
+    connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
+    connect(&m_editWatch, &CFileWatch::Settled, this, [this] { OnEditedFileSettled(); });
+    RebuildRecentMenu();
+    UpdateDocumentState();
     m_ctlPalette.setCurrentIndex(0);
     m_ctlPalette.setFocus();
 }
@@ -102,6 +108,12 @@ void CSpriteDlg::AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> ite
             menu.addSeparator();
             continue;
         }
+        if (item.id == ID_FILE_RECENT_FIRST)
+        {
+            m_pRecentMenu = menu.addMenu(Text(item.text));
+            connect(m_pRecentMenu, &QMenu::aboutToShow, this, [this] { RebuildRecentMenu(); });
+            continue;
+        }
         if (!item.popup.empty())
         {
             AddMenuItems(*menu.addMenu(Text(item.text)), item.popup);
@@ -150,7 +162,7 @@ bool CSpriteDlg::OnCommand(int id)
         return true;
     default:
         // File > New has no handler.
-        return OnViewCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id);
     }
 }
 
@@ -164,18 +176,28 @@ std::string PathOf(const QString& chosen)
 
 void CSpriteDlg::OnFileOpen()
 {
+    if (!ConfirmDiscard())
+        return;
     const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
+    ShowOpened(m_document.Open(PathOf(chosen)), chosen, kCaptionSpriteImage);
+}
+
+void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& chosen,
+                            const char* failureCaption)
+{
     const std::string path = PathOf(chosen);
-    const OpenOutcome opened = m_document.Open(path);
+    m_editWatch.Watch(QString());
     if (!m_document.HasSheet())
     {
         // The view must let go of the sheet the document has just dropped.
-        ShowPicture();
-        ShowFailure(opened.result, kCaptionSpriteImage, path);
+        RequestRepaint();
+        ShowFailure(opened.result, failureCaption, path);
         return;
     }
+    AddRecentFile(chosen);
+    m_sheetWatch.Watch(SheetPath());
     m_ctlPalette.setCurrentIndex(0);
     if (opened.showSp2Note)
     {
@@ -207,7 +229,8 @@ void CSpriteDlg::OnFileSaveAs()
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
-    SaveAfterAsking(&path);
+    if (SaveAfterAsking(&path))
+        AddRecentFile(chosen);
 }
 
 void CSpriteDlg::SaveSprite()
@@ -215,18 +238,23 @@ void CSpriteDlg::SaveSprite()
     SaveAfterAsking(nullptr);
 }
 
-void CSpriteDlg::SaveAfterAsking(const std::string* path)
+bool CSpriteDlg::SaveAfterAsking(const std::string* path)
 {
     const std::string& target = path ? *path : m_document.FileName();
     const SaveLosses losses = path ? m_document.LossesOfSaveAs(*path) : m_document.LossesOfSave();
     if (losses.Any() && !m_prompts.AskSaveOrCancel(*this, Text(SaveLossText(losses).c_str()),
                                                    Text(InformativeText({}, target).c_str()),
                                                    Text(kCaptionSavingSprite)))
-        return;
+        return false;
     const LossySave lossy = losses.Any() ? LossySave::Accept : LossySave::Refuse;
     const Result saved =
         path ? m_document.SaveAs(*path, nullptr, lossy) : m_document.Save(nullptr, lossy);
+    // The program's own save is no change from outside; a save by rename
+    // needs the watch set up again.
+    m_sheetWatch.Watch(SheetPath());
+    UpdateDocumentState();
     ShowFailure(saved, kCaptionSavingSprite, target);
+    return saved.Ok();
 }
 
 void CSpriteDlg::OnFileExport()
@@ -276,12 +304,14 @@ void CSpriteDlg::OnSelchangePalette()
 void CSpriteDlg::ClearSprite()
 {
     m_document.Clear();
-    ShowPicture();
+    m_editWatch.Watch(QString());
+    RequestRepaint();
 }
 
 void CSpriteDlg::RequestRepaint()
 {
     ShowPicture();
+    UpdateDocumentState();
 }
 
 void CSpriteDlg::accept()
@@ -296,6 +326,9 @@ void CSpriteDlg::reject()
 
 void CSpriteDlg::done(int result)
 {
+    // Enter, Escape, the close box and Exit all end here.
+    if (!ConfirmDiscard())
+        return;
     m_viewSettings.zoom = m_ctlView.Zoom();
     m_viewSettings.windowSize = size();
     SaveViewSettings(m_viewSettings);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileWatch.h"
 #include "app/PalettePanel.h"
 #include "app/SheetView.h"
 #include "app/UserPrompts.h"
@@ -48,6 +49,22 @@ public:
     // The View menu's commands; false for another id.
     bool OnViewCommand(int id);
 
+    // The desktop side (app/SpriteDlgDesktop.cpp). OpenPath opens a file
+    // named on the command line, dropped or opened recently: a picture
+    // becomes a new sheet. It does not ask about unsaved changes; the
+    // commands that call it do.
+    void OpenPath(const QString& path);
+    void OnFileRevert();
+    void OnFileEditExternally();
+    void OnFilePreferences();
+    void OnFileRecent(int index);
+    // True when nothing unsaved would be lost: no changes, or the user saved
+    // them or chose to drop them.
+    bool ConfirmDiscard();
+    // The sheet's name in the title and the questions.
+    QString DocumentName() const;
+    bool OnDesktopCommand(int id);
+
     void SaveSprite();
     void ClearSprite();
 
@@ -67,6 +84,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -91,7 +110,17 @@ private:
     void ShowFailure(const Result& result, const char* caption, const std::string& path);
     // Saves to path (Save As) or to the file name (Save), asking first when
     // the layout cannot hold the picture exactly.
-    void SaveAfterAsking(const std::string* path);
+    // True when it saved.
+    bool SaveAfterAsking(const std::string* path);
+    // Desktop side: what follows any change of the document.
+    void UpdateDocumentState();
+    void ShowOpened(const OpenOutcome& opened, const QString& path, const char* failureCaption);
+    void RebuildRecentMenu();
+    void OnSheetFileSettled();
+    void OnEditedFileSettled();
+    bool LaunchEditor(const QString& path);
+    // The document's SourcePath as Qt names it.
+    QString SheetPath() const;
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;
@@ -107,4 +136,7 @@ private:
     int m_nColumnShift = 0; // how far the palette column moved right with the window
     QIcon m_hIcon;
     CSpriteDocument m_document;
+    QMenu* m_pRecentMenu = nullptr;
+    CFileWatch m_sheetWatch; // the sheet's own file
+    CFileWatch m_editWatch;  // the PNG an image editor has open
 };

@@ -13,6 +13,13 @@ enum class MessageIcon
     Information,
 };
 
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel,
+};
+
 // Everything the main window asks of the user goes through here: file
 // choosers, message boxes, the About box and the view's colour and tile
 // size, each owned by the window.
@@ -36,4 +43,12 @@ public:
     virtual QColor ChooseColor(QWidget& owner, const QColor& initial) = 0;
     // A tile grid's width and height; an empty size when the user cancelled.
     virtual QSize ChooseTileSize(QWidget& owner, const QSize& initial) = 0;
+    // "Save changes to NAME?" before unsaved changes would be lost.
+    virtual SaveChoice AskSaveChanges(QWidget& owner, const QString& name) = 0;
+    // The sheet's file changed on disk while the sheet has unsaved changes:
+    // true to read it again and drop them.
+    virtual bool AskReloadChanged(QWidget& owner, const QString& name) = 0;
+    // The Preferences dialog: the image editor's command; false when the
+    // user cancelled.
+    virtual bool ChoosePreferences(QWidget& owner, QString& editorCommand) = 0;
 };

@@ -47,6 +47,8 @@ const char* MessageText(Message message)
         return "Error: Could not save palette file.";
     case Message::SaveChangesPicture:
         return "Error: Saving would change the picture.";
+    case Message::EditedColorsUnmapped:
+        return "Error: The edited picture uses a colour the sheet does not have.";
     }
     return "";
 }

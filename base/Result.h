@@ -31,6 +31,7 @@ enum class Message
     SavePaletteFailed,  // "Error: Could not save palette file."
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
+    EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
 };
 
 enum class Reason

@@ -18,6 +18,7 @@ OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trai
         return {loaded};
     Install(std::move(image));
     m_layout = layout;
+    m_sourcePath = path;
     if (layout == SpriteLayout::Sp2)
         return {{}, true};
     if (trailing == TrailingBlockUse::Skip)
@@ -78,6 +79,7 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
     if (!saved)
         return saved;
     m_modified = false;
+    m_sourcePath = m_fileName;
     // The block now also lies in the file just written, which may have
     // replaced the one it was copied from.
     if (!batch && m_layout == SpriteLayout::Spr)
@@ -154,6 +156,7 @@ void CSpriteDocument::ChoosePaletteRow(std::int32_t row)
 void CSpriteDocument::Clear()
 {
     m_fileName.clear();
+    m_sourcePath.clear();
     m_display.reset();
     m_source.reset();
     m_trailing = CTrailingBlock();

@@ -37,6 +37,20 @@ enum class LossySave
 
 // How Open reads an SPR file's trailing block.
 using TrailingBlockReader = Result (*)(const char* path, CTrailingBlock& block);
+// Whether a read again takes a file shorter than its layout's sheet, as Open
+// does, or waits for the rest: a file changed outside may be half written.
+enum class SheetReadRule
+{
+    AsOpen,
+    WholeSheet,
+};
+
+// What to do when the sheet's file has changed on disk.
+enum class OutsideChange
+{
+    Reload, // nothing would be lost
+    Ask,    // the sheet has changes no Save has written
+};
 
 // The sheet being worked on and every rule of the commands on it: the source
 // image as opened or imported, the display image (a copy whose first 16
@@ -105,12 +119,31 @@ public:
     std::int32_t Height() const;
     SpriteLayout Layout() const { return m_layout; }
     const std::string& FileName() const { return m_fileName; }
+    // The file the sheet was last read from or saved to, which Open keeps
+    // though its FileName is empty; empty for a sheet from a picture.
+    const std::string& SourcePath() const { return m_sourcePath; }
     const CTrailingBlock& TrailingBlock() const { return m_trailing; }
     bool IsModified() const { return m_modified; }
 
     // How Open reads trailing blocks: CTrailingBlock::Read unless a test
     // needs a failure or a smaller limit for keeping a block by reference.
     void SetTrailingBlockReader(TrailingBlockReader reader) { m_readTrailing = reader; }
+    // The desktop's round trips (doc/SpriteDocumentRoundTrip.cpp).
+    // A file named on the command line or dropped: a BMP or PNG picture
+    // becomes a new unnamed SPR sheet, anything else opens as Open does.
+    OpenOutcome OpenPath(const std::string& path);
+    static bool IsPicturePath(const std::string& path);
+    // Reads SourcePath again in the sheet's layout, keeping the palette
+    // row. On failure the sheet stays as it was, changes and all.
+    Result Revert(SheetReadRule rule = SheetReadRule::AsOpen);
+    OutsideChange DecideOutsideChange() const;
+    // The sheet as an indexed PNG with its whole table, for an image editor.
+    Result WriteForEditing(const std::string& path) const;
+    // The edited PNG back in place of the sheet's pixels, mapped exactly onto
+    // the sheet's colour table; the table, name, layout and trailing block
+    // stay. A colour that does not map changes nothing. Pixels that are what
+    // the sheet holds already are no change.
+    Result BringBackEdited(const std::string& path);
 
 private:
     void Install(std::unique_ptr<CSpriteImage> source);
@@ -125,6 +158,7 @@ private:
     CTrailingBlock m_trailing;
     SpriteLayout m_layout = SpriteLayout::Spr;
     std::string m_fileName;
+    std::string m_sourcePath;
     bool m_modified = false;
     // The file whose trailing block could not be read at Open.
     FileIdentity m_unreadTrailingFile;

@@ -6,6 +6,8 @@
 
 // Menu IDR_MAIN_MENU: pop-ups in bar order, their items in menu order.
 // An item without text is a separator; one with a pop-up opens it.
+// ID_FILE_RECENT_FIRST's item opens the pop-up of the files opened last,
+// which the window fills.
 
 enum class MenuCheck
 {
@@ -31,15 +33,19 @@ struct MenuPopupTemplate
 
 inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"&New...", ID_FILE_NEW},
-    {"&Open...", ID_FILE_OPEN},
+    {"&Open...", ID_FILE_OPEN, "Ctrl+O"},
+    {"Open Recen&t", ID_FILE_RECENT_FIRST},
+    {"Re&vert", ID_FILE_REVERT},
     {nullptr, 0},
-    {"&Save", ID_FILE_SAVE},
-    {"Save &As...", ID_FILE_SAVE_AS},
+    {"&Save", ID_FILE_SAVE, "Ctrl+S"},
+    {"Save &As...", ID_FILE_SAVE_AS, "Ctrl+Shift+S"},
     {nullptr, 0},
     {"&Import", ID_FILE_IMPORT},
     {"&Export", ID_FILE_EXPORT},
+    {"E&dit Externally", ID_FILE_EDIT_EXTERNALLY, "Ctrl+E"},
     {nullptr, 0},
-    {"E&xit", ID_FILE_EXIT},
+    {"Pre&ferences...", ID_FILE_PREFERENCES},
+    {"E&xit", ID_FILE_EXIT, "Ctrl+Q"},
 };
 
 inline constexpr MenuItemTemplate kBackgroundMenuItems[] = {

@@ -79,3 +79,19 @@ inline constexpr char kBackgroundColorCaption[] = "Background Colour";
 inline constexpr char kTileSizeCaption[] = "Tile Grid";
 inline constexpr char kTileWidthLabel[] = "&Width:";
 inline constexpr char kTileHeightLabel[] = "&Height:";
+
+// The desktop side: the window's title, questions, Edit Externally and
+// Preferences. %1 is the sheet's name.
+inline constexpr char kTitleFormat[] = "%1[*] - Orvo Sprite Manager";
+inline constexpr char kUntitledName[] = "Untitled";
+inline constexpr char kAskSaveChanges[] = "Save changes to %1?";
+inline constexpr char kAskReloadChanged[] =
+    "%1 has changed on disk.\nRead it again and lose the changes made here?";
+inline constexpr char kCaptionFileChanged[] = "File Changed";
+inline constexpr char kCaptionEditExternally[] = "Edit Externally";
+inline constexpr char kMsgEditorFailed[] = "Error: Could not start the image editor.";
+inline constexpr char kPreferencesCaption[] = "Preferences";
+inline constexpr char kEditorCommandLabel[] = "&Image editor command:";
+inline constexpr char kEditorCommandHint[] =
+    "The file's name is added at the end. Empty: the desktop's default program. "
+    "TAVREL_IMAGE_EDITOR, when set, comes first.";

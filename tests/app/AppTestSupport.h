@@ -11,6 +11,13 @@
 #include <functional>
 #include <vector>
 
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Prompts that answer from a script and record what the window asked.
 class ScriptedPrompts : public IUserPrompts
 {
@@ -26,6 +33,10 @@ public:
     int aboutBoxes = 0;
     QColor colorAnswer; // invalid: cancelled
     QSize tileAnswer;   // empty: cancelled
+    SaveChoice saveChoice = SaveChoice::Discard;
+    // AskSaveChanges and AskReloadChanged record "save NAME", "reload NAME" in questions.
+    bool reloadAnswer = false;
+    QString editorAnswer; // Preferences: the command; "-" cancels
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -53,6 +64,26 @@ public:
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }
     QColor ChooseColor(QWidget&, const QColor&) override { return colorAnswer; }
     QSize ChooseTileSize(QWidget&, const QSize&) override { return tileAnswer; }
+
+    SaveChoice AskSaveChanges(QWidget&, const QString& name) override
+    {
+        questions << "save " + name;
+        return saveChoice;
+    }
+
+    bool AskReloadChanged(QWidget&, const QString& name) override
+    {
+        questions << "reload " + name;
+        return reloadAnswer;
+    }
+
+    bool ChoosePreferences(QWidget&, QString& command) override
+    {
+        if (editorAnswer == "-")
+            return false;
+        command = editorAnswer;
+        return true;
+    }
 };
 
 // The test sheet: colour i is red (i & 31) * 8, green (i >> 3) * 8, blue

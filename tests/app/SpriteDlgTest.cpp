@@ -264,13 +264,19 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_EQ(window.size(), window.minimumSize());
     EXPECT_GT(window.maximumSize().width(), window.minimumSize().width());
 
-    // Every File and Help command but Open and Exit does nothing without a sprite.
+    // Every File and Help command but Open and Exit does nothing without a
+    // sprite; those that need one are greyed. Mnemonics are unique in each menu.
     selector.activated(10); // only a repaint
     QStringList items;
     std::function<void(QMenu*, bool)> list = [&](QMenu* menu, bool trigger)
     {
+        QString mnemonics;
         for (QAction* item : menu->actions())
         {
+            const QString key = QKeySequence::mnemonic(item->text()).toString().toLower();
+            EXPECT_TRUE(item->isSeparator() || (!key.isEmpty() && !mnemonics.contains(key)))
+                << item->text().toStdString();
+            mnemonics += key;
             if (item->menu())
             {
                 items << item->text() + " [";
@@ -278,22 +284,29 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
                 items << "]";
                 continue;
             }
-            items << (item->isSeparator() ? QStringLiteral("-")
-                                          : item->text() + '=' + item->data().toString() +
-                                                item->shortcut().toString());
+            items << (item->isSeparator()
+                          ? QStringLiteral("-")
+                          : item->text() + '=' + item->data().toString() +
+                                item->shortcut().toString() + (item->isEnabled() ? "" : " off"));
             if (trigger && item->data().toInt() != ID_FILE_OPEN &&
                 item->data().toInt() != ID_FILE_EXIT)
                 item->trigger();
         }
     };
+    QMenu bar; // the bar's own mnemonics
     for (QAction* popup : window.MenuBar().actions())
     {
+        bar.addAction(popup->text());
         items << popup->text();
         list(popup->menu(), popup->text() != "&View");
     }
+    list(&bar, false);
+    items.erase(items.end() - 3, items.end());
     EXPECT_EQ(items.join(' '),
-              "&File &New...=57600 &Open...=57601 - &Save=57603 Save &As...=57604 - "
-              "&Import=32773 &Export=32774 - E&xit=32771 "
+              "&File &New...=57600 &Open...=57601Ctrl+O Open Recen&t [ ] Re&vert=32792 off - "
+              "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off - &Import=32773 off "
+              "&Export=32774 off E&dit Externally=32793Ctrl+E off - Pre&ferences...=32796 "
+              "E&xit=32771Ctrl+Q "
               "&View Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
               "Zoom to &Fit=32783Ctrl+9 - &Background [ &Checkerboard=32784 "
               "&Solid Colour...=32785 ] Pixel &Grid=32786 &Tile Grid [ &None=32787 "

@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """The real viewer under Xvfb: opens a generated SPR file through the File
 menu and the chooser with keystrokes, then checks every picture pixel on a
-screenshot, then zooms in with Ctrl+= and checks for 2x blocks. Exits 77 (skipped) when Xvfb, xdotool or import is missing."""
+screenshot, then zooms in with Ctrl+= and checks for 2x blocks. Then starts
+`tavrel FILE`, checks the picture, rewrites the file from outside and checks
+that the picture follows. Exits 77 (skipped) when Xvfb, xdotool or import is
+missing."""
 
 import os
 import shutil
@@ -22,15 +25,25 @@ def sheet_index(x, y):
     return (x // 16 + y // 48) % 16 if y < 192 else 0
 
 
-def expected_color(x, y):
+def expected_color(x, y, blue=16):
     """Relative to the picture: the outline just outside it, the sheet in
     palette row 0, the checkerboard behind."""
     index = sheet_index(x, y)
     if x in (-1, WIDTH) or y in (-1, HEIGHT):
         return BLACK
     if index:
-        return ((index & 31) * 8, (index >> 3) * 8, 128)
+        return ((index & 31) * 8, (index >> 3) * 8, blue * 8)
     return (192, 192, 192) if (x // 32 + y // 32) % 2 == 0 else (255, 255, 255)
+
+
+def write_sheet(path, blue=16):
+    """Colour i is red i & 31, green i >> 3 and the given blue, as colour words."""
+    with open(path + ".new", "wb") as out:
+        out.write(b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | blue << 10)
+                           for i in range(256)))
+        out.write(bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
+                        for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
+    os.replace(path + ".new", path)
 
 
 def need(answer, failure):
@@ -64,11 +77,7 @@ def start_xvfb(processes):
 
 def run(tavrel, work, processes):
     sheet = os.path.join(work, "sheet.spr")
-    with open(sheet, "wb") as out:
-        out.write(b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | 16 << 10)
-                           for i in range(256)))
-        out.write(bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
-                        for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
+    write_sheet(sheet)
     env = {key: value for key, value in os.environ.items()
            if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
     env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
@@ -105,6 +114,27 @@ def run(tavrel, work, processes):
     time.sleep(1)
 
     shot = os.path.join(work, "screen.png")
+    corner = check_picture(xdotool, window, env, shot)
+    if not corner or check_zoomed(xdotool, window, env, shot, corner):
+        return 1
+    first = processes.pop()
+    first.terminate()
+    first.wait(timeout=5)
+
+    # tavrel FILE, then the file rewritten from outside: the picture follows.
+    processes.append(subprocess.Popen([tavrel, sheet], cwd=work, env=env))
+    window = need(shown("--sync", "--name", "^sheet.spr - Orvo Sprite Manager$"),
+                  "no main window with the file")[0]
+    time.sleep(1)
+    if not check_picture(xdotool, window, env, shot):
+        return 1
+    write_sheet(sheet, blue=8)
+    time.sleep(1.5)
+    return 0 if check_picture(xdotool, window, env, shot, blue=8) else 1
+
+
+def check_picture(xdotool, window, env, shot, blue=16):
+    """Every picture pixel on a screenshot; the picture's corner, or None."""
     subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
     pixels = Image.open(shot).convert("RGB").load()
     area = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
@@ -118,13 +148,11 @@ def run(tavrel, work, processes):
                   "no picture outline on the screen")
     cx, cy = ox + 1, oy + 1
     wrong = ["picture pixel (%d, %d) is %s, expected %s"
-             % (x, y, pixels[cx + x, cy + y], expected_color(x, y))
+             % (x, y, pixels[cx + x, cy + y], expected_color(x, y, blue))
              for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
-             if pixels[cx + x, cy + y] != expected_color(x, y)]
+             if pixels[cx + x, cy + y] != expected_color(x, y, blue)]
     print("\n".join(wrong[:10]))
-    if wrong:
-        return 1
-    return check_zoomed(xdotool, window, env, shot, (cx, cy))
+    return None if wrong else (cx, cy)
 
 
 def check_zoomed(xdotool, window, env, shot, corner):

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+
+// What a file is on disk, enough to tell that it has been written since.
+struct FileStamp
+{
+    bool exists = false;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::uint64_t inode = 0; // a save by rename brings another inode
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const QString& path);
+
+// Watches one file for writes from outside. A change is told (Settled) only
+// once the file has been quiet for the quiet period and differs from what
+// the owner last read or wrote (Acknowledge): a writer still writing, and
+// the program's own saves, are never told. A save by rename drops the path
+// from Qt's watcher; the folder is watched as well, and the path is taken up
+// again when it reappears.
+class CFileWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kQuietMs = 200;
+
+    CFileWatch();
+
+    // Watches path (none when empty); its present state counts as read.
+    void Watch(const QString& path);
+    const QString& Path() const { return m_path; }
+    // The file as it is now is what the owner holds.
+    void Acknowledge();
+    // A read that failed on a file caught half written: tells Settled again
+    // after one more quiet period, once for each change; false when that
+    // chance was used.
+    bool RetryWhenQuiet();
+
+signals:
+    void Settled();
+
+private:
+    void OnNotified();
+    void OnQuiet();
+
+    QFileSystemWatcher m_watcher;
+    QTimer m_quiet;
+    QString m_path;
+    FileStamp m_known; // what the owner holds
+    FileStamp m_seen;  // at the last look
+    bool m_retried = false;
+};
