@@ -84,6 +84,15 @@ QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
     dialog.setFileMode((chooser.flags & kChooserFileMustExist) ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromUtf8(chooser.defaultExtension));
+    // A name typed without an extension gets that of the chosen entry.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &chooser](const QString& filter)
+                     {
+                         const QString extension = ExtensionOfNameFilter(filter);
+                         dialog.setDefaultSuffix(extension.isEmpty()
+                                                     ? QString::fromUtf8(chooser.defaultExtension)
+                                                     : extension);
+                     });
     const QStringList filters = ToQtNameFilters(chooser.filter);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(0));
@@ -99,6 +108,14 @@ void QtUserPrompts::ShowMessage(QWidget& owner, const QString& text, const QStri
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                     caption, text, QMessageBox::Ok, &owner);
     box.exec();
+}
+
+bool QtUserPrompts::AskYesNo(QWidget& owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    &owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtUserPrompts::RunAboutBox(QWidget& owner)

@@ -10,6 +10,7 @@ public:
     QString ChooseFile(QWidget& owner, const FileChooser& chooser) override;
     void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
                      MessageIcon icon) override;
+    bool AskYesNo(QWidget& owner, const QString& text, const QString& caption) override;
     void RunAboutBox(QWidget& owner) override;
     QColor ChooseColor(QWidget& owner, const QColor& initial) override;
     QSize ChooseTileSize(QWidget& owner, const QSize& initial) override;

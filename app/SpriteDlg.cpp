@@ -142,6 +142,12 @@ bool CSpriteDlg::OnCommand(int id)
     case ID_FILE_EXPORT:
         OnFileExport();
         return true;
+    case ID_FILE_LOAD_PALETTE:
+        OnFileLoadPalette();
+        return true;
+    case ID_FILE_SAVE_PALETTE:
+        OnFileSavePalette();
+        return true;
     case ID_FILE_EXIT:
         OnFileExit();
         return true;
@@ -229,13 +235,7 @@ void CSpriteDlg::OnFileImport()
     const QString chosen = m_prompts.ChooseFile(*this, kImportChooser);
     if (chosen.isEmpty())
         return;
-    if (const Result imported = m_document.Import(PathOf(chosen)); !imported)
-    {
-        ShowFailure(imported, kCaptionImportImage);
-        return;
-    }
-    m_ctlPalette.setCurrentIndex(0);
-    RequestRepaint();
+    ImportPicture(PathOf(chosen));
 }
 
 void CSpriteDlg::OnFileExit()

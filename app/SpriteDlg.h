@@ -47,6 +47,10 @@ public:
     void OnSelchangePalette();
     // The View menu's commands; false for another id.
     bool OnViewCommand(int id);
+    // Palette files and imports that keep the sheet's palette
+    // (app/SpriteDlgPalette.cpp).
+    void OnFileLoadPalette();
+    void OnFileSavePalette();
 
     void SaveSprite();
     void ClearSprite();
@@ -84,6 +88,9 @@ private:
     void OnPixelHovered(std::optional<QPoint> pixel);
     void OnEntryHovered(int entry);
     QAction* CommandAction(int id) const;
+    void ImportPicture(const std::string& path);
+    // Load and Save Palette need a sheet.
+    void EnablePaletteCommands();
     void ShowMessage(const char* text, const char* caption, MessageIcon icon);
     // The failure's message, if any, in a message box with this caption.
     void ShowFailure(const Result& result, const char* caption);

@@ -92,6 +92,7 @@ void CSpriteDlg::ShowPicture()
     m_ctlPalette.setEnabled(rows);
     m_ctlPalettePanel.setEnabled(rows);
     m_pStatusBar->clearMessage();
+    EnablePaletteCommands();
 }
 
 void CSpriteDlg::OnPixelHovered(std::optional<QPoint> pixel)

@@ -23,6 +23,8 @@ public:
 
     // The chosen full path, or an empty string when the user cancelled.
     virtual QString ChooseFile(QWidget& owner, const FileChooser& chooser) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(QWidget& owner, const QString& text, const QString& caption) = 0;
     // A message box with one OK button.
     virtual void ShowMessage(QWidget& owner, const QString& text, const QString& caption,
                              MessageIcon icon) = 0;

@@ -151,6 +151,9 @@ std::string ReasonText(const Result& result)
                " is in more than one of the palette's entries";
     case Reason::MappingBadDepth:
         return Number(value) + "-bit picture: only 8-, 24- and 32-bit pictures match a palette";
+    case Reason::PalettePastTable:
+        return Number(value) + " colours from entry " + Number(limit) +
+               " go past the last entry, 255";
     }
     return {};
 }

@@ -30,6 +30,10 @@ struct CommandLine
     std::optional<FileKind> target;
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
+    std::optional<std::string> palette;
+    std::optional<std::int32_t> paletteAt;
+    std::optional<std::string> matchPalette;
+    bool transparentZero = false;
 };
 
 // False when the arguments make no sense, with a message for the user (empty

@@ -39,6 +39,9 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"&Import", ID_FILE_IMPORT},
     {"&Export", ID_FILE_EXPORT},
     {nullptr, 0},
+    {"&Load Palette...", ID_FILE_LOAD_PALETTE},
+    {"Save &Palette...", ID_FILE_SAVE_PALETTE},
+    {nullptr, 0},
     {"E&xit", ID_FILE_EXIT},
 };
 

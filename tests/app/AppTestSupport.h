@@ -21,8 +21,10 @@ public:
     QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
-    QColor colorAnswer; // invalid: cancelled
-    QSize tileAnswer;   // empty: cancelled
+    QList<bool> yesNoAnswers; // one per question; none left answers No
+    QStringList questions;    // "caption: text"
+    QColor colorAnswer;       // invalid: cancelled
+    QSize tileAnswer;         // empty: cancelled
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -37,6 +39,12 @@ public:
         messageOwner = &owner;
         if (whileMessageShown)
             whileMessageShown();
+    }
+
+    bool AskYesNo(QWidget&, const QString& text, const QString& caption) override
+    {
+        questions << caption + ": " + text;
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
 
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }

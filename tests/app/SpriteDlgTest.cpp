@@ -159,6 +159,8 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     ASSERT_TRUE(rgb.Create(3, 2, 24));
     ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
     Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
+    prompts.messages
+        .clear(); // its colours are not the sheet's: PaletteCommandsTest checks the note
     EXPECT_EQ(State(), "3x2x24 tail 4 SP2 0 name 'sheet.spr' row 0");
     const size_t asked = prompts.choosers.size();
     window.OnFileSave();
@@ -235,7 +237,8 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     }
     EXPECT_EQ(items.join(' '),
               "&File &New...=57600 &Open...=57601 - &Save=57603 Save &As...=57604 - "
-              "&Import=32773 &Export=32774 - E&xit=32771 "
+              "&Import=32773 &Export=32774 - &Load Palette...=32794 Save &Palette...=32795 - "
+              "E&xit=32771 "
               "&View Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
               "Zoom to &Fit=32783Ctrl+9 - &Background [ &Checkerboard=32784 "
               "&Solid Colour...=32785 ] Pixel &Grid=32786 &Tile Grid [ &None=32787 "
@@ -245,7 +248,6 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
     EXPECT_EQ(prompts.aboutBoxes, 1);
-
 }
 
 TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)
