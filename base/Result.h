@@ -25,10 +25,10 @@ enum class Message
     CannotCreate,       // "Error: Could not create sprite file."
     WriteFailed,        // "Error: Could not write sprite file."
     // PNG and palette files.
-    LoadPngFailed,     // "Error: Could not load PNG file."
-    ExportPngFailed,   // "Could not export to PNG file."
-    LoadPaletteFailed, // "Error: Could not load palette file."
-    SavePaletteFailed, // "Error: Could not save palette file."
+    LoadPngFailed,      // "Error: Could not load PNG file."
+    ExportPngFailed,    // "Could not export to PNG file."
+    LoadPaletteFailed,  // "Error: Could not load palette file."
+    SavePaletteFailed,  // "Error: Could not save palette file."
 };
 
 enum class Reason
@@ -36,29 +36,29 @@ enum class Reason
     None,
 
     // The system and the stream.
-    System,            // the system's own text for systemError (strerror)
-    EndedEarly,        // the file ends before the bytes its header promises
-    NotRegularFile,    // a folder, a FIFO or a device where a file was expected
+    System,          // the system's own text for systemError (strerror)
+    EndedEarly,      // the file ends before the bytes its header promises
+    NotRegularFile,  // a folder, a FIFO or a device where a file was expected
     TooLargeToMeasure, // beyond what the stream can measure (2 GiB)
     OutOfMemory,
-    WriteFellShort, // a write failed without a system error
+    WriteFellShort,  // a write failed without a system error
 
     // BMP files, before DevIL sees them.
-    BmpTooShort,          // shorter than a file header and an info header
-    BmpNoSignature,       // no "BM" signature
-    BmpUnsupportedHeader, // value: the header size
-    BmpBadPlanes,         // value: planes
-    BmpBadDepth,          // value: bits per pixel
-    BmpBadCompression,    // value: compression code
+    BmpTooShort,           // shorter than a file header and an info header
+    BmpNoSignature,        // no "BM" signature
+    BmpUnsupportedHeader,  // value: the header size
+    BmpBadPlanes,          // value: planes
+    BmpBadDepth,           // value: bits per pixel
+    BmpBadCompression,     // value: compression code
     BmpTopDownRunLength,
-    BmpWidthOverLimit,  // value: width, limit: the largest side
-    BmpHeightOverLimit, // value: height, limit: the largest side
-    BmpTooManyPixels,   // value: pixels, limit: the most pixels
-    BmpBadPaletteCount, // value: colours claimed
-    BmpBadPixelOffset,  // value: the offset
-    BmpMissingRows,     // value: bytes the rows need, limit: bytes there
-    DecoderRefused,     // DevIL could not decode the bytes
-    DepthBelowEight,    // value: bits per pixel
+    BmpWidthOverLimit,     // value: width, limit: the largest side
+    BmpHeightOverLimit,    // value: height, limit: the largest side
+    BmpTooManyPixels,      // value: pixels, limit: the most pixels
+    BmpBadPaletteCount,    // value: colours claimed
+    BmpBadPixelOffset,     // value: the offset
+    BmpMissingRows,        // value: bytes the rows need, limit: bytes there
+    DecoderRefused,        // DevIL could not decode the bytes
+    DepthBelowEight,       // value: bits per pixel
 
     // Sheets.
     PictureNotEightBit, // value: bits per pixel of the picture
@@ -68,8 +68,8 @@ enum class Reason
     BmpTooLargeToWrite,   // over the 4 GiB a BMP header can state
 
     // PNG and palette files.
-    Png,            // detail: what libpng reported
-    PngUnsupported, // detail: which kind of PNG
+    Png,               // detail: what libpng reported
+    PngUnsupported,    // detail: which kind of PNG
     PaletteUnknownFormat,
     PaletteBadContent, // detail: what is wrong, where
     PngIndexOverRow,   // value: an index over limit, the last index of a palette row
@@ -87,8 +87,8 @@ struct Result
     Reason reason = Reason::None;
     std::int64_t value = 0;
     std::int64_t limit = 0;
-    int systemError = 0; // errno, for Reason::System
-    std::string detail;  // a library's own words, for the reasons that take them
+    int systemError = 0;  // errno, for Reason::System
+    std::string detail;   // a library's own words, for the reasons that take them
 
     bool Ok() const { return message == Message::None && reason == Reason::None; }
     explicit operator bool() const { return Ok(); }

@@ -10,8 +10,9 @@ inline constexpr char kPaletteGroupCaption[] = "Palette";
 
 // Palette selector, one entry per palette row.
 inline constexpr const char* kPaletteEntries[] = {
-    "Sprite #1",   "Sprite #2",   "Sprite #3",   "Sprite #4",   "Sprite #5",   "Sprite #6",
-    "Sprite #7",   "Sprite #8",   "Portrait #1", "Portrait #2", "Portrait #3", "Portrait #4",
+    "Sprite #1",   "Sprite #2",   "Sprite #3",   "Sprite #4",
+    "Sprite #5",   "Sprite #6",   "Sprite #7",   "Sprite #8",
+    "Portrait #1", "Portrait #2", "Portrait #3", "Portrait #4",
     "Portrait #5", "Portrait #6", "Portrait #7", "Portrait #8",
 };
 
@@ -40,7 +41,8 @@ inline constexpr char kChooserFolderMissing[] =
     "%1\nThe folder does not exist.\nCheck the path and try again.";
 inline constexpr char kChooserFileMissing[] =
     "%1\nThe file does not exist.\nCheck the file name and try again.";
-inline constexpr char kChooserFileReadOnly[] = "%1\nThis file is read-only.\nChoose another name.";
+inline constexpr char kChooserFileReadOnly[] =
+    "%1\nThis file is read-only.\nChoose another name.";
 inline constexpr char kChooserFolderReadOnly[] =
     "%1\nThis folder cannot be written to.\nChoose another folder.";
 
@@ -84,7 +86,7 @@ inline constexpr char kStatusPixelIndexed[] =
     "x %1, y %2    index %3    row %4, entry %5    %6  %7";
 inline constexpr char kStatusPixelNoEntry[] = "x %1, y %2    index %3    no colour";
 inline constexpr char kStatusPixelWord[] = "x %1, y %2    %3  %4"; // colour word, RGB
-inline constexpr char kStatusPixelRgb[] = "x %1, y %2    %3";      // RGB
+inline constexpr char kStatusPixelRgb[] = "x %1, y %2    %3";       // RGB
 inline constexpr char kStatusPixelRgba[] = "x %1, y %2    %3  alpha %4";
 inline constexpr char kStatusTransparent[] = "    transparent";
 // %1 entry, %2 row, %3 index in the row, %4 colour word, %5 RGB, %6 pixels.

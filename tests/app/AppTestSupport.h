@@ -21,10 +21,11 @@ public:
     QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
-    QList<bool> yesNoAnswers; // one per question; none left answers No
-    QStringList questions;    // "caption: text"
-    QColor colorAnswer;       // invalid: cancelled
-    QSize tileAnswer;         // empty: cancelled
+    QColor colorAnswer; // invalid: cancelled
+    QSize tileAnswer;   // empty: cancelled
+    // Yes/No questions: one answer each (none left answers No), and "caption: text" of each.
+    QList<bool> yesNoAnswers;
+    QStringList questions;
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {

@@ -159,8 +159,8 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     ASSERT_TRUE(rgb.Create(3, 2, 24));
     ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
     Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
-    prompts.messages
-        .clear(); // its colours are not the sheet's: PaletteCommandsTest checks the note
+    // Its colours are not the sheet's: PaletteCommandsTest checks the note that says so.
+    prompts.messages.clear();
     EXPECT_EQ(State(), "3x2x24 tail 4 SP2 0 name 'sheet.spr' row 0");
     const size_t asked = prompts.choosers.size();
     window.OnFileSave();
@@ -248,6 +248,7 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
     EXPECT_EQ(prompts.aboutBoxes, 1);
+
 }
 
 TEST_F(SpriteWindow, EnterEscapeCloseAndExitEndTheWindowAndReleaseTheSprite)
