@@ -14,7 +14,10 @@ Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& matc
     if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *picture); !loaded)
         return loaded;
     auto mapped = std::make_unique<CSpriteImage>();
-    match = MatchPictureToSheet(*picture, m_source->m_colorTable, m_paletteRow, *mapped);
+    // A sheet without palette rows (a truecolour picture imported as it
+    // was) has no colours to keep.
+    if (m_source->GetBitsPerPixel() == 8)
+        match = MatchPictureToSheet(*picture, m_source->m_colorTable, m_paletteRow, *mapped);
     m_importPicture = std::move(picture);
     if (match.fit == ImportFit::MapsOntoSheet)
         m_importMapped = std::move(mapped);

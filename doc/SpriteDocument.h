@@ -62,10 +62,11 @@ public:
     Result Save(CReplaceBatch* batch = nullptr);
     // Takes the name, even when the save then fails, and saves.
     Result SaveAs(const std::string& path, CReplaceBatch* batch = nullptr);
-    // The source image with its whole colour table, whatever row is shown.
+    // The source image with its whole colour table, whatever row is shown:
+    // a PNG for a name ending in ".png", else a BMP.
     Result Export(const std::string& path, CReplaceBatch* batch = nullptr) const;
     // What the display shows for a palette row: colours 16 * row to
-    // 16 * row + 15 in entries 0 to 15.
+    // 16 * row + 15 in entries 0 to 15 (a PNG of 16 colours for ".png").
     Result ExportPaletteRow(const std::string& path, std::int32_t row,
                             CReplaceBatch* batch = nullptr) const;
     void ChoosePaletteRow(std::int32_t row);
@@ -101,7 +102,7 @@ public:
 
     // A sheet that starts from a picture rather than an opened file: no
     // name, the given layout and trailing block, and changes to save. The
-    // converter's BMP input.
+    // converter's picture input.
     Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
     // The layout and trailing block a save writes, for a converter whose
     // output layout is not that of its input.

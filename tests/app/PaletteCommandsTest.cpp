@@ -170,6 +170,8 @@ TEST_F(PaletteCommands, ImportOffersTheSheetsPaletteOnlyForAnExactMatch)
         Run(Path("back.spr"), &CSpriteDlg::OnFileSaveAs);
         EXPECT_EQ(ReadFile(Path("back.spr")), original);
     }
+    // A truecolour sheet has no palette to keep: nothing is asked or said.
+    Run(Path("missing.png"), &CSpriteDlg::OnFileImport);
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     OpenSheet(original);
