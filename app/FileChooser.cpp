@@ -42,6 +42,14 @@ QStringList ToQtNameFilters(const char* filter)
     return filters;
 }
 
+QString ExtensionOfNameFilter(const QString& nameFilter)
+{
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const QString pattern =
+        nameFilter.mid(open + 1).section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
+    return pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2) : QString();
+}
+
 ChoiceProblem CheckChosenFile(const QString& path, unsigned flags)
 {
     const QFileInfo file(path);

@@ -39,14 +39,21 @@ inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, "spr", "*.spr
                                                 kOpenChooserFlags};
 inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, "spr", "*.spr", kSpriteFilter,
                                                 kSaveChooserFlags};
-inline constexpr FileChooser kImportChooser{ChooserKind::Open, "bmp", "*.bmp", kBitmapFilter,
+inline constexpr FileChooser kImportChooser{ChooserKind::Open, "bmp", "*.bmp", kPictureFilter,
                                             kOpenChooserFlags};
-inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp", "*.bmp", kBitmapFilter,
+inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp", "*.bmp", kPictureFilter,
                                             kSaveChooserFlags};
+inline constexpr FileChooser kLoadPaletteChooser{ChooserKind::Open, "pal", "", kPaletteOpenFilter,
+                                                 kOpenChooserFlags};
+inline constexpr FileChooser kSavePaletteChooser{ChooserKind::Save, "pal", "*.pal",
+                                                 kPaletteSaveFilter, kSaveChooserFlags};
 
 // "Files (*.a)|*.a|Others|*.b;*.c||" to {"Files (*.a)", "Others (*.b *.c)"}:
 // a description that does not end with its patterns gets them appended.
 QStringList ToQtNameFilters(const char* filter);
+// The extension of a Qt name filter's first pattern: "png" for "PNG Files
+// (*.png)"; empty for a pattern such as "*" that names none.
+QString ExtensionOfNameFilter(const QString& nameFilter);
 
 enum class ChoiceProblem
 {

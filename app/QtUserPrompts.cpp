@@ -86,6 +86,15 @@ QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
     dialog.setFileMode((chooser.flags & kChooserFileMustExist) ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromUtf8(chooser.defaultExtension));
+    // A name typed without an extension gets that of the chosen entry.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &chooser](const QString& filter)
+                     {
+                         const QString extension = ExtensionOfNameFilter(filter);
+                         dialog.setDefaultSuffix(extension.isEmpty()
+                                                     ? QString::fromUtf8(chooser.defaultExtension)
+                                                     : extension);
+                     });
     const QStringList filters = ToQtNameFilters(chooser.filter);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(0));
@@ -112,6 +121,14 @@ bool QtUserPrompts::AskSaveOrCancel(QWidget& owner, const QString& text, const Q
     box.setInformativeText(informative);
     box.setDefaultButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Save;
+}
+
+bool QtUserPrompts::AskYesNo(QWidget& owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    &owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtUserPrompts::RunAboutBox(QWidget& owner)

@@ -12,6 +12,7 @@ public:
                      const QString& informative = QString()) override;
     bool AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
                          const QString& caption) override;
+    bool AskYesNo(QWidget& owner, const QString& text, const QString& caption) override;
     void RunAboutBox(QWidget& owner) override;
     QColor ChooseColor(QWidget& owner, const QColor& initial) override;
     QSize ChooseTileSize(QWidget& owner, const QSize& initial) override;

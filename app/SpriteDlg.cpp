@@ -154,6 +154,12 @@ bool CSpriteDlg::OnCommand(int id)
     case ID_FILE_EXPORT:
         OnFileExport();
         return true;
+    case ID_FILE_LOAD_PALETTE:
+        OnFileLoadPalette();
+        return true;
+    case ID_FILE_SAVE_PALETTE:
+        OnFileSavePalette();
+        return true;
     case ID_FILE_EXIT:
         OnFileExit();
         return true;
@@ -275,14 +281,7 @@ void CSpriteDlg::OnFileImport()
     const QString chosen = m_prompts.ChooseFile(*this, kImportChooser);
     if (chosen.isEmpty())
         return;
-    const std::string path = PathOf(chosen);
-    if (const Result imported = m_document.Import(path); !imported)
-    {
-        ShowFailure(imported, kCaptionImportImage, path);
-        return;
-    }
-    m_ctlPalette.setCurrentIndex(0);
-    RequestRepaint();
+    ImportPicture(PathOf(chosen));
 }
 
 void CSpriteDlg::OnFileExit()

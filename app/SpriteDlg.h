@@ -48,6 +48,10 @@ public:
     void OnSelchangePalette();
     // The View menu's commands; false for another id.
     bool OnViewCommand(int id);
+    // Palette files and imports that keep the sheet's palette
+    // (app/SpriteDlgPalette.cpp).
+    void OnFileLoadPalette();
+    void OnFileSavePalette();
 
     // The desktop side (app/SpriteDlgDesktop.cpp). OpenPath opens a file
     // named on the command line, dropped or opened recently: a picture
@@ -103,6 +107,7 @@ private:
     void OnPixelHovered(std::optional<QPoint> pixel);
     void OnEntryHovered(int entry);
     QAction* CommandAction(int id) const;
+    void ImportPicture(const std::string& path);
     void ShowMessage(const char* text, const char* caption, MessageIcon icon,
                      const std::string& informative = std::string());
     // The failure's message, if any, in a message box with this caption,

@@ -25,7 +25,8 @@ namespace
 {
 // The commands that need a sheet; Revert needs its file as well.
 constexpr int kSheetCommands[] = {ID_FILE_SAVE,   ID_FILE_SAVE_AS,         ID_FILE_IMPORT,
-                                  ID_FILE_EXPORT, ID_FILE_EDIT_EXTERNALLY, ID_FILE_SAVE_PALETTE};
+                                  ID_FILE_EXPORT, ID_FILE_EDIT_EXTERNALLY, ID_FILE_LOAD_PALETTE,
+                                  ID_FILE_SAVE_PALETTE};
 
 QString Text(const char* text)
 {

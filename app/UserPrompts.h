@@ -30,6 +30,8 @@ public:
 
     // The chosen full path, or an empty string when the user cancelled.
     virtual QString ChooseFile(QWidget& owner, const FileChooser& chooser) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(QWidget& owner, const QString& text, const QString& caption) = 0;
     // A message box with one OK button; the informative text, if any, under
     // the main text: the file, why, what to do next.
     virtual void ShowMessage(QWidget& owner, const QString& text, const QString& caption,

@@ -165,6 +165,9 @@ std::string ReasonText(const Result& result)
     case Reason::TrailingBlockUnread:
         return "the bytes after the sheet in this file could not be read, and saving over it "
                "would lose them";
+    case Reason::PalettePastTable:
+        return Number(value) + " colours from entry " + Number(limit) +
+               " go past the last entry, 255";
     }
     return {};
 }

@@ -1,15 +1,15 @@
 #!/usr/bin/python3
 """Times tavrel-convert against the Pillow baseline (pillow_convert.py).
 
-Usage: convert_bench.py [--convert PATH] [--count N] [--keep]
+Usage: convert_bench.py [--convert PATH] [--count N] [--formats bmp,png] [--keep]
 
 Generates N seeded SPR sheets in a temporary folder and converts them all to
-BMP four ways: tavrel-convert in one call and one process per file, the
-Pillow script one process per file and all files in one process. Prints
-files per second and the ratios against the targets (tavrel-convert in one
-call at least 50 times the Pillow script one process per file, and 5 times
-the Pillow script in one process). Checks that both give the same indices and
-colours for every file.
+BMP, then to PNG, four ways each: tavrel-convert in one call and one process
+per file, the Pillow script one process per file and all files in one
+process. Prints files per second and the ratios against the targets (BMP:
+tavrel-convert in one call at least 50 times the Pillow script one process
+per file, and 5 times the Pillow script in one process; PNG: in one call at
+least 30 times the Pillow script one process per file). Checks that both give the same indices and colours for every file.
 """
 import argparse
 import os
@@ -26,8 +26,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 PILLOW_SCRIPT = os.path.join(HERE, "pillow_convert.py")
 PYTHON = "/usr/bin/python3"
 SHEET_BYTES = 37376
-TARGET_AGAINST_PER_PROCESS = 50
-TARGET_AGAINST_ONE_PROCESS = 5
+# (ours, baseline, at least this many times as many files per second)
+TARGETS = {
+    "bmp": [("one call", "Pillow, one process per file", 50),
+            ("one call", "Pillow, all files in one process", 5)],
+    "png": [("one call", "Pillow, one process per file", 30)],
+}
 
 
 def generate_sheets(folder, count):
@@ -65,6 +69,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--convert", default=os.path.join(HERE, "..", "build", "cli", "tavrel-convert"))
     parser.add_argument("--count", type=int, default=1000)
+    parser.add_argument("--formats", default="bmp,png", help="output formats, comma-separated")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()
     convert = os.path.abspath(options.convert)
@@ -73,46 +78,59 @@ def main():
 
     root = tempfile.mkdtemp(prefix="tavrel-bench-")
     try:
-        out = {name: os.path.join(root, name)
-               for name in ("sheets", "one-call", "per-file", "pillow-per-file", "pillow-one")}
-        for folder in out.values():
-            os.mkdir(folder)
-        sheets = generate_sheets(out["sheets"], options.count)
-
-        runs = [
-            ("tavrel-convert, one call", lambda: subprocess.run(
-                [convert, *sheets, "-o", out["one-call"], "--to", "bmp"], check=True)),
-            ("tavrel-convert, one process per file", lambda: each_in_own_process(
-                lambda sheet: [convert, sheet, "-o", out["per-file"], "--to", "bmp"], sheets)),
-            ("Pillow, one process per file", lambda: each_in_own_process(
-                lambda sheet: [PYTHON, PILLOW_SCRIPT, out["pillow-per-file"], sheet], sheets)),
-            ("Pillow, all files in one process", lambda: subprocess.run(
-                [PYTHON, PILLOW_SCRIPT, out["pillow-one"], *sheets], check=True)),
-        ]
-        rates = {}
-        print("%d sheets (256 x 288, SPR -> BMP) in %s" % (len(sheets), root))
-        for name, run in runs:
-            seconds = timed(run)
-            rates[name] = len(sheets) / seconds
-            print("  %-40s %8.3f s  %9.1f files/s" % (name, seconds, rates[name]))
-
-        mismatched = [sheet for sheet in sheets if not same_picture(
-            os.path.join(out["one-call"], os.path.basename(sheet)[:-4] + ".bmp"),
-            os.path.join(out["pillow-one"], os.path.basename(sheet)[:-4] + ".bmp"))]
-        print("  outputs agree (indices and colours): %s" % ("yes" if not mismatched else "NO: %d differ" % len(mismatched)))
-
-        ours = rates["tavrel-convert, one call"]
-        for baseline, target in (("Pillow, one process per file", TARGET_AGAINST_PER_PROCESS),
-                                 ("Pillow, all files in one process", TARGET_AGAINST_ONE_PROCESS)):
-            ratio = ours / rates[baseline]
-            print("  one call vs %-34s %7.1f x  (target >= %d x: %s)" % (
-                baseline, ratio, target, "met" if ratio >= target else "MISSED"))
-        return 1 if mismatched else 0
+        os.mkdir(os.path.join(root, "sheets"))
+        sheets = generate_sheets(os.path.join(root, "sheets"), options.count)
+        print("%d sheets (256 x 288) in %s" % (len(sheets), root))
+        faults = sum(bench_format(convert, sheets, root, extension)
+                     for extension in options.formats.split(","))
+        return 1 if faults else 0
     finally:
         if options.keep:
             print("kept %s" % root)
         else:
             shutil.rmtree(root)
+
+
+def bench_format(convert, sheets, root, extension):
+    """Times the four ways for one output format; answers how many outputs differ."""
+    out = {name: os.path.join(root, extension + "-" + name)
+           for name in ("one-call", "per-file", "pillow-per-file", "pillow-one")}
+    for folder in out.values():
+        os.mkdir(folder)
+    pillow = [PYTHON, PILLOW_SCRIPT] + (["--png"] if extension == "png" else [])
+    runs = [
+        ("one call", lambda: subprocess.run(
+            [convert, *sheets, "-o", out["one-call"], "--to", extension], check=True)),
+        ("one process per file", lambda: each_in_own_process(
+            lambda sheet: [convert, sheet, "-o", out["per-file"], "--to", extension], sheets)),
+        ("Pillow, one process per file", lambda: each_in_own_process(
+            lambda sheet: [*pillow, out["pillow-per-file"], sheet], sheets)),
+        ("Pillow, all files in one process", lambda: subprocess.run(
+            [*pillow, out["pillow-one"], *sheets], check=True)),
+    ]
+    rates = {}
+    print("SPR -> %s" % extension.upper())
+    for name, run in runs:
+        seconds = timed(run)
+        rates[name] = len(sheets) / seconds
+        label = name if name.startswith("Pillow") else "tavrel-convert, " + name
+        print("  %-40s %8.3f s  %9.1f files/s" % (label, seconds, rates[name]))
+
+    def output(folder, sheet):
+        return os.path.join(out[folder], os.path.basename(sheet)[:-4] + "." + extension)
+
+    mismatched = [sheet for sheet in sheets
+                  if not same_picture(output("one-call", sheet), output("pillow-one", sheet))]
+    print("  outputs agree (indices and colours): %s" % (
+        "yes" if not mismatched else "NO: %d differ" % len(mismatched)))
+    sizes = [sum(os.path.getsize(output(folder, sheet)) for sheet in sheets) / len(sheets)
+             for folder in ("one-call", "pillow-one")]
+    print("  mean file size: tavrel-convert %.0f bytes, Pillow %.0f bytes" % tuple(sizes))
+    for ours, baseline, target in TARGETS.get(extension, []):
+        ratio = rates[ours] / rates[baseline]
+        print("  %s vs %-34s %7.1f x  (target >= %d x: %s)" % (
+            ours, baseline, ratio, target, "met" if ratio >= target else "MISSED"))
+    return len(mismatched)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,11 @@
 #!/usr/bin/python3
-"""SPR sprite sheets to 8-bit BMP with Pillow: the script a modder would write.
+"""SPR sprite sheets to 8-bit BMP or PNG with Pillow: the script a modder would write.
 
-Usage: pillow_convert.py OUTPUT_FOLDER SHEET.spr...
+Usage: pillow_convert.py [--png] OUTPUT_FOLDER SHEET.spr...
 
 Kept as the baseline that convert_bench.py measures tavrel-convert against.
-Each BMP carries the sheet's 256 colours and its 4-bit pixels as indices.
+Each BMP (or indexed PNG, with --png) carries the sheet's 256 colours and its
+4-bit pixels as indices.
 """
 import os
 import struct
@@ -33,20 +34,24 @@ def read_pixels(data):
     return bytes(pixels)
 
 
-def convert(path, folder):
+def convert(path, folder, extension):
     with open(path, "rb") as sheet:
         data = sheet.read().ljust(SHEET_BYTES, b"\0")
     image = Image.frombytes("P", (WIDTH, HEIGHT), read_pixels(data))
     image.putpalette(read_palette(data))
-    name = os.path.splitext(os.path.basename(path))[0] + ".bmp"
-    image.save(os.path.join(folder, name), "BMP")
+    name = os.path.splitext(os.path.basename(path))[0] + "." + extension
+    image.save(os.path.join(folder, name), extension.upper())
 
 
 def main(arguments):
+    extension = "bmp"
+    if arguments[:1] == ["--png"]:
+        extension = "png"
+        arguments = arguments[1:]
     if len(arguments) < 2:
         sys.exit(__doc__)
     for path in arguments[1:]:
-        convert(path, arguments[0])
+        convert(path, arguments[0], extension)
 
 
 if __name__ == "__main__":

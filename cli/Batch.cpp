@@ -3,7 +3,9 @@
 #include "cli/Conversion.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
+#include "doc/PaletteSource.h"
 #include "formats/TrailingBlock.h"
+#include "image/ColorTable.h"
 #include "io/ReplaceBatch.h"
 
 #include <csignal>
@@ -38,6 +40,10 @@ void CatchSignals()
 
 const char* WriteFailedMessage(FileKind target)
 {
+    if (IsPaletteKind(target))
+        return MessageText(Message::SavePaletteFailed);
+    if (target == FileKind::Png)
+        return MessageText(Message::ExportPngFailed);
     return MessageText(target == FileKind::Bmp ? Message::ExportBmpFailed : Message::WriteFailed);
 }
 
@@ -160,6 +166,32 @@ int RunConversions(const CommandLine& commandLine)
     CTrailingBlock trailingFrom;
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
     settings.lossy = commandLine.lossy;
+    settings.transparentZero = commandLine.transparentZero;
+    settings.paletteAt = commandLine.paletteAt.value_or(0);
+    // The files every input shares are read once; without them no output
+    // would be what was asked for.
+    std::vector<ColorEntry> palette;
+    if (commandLine.palette)
+    {
+        if (const Result read = LoadPaletteColors(*commandLine.palette, palette); !read)
+        {
+            ReportFileFailure(*commandLine.palette, FullText(read));
+            return kExitSomeFileFailed;
+        }
+        settings.palette = &palette;
+    }
+    CColorTable matchTable;
+    if (commandLine.matchPalette)
+    {
+        if (const Result read =
+                LoadColorTable(*commandLine.matchPalette, commandLine.paletteRow, matchTable);
+            !read)
+        {
+            ReportFileFailure(*commandLine.matchPalette, FullText(read));
+            return kExitSomeFileFailed;
+        }
+        settings.matchPalette = &matchTable;
+    }
     if (commandLine.trailingFrom)
     {
         // Without it every SPR written would lack the block asked for.

@@ -23,6 +23,10 @@ enum LongOnlyOption
     kOptionHelp,
     kOptionVersion,
     kOptionLossy,
+    kOptionPalette,
+    kOptionPaletteAt,
+    kOptionMatchPalette,
+    kOptionTransparentZero,
 };
 
 const option kOptions[] = {
@@ -30,6 +34,10 @@ const option kOptions[] = {
     {"to", required_argument, nullptr, kOptionTo},
     {"palette-row", required_argument, nullptr, kOptionPaletteRow},
     {"trailing-from", required_argument, nullptr, kOptionTrailingFrom},
+    {"palette", required_argument, nullptr, kOptionPalette},
+    {"palette-at", required_argument, nullptr, kOptionPaletteAt},
+    {"match-palette", required_argument, nullptr, kOptionMatchPalette},
+    {"transparent-zero", no_argument, nullptr, kOptionTransparentZero},
     {"info", no_argument, nullptr, kOptionInfo},
     {"json", no_argument, nullptr, kOptionJson},
     {"help", no_argument, nullptr, kOptionHelp},
@@ -38,11 +46,11 @@ const option kOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-bool ParsePaletteRow(const std::string& text, std::int32_t& row)
+bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t& number)
 {
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, row);
-    return error == std::errc() && stop == end && row >= 0 && row < kPaletteRowCount;
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    return error == std::errc() && stop == end && number >= 0 && number < limit;
 }
 
 bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::string& error)
@@ -58,11 +66,12 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
     case kOptionTo:
         commandLine.target = KindFromName(argument);
         if (!commandLine.target)
-            error = std::string("unknown format '") + argument + "' (bmp, spr or sp2)";
+            error = std::string("unknown format '") + argument +
+                    "' (bmp, png, spr, sp2, pal, gpl or act)";
         return commandLine.target.has_value();
     case kOptionPaletteRow:
         commandLine.paletteRow.emplace();
-        if (!ParsePaletteRow(argument, *commandLine.paletteRow))
+        if (!ParseNumberBelow(argument, kPaletteRowCount, *commandLine.paletteRow))
         {
             error =
                 std::string("palette row must be a number from 0 to 15, not '") + argument + "'";
@@ -71,6 +80,24 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
         return true;
     case kOptionTrailingFrom:
         commandLine.trailingFrom = argument;
+        return true;
+    case kOptionPalette:
+        commandLine.palette = argument;
+        return true;
+    case kOptionPaletteAt:
+        commandLine.paletteAt.emplace();
+        if (!ParseNumberBelow(argument, kSprColorCount, *commandLine.paletteAt))
+        {
+            error =
+                std::string("palette entry must be a number from 0 to 255, not '") + argument + "'";
+            return false;
+        }
+        return true;
+    case kOptionMatchPalette:
+        commandLine.matchPalette = argument;
+        return true;
+    case kOptionTransparentZero:
+        commandLine.transparentZero = true;
         return true;
     case kOptionInfo:
         commandLine.info = true;
@@ -99,8 +126,11 @@ bool CheckCombination(const CommandLine& commandLine, std::string& error)
         error = "--json goes with --info";
     else if (commandLine.info &&
              (commandLine.output || commandLine.target || commandLine.paletteRow ||
-              commandLine.trailingFrom || commandLine.lossy))
+              commandLine.trailingFrom || commandLine.lossy || commandLine.palette ||
+              commandLine.paletteAt || commandLine.matchPalette || commandLine.transparentZero))
         error = "--info takes no conversion options";
+    else if (commandLine.paletteAt && !commandLine.palette)
+        error = "--palette-at goes with --palette";
     else if (!commandLine.info && !commandLine.output)
         error = "missing output: give -o OUTPUT";
     return error.empty();
@@ -133,18 +163,33 @@ void PrintHelp(std::FILE* stream)
 {
     std::fputs("Usage: tavrel-convert [OPTION]... INPUT... -o OUTPUT\n"
                "  or:  tavrel-convert --info [--json] FILE...\n"
-               "Convert sprite sheets (SPR, SP2) and BMP pictures exactly as the Tavrel\n"
-               "viewer's Save, Export and Import commands do, index for index.\n"
+               "Convert sprite sheets (SPR, SP2), BMP and PNG pictures and palette files\n"
+               "exactly as the Tavrel viewer's Save, Export, Import, Load Palette and Save\n"
+               "Palette commands do, index for index.\n"
                "\n"
                "  -o, --output=OUTPUT      a file for one input, or a folder for any number;\n"
                "                             in a folder each output keeps its input's base\n"
                "                             name with the new extension; '-' writes the\n"
                "                             one input's output to standard output (give\n"
                "                             --to)\n"
-               "      --to=FORMAT          bmp, spr or sp2; by default OUTPUT's extension\n"
-               "      --palette-row=N      BMP output: write the sheet as the viewer shows\n"
-               "                             it in palette row N (0 to 15): colours 16*N to\n"
-               "                             16*N+15 in entries 0 to 15\n"
+               "      --to=FORMAT          bmp, png, spr, sp2, pal (JASC-PAL), gpl (GIMP) or\n"
+               "                             act (Adobe Color Table); by default OUTPUT's\n"
+               "                             extension\n"
+               "      --palette-row=N      BMP or PNG output: write the sheet as the viewer\n"
+               "                             shows it in palette row N (0 to 15): colours\n"
+               "                             16*N to 16*N+15 in entries 0 to 15 (PNG: a\n"
+               "                             4-bit picture of 16 colours); palette output:\n"
+               "                             those 16 colours only; with --match-palette:\n"
+               "                             match onto that row\n"
+               "      --palette=FILE       replace colours with those of the palette file\n"
+               "                             FILE before anything is written\n"
+               "      --palette-at=K       with --palette: start at entry K (0 to 255; by\n"
+               "                             default 0)\n"
+               "      --match-palette=FILE  give the input the indices of the colour table\n"
+               "                             of FILE (an SPR, SP2 or palette file): every\n"
+               "                             colour it uses must be exactly one entry, or\n"
+               "                             the file fails naming the colour and pixel\n"
+               "      --transparent-zero   PNG output: mark palette entry 0 transparent\n"
                "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
                "                             the trailing block of the SPR file FILE\n"
                "      --lossy              SPR or SP2 output: write a picture the sheet\n"
@@ -157,12 +202,14 @@ void PrintHelp(std::FILE* stream)
                "      --help               display this help and exit\n"
                "      --version            output version information and exit\n"
                "\n"
-               "An input's kind comes from its extension: .bmp is a BMP picture, .sp2 an\n"
-               "SP2 sheet, anything else an SPR sheet. SPR and SP2 inputs become BMP files\n"
-               "with their whole colour table; BMP inputs must be 8-bit pictures to become\n"
-               "sheets; one that uses entries above 15 or is not of the sheet's size is\n"
-               "refused unless --lossy is given. An SPR input keeps its\n"
-               "trailing block when written as SPR. Existing output files are replaced\n"
+               "An input's kind comes from its extension: .bmp and .png are pictures, .sp2\n"
+               "an SP2 sheet, .pal, .gpl and .act palette files (read by their content),\n"
+               "anything else an SPR sheet. SPR and SP2 inputs become BMP and PNG files\n"
+               "with their whole colour table; pictures must be 8-bit to become sheets;\n"
+               "one that uses entries above 15 or is not of the sheet's size is refused\n"
+               "unless --lossy is given. A palette file becomes only another palette\n"
+               "file. An SPR input keeps its trailing block when written\n"
+               "as SPR. Existing output files are replaced\n"
                "safely: a failed write leaves them as they were. Standard output, under\n"
                "any name, is written where it stands, never replaced.\n"
                "\n"

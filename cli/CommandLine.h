@@ -31,6 +31,10 @@ struct CommandLine
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
     bool lossy = false;
+    std::optional<std::string> palette;
+    std::optional<std::int32_t> paletteAt;
+    std::optional<std::string> matchPalette;
+    bool transparentZero = false;
 };
 
 // False when the arguments make no sense, with a message for the user (empty

@@ -1,18 +1,19 @@
 #include "cli/Conversion.h"
 
+#include "doc/PaletteSource.h"
 #include "doc/SpriteDocument.h"
 
 namespace
 {
 
-// An SPR input keeps its own block; a BMP or SP2 input takes the one asked for.
+// An SPR input keeps its own block; a picture or SP2 input takes the one asked for.
 Result OpenInput(CSpriteDocument& document, const std::string& input,
                  const ConversionSettings& settings)
 {
     const FileKind inputKind = KindOfPath(input);
     const CTrailingBlock noBlock;
     const CTrailingBlock& trailingFrom = settings.trailingFrom ? *settings.trailingFrom : noBlock;
-    if (inputKind == FileKind::Bmp)
+    if (IsPictureKind(inputKind))
         return document.ImportAsNew(input, LayoutOf(settings.target), trailingFrom);
 
     const bool keepsTrailing = inputKind == FileKind::Spr && settings.target == FileKind::Spr;
@@ -27,20 +28,49 @@ Result OpenInput(CSpriteDocument& document, const std::string& input,
     return {};
 }
 
+// The colours change before anything is written: first the indices
+// recovered onto the table asked for, then the colours replaced.
+Result ChangeColors(CSpriteDocument& document, const ConversionSettings& settings)
+{
+    if (settings.matchPalette)
+        if (Result matched = document.MapOntoColors(*settings.matchPalette, settings.paletteRow);
+            !matched)
+            return matched;
+    if (settings.palette)
+        return document.ReplaceColors(*settings.palette, settings.paletteAt);
+    return {};
+}
+
+Result WriteOutput(CSpriteDocument& document, const std::string& output,
+                   const ConversionSettings& settings)
+{
+    const FileKind target = settings.target;
+    if (IsPictureKind(target))
+        return document.ExportPicture(
+            output,
+            {PictureFormatOf(target), settings.paletteRow.value_or(-1), settings.transparentZero},
+            settings.batch);
+    if (IsPaletteKind(target))
+        return document.SavePalette(output, PaletteFormatOf(target), settings.paletteRow,
+                                    settings.batch);
+    return document.SaveAsLayout(output, LayoutOf(target), settings.batch,
+                                 settings.lossy ? LossySave::Accept : LossySave::Refuse);
+}
+
 } // namespace
 
 Result Convert(const std::string& input, const std::string& output,
                const ConversionSettings& settings)
 {
+    if (IsPaletteKind(KindOfPath(input)))
+        return ConvertPaletteFile(input, output, PaletteFormatOf(settings.target),
+                                  settings.paletteRow, settings.batch);
     CSpriteDocument document;
     if (Result opened = OpenInput(document, input, settings); !opened)
         return opened;
-    if (settings.target == FileKind::Bmp)
-        return settings.paletteRow
-                   ? document.ExportPaletteRow(output, *settings.paletteRow, settings.batch)
-                   : document.Export(output, settings.batch);
-    return document.SaveAsLayout(output, LayoutOf(settings.target), settings.batch,
-                                 settings.lossy ? LossySave::Accept : LossySave::Refuse);
+    if (Result changed = ChangeColors(document, settings); !changed)
+        return changed;
+    return WriteOutput(document, output, settings);
 }
 
 std::string ConvertFile(const std::string& input, const std::string& output,

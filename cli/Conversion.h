@@ -3,10 +3,14 @@
 #include "base/Result.h"
 #include "cli/FileKind.h"
 
+#include "image/ColorEntry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+class CColorTable;
 class CReplaceBatch;
 class CTrailingBlock;
 
@@ -14,10 +18,15 @@ class CTrailingBlock;
 struct ConversionSettings
 {
     FileKind target = FileKind::Bmp;
-    std::optional<std::int32_t> paletteRow;       // BMP output only
-    const CTrailingBlock* trailingFrom = nullptr; // SPR output from BMP or SP2 only
-    CReplaceBatch* batch = nullptr;               // where outputs wait to be put in place, or none
-    bool lossy = false;                           // write sheets the layout cannot hold exactly
+    // BMP, PNG and palette output: the row shown; with matchPalette, the row matched onto.
+    std::optional<std::int32_t> paletteRow;
+    const CTrailingBlock* trailingFrom = nullptr;     // SPR output from BMP, PNG or SP2 only
+    const std::vector<ColorEntry>* palette = nullptr; // colours that replace the sheet's
+    std::int32_t paletteAt = 0;                       // from this entry on
+    const CColorTable* matchPalette = nullptr; // the table the input's indices are recovered onto
+    bool transparentZero = false;              // PNG output only
+    CReplaceBatch* batch = nullptr;            // where outputs wait to be put in place, or none
+    bool lossy = false;                        // write sheets the layout cannot hold exactly
 };
 
 // Reads input and writes output in the target format, exactly as the viewer

@@ -47,6 +47,16 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
     }
 }
 
+// A palette file has no sheet: it becomes only another palette file, as is.
+void RefusePaletteInputs(const CommandLine& commandLine, OutputPlan& plan)
+{
+    const bool changesColours = commandLine.palette || commandLine.matchPalette;
+    for (ConversionJob& job : plan.jobs)
+        if (IsPaletteKind(KindOfPath(job.input)) && (!IsPaletteKind(plan.target) || changesColours))
+            job.refusal = "a palette file becomes only another palette file, without "
+                          "--palette or --match-palette";
+}
+
 bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& target,
                   std::string& error)
 {
@@ -66,8 +76,11 @@ bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& tar
 
 bool CheckOptionsFitTarget(const CommandLine& commandLine, FileKind target, std::string& error)
 {
-    if (commandLine.paletteRow && target != FileKind::Bmp)
-        error = "--palette-row goes with BMP output";
+    const bool sheetTarget = target == FileKind::Spr || target == FileKind::Sp2;
+    if (commandLine.paletteRow && sheetTarget && !commandLine.matchPalette)
+        error = "--palette-row goes with BMP, PNG or palette output, or with --match-palette";
+    else if (commandLine.transparentZero && target != FileKind::Png)
+        error = "--transparent-zero goes with PNG output";
     else if (commandLine.trailingFrom && target != FileKind::Spr)
         error = "--trailing-from goes with SPR output";
     else if (commandLine.trailingFrom && KindOfPath(*commandLine.trailingFrom) != FileKind::Spr)
@@ -108,6 +121,7 @@ bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& 
     for (const std::string& input : commandLine.inputs)
         plan.jobs.push_back(
             {input, intoFolder ? NameInFolder(output, input, plan.target) : file, {}});
+    RefusePaletteInputs(commandLine, plan);
     RefuseClashes(plan.jobs);
     return true;
 }

@@ -105,6 +105,34 @@ std::string JsonString(const std::string& text)
     return quoted + "\"";
 }
 
+const char* PaletteFormatName(PaletteFormat format)
+{
+    switch (format)
+    {
+    case PaletteFormat::Jasc:
+        return "JASC-PAL";
+    case PaletteFormat::Riff:
+        return "RIFF PAL";
+    case PaletteFormat::Gimp:
+        return "GIMP";
+    case PaletteFormat::Act:
+        return "ACT";
+    case PaletteFormat::ColorWords:
+        return "colour words";
+    }
+    return "";
+}
+
+Result DescribePalette(const std::string& path, SheetInfo& info)
+{
+    PaletteContent palette;
+    if (Result loaded = LoadPaletteFile(path.c_str(), palette); !loaded)
+        return WithMessage(loaded, Message::LoadPaletteFailed);
+    info.paletteFormat = palette.format;
+    info.paletteColours = std::int32_t(palette.colors.size());
+    return {};
+}
+
 std::string JoinedCounts(const std::array<std::int32_t, kPaletteRowCount>& counts,
                          const char* separator)
 {
@@ -140,9 +168,11 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
     info = SheetInfo{};
     info.path = path;
     info.kind = KindOfPath(path);
+    if (IsPaletteKind(info.kind))
+        return DescribePalette(path, info);
     // The trailing block is measured, never read: it may be any size.
     CSpriteDocument document;
-    const Result loaded = info.kind == FileKind::Bmp
+    const Result loaded = IsPictureKind(info.kind)
                               ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
                               : document.Open(path, TrailingBlockUse::Skip).result;
     if (!loaded)
@@ -165,6 +195,9 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
 
 std::string FormatInfoLine(const SheetInfo& info)
 {
+    if (info.paletteFormat)
+        return info.path + ": palette, " + PaletteFormatName(*info.paletteFormat) + ", " +
+               std::to_string(info.paletteColours) + " colours";
     std::string line = info.path + ": " + DisplayNameOf(info.kind) + ", " +
                        std::to_string(info.width) + "x" + std::to_string(info.height) + ", " +
                        std::to_string(info.bitsPerPixel) + "-bit";
@@ -177,6 +210,10 @@ std::string FormatInfoLine(const SheetInfo& info)
 
 std::string FormatInfoJson(const SheetInfo& info)
 {
+    if (info.paletteFormat)
+        return "{\"file\": " + JsonString(info.path) + ", \"format\": \"palette\", " +
+               "\"paletteFormat\": \"" + PaletteFormatName(*info.paletteFormat) +
+               "\", \"colours\": " + std::to_string(info.paletteColours) + "}";
     std::string json = "{\"file\": " + JsonString(info.path) + ", \"format\": \"" +
                        DisplayNameOf(info.kind) + "\", \"width\": " + std::to_string(info.width) +
                        ", \"height\": " + std::to_string(info.height) +

@@ -3,6 +3,7 @@
 #include "base/Result.h"
 #include "cli/CommandLine.h"
 #include "cli/FileKind.h"
+#include "formats/PaletteFile.h"
 #include "formats/SpriteFile.h"
 
 #include <array>
@@ -25,6 +26,10 @@ struct SheetInfo
     std::optional<std::array<std::int32_t, kPaletteRowCount>> coloursPerRow;
     // SPR files only.
     std::optional<std::int64_t> trailingBytes;
+    // Palette files only: the format read from the content, and how many
+    // colours it lists.
+    std::optional<PaletteFormat> paletteFormat;
+    std::int32_t paletteColours = 0;
 };
 
 std::array<std::int32_t, kPaletteRowCount> CountColoursPerRow(const CSpriteImage& image);

@@ -1,6 +1,5 @@
 #include "doc/SpriteDocument.h"
 
-#include "formats/BmpFile.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
@@ -33,15 +32,10 @@ OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trai
 
 Result CSpriteDocument::Import(const std::string& path)
 {
-    if (!HasSheet())
-        return {};
-    auto image = std::make_unique<CSpriteImage>();
-    ImportOutcome outcome;
-    if (Result loaded = LoadBmpPicture(path.c_str(), *image, &outcome); !loaded)
-        return loaded;
-    KeepUndefinedColors(*image, outcome.definedColors);
-    Install(std::move(image));
-    m_modified = true;
+    ImportMatch ignored;
+    if (Result prepared = PrepareImport(path, ignored); !prepared)
+        return prepared;
+    FinishImport(false);
     return {};
 }
 
@@ -59,7 +53,7 @@ Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout
 {
     Clear();
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadBmpPicture(path.c_str(), *image); !loaded)
+    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *image); !loaded)
         return loaded;
     Install(std::move(image));
     m_layout = layout;
@@ -129,20 +123,13 @@ SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
 {
-    if (!HasSheet())
-        return {};
-    return SaveBmpPicture(*m_source, path.c_str(), batch);
+    return ExportPicture(path, {PictureFormatForPath(path)}, batch);
 }
 
 Result CSpriteDocument::ExportPaletteRow(const std::string& path, std::int32_t row,
                                          CReplaceBatch* batch) const
 {
-    if (!HasSheet())
-        return {};
-    CSpriteImage shown;
-    shown = *m_source;
-    ApplyPaletteRow(*m_source, shown, row);
-    return SaveBmpPicture(shown, path.c_str(), batch);
+    return ExportPicture(path, {PictureFormatForPath(path), row}, batch);
 }
 
 void CSpriteDocument::ChoosePaletteRow(std::int32_t row)
@@ -164,6 +151,8 @@ void CSpriteDocument::Clear()
     m_layout = SpriteLayout::Spr;
     m_paletteRow = 0;
     m_modified = false;
+    m_importPicture.reset();
+    m_importMapped.reset();
 }
 
 std::int32_t CSpriteDocument::Width() const

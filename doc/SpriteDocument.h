@@ -1,14 +1,20 @@
 #pragma once
 
 #include "base/Result.h"
+#include "doc/ImportMatch.h"
+#include "doc/PictureFormat.h"
 #include "doc/SaveLosses.h"
+#include "formats/PaletteFile.h"
 #include "formats/SpriteFile.h"
 #include "formats/TrailingBlock.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+class CColorTable;
 class CReplaceBatch;
 class CSpriteImage;
 
@@ -71,7 +77,8 @@ public:
     // extension. An SPR file's trailing block that cannot be read is a
     // failure with the sheet open all the same, without the block.
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
-    // A BMP picture in place of the sheet; the file name, the layout and the
+    // A picture in place of the sheet (a PNG by its ".png" extension, else a
+    // BMP); the file name, the layout and the
     // trailing block stay, so a Save writes it as the file opened last.
     // Colour entries the picture's file does not define keep the colours of
     // the sheet it replaces, as the trailing block is kept.
@@ -92,23 +99,50 @@ public:
     // What Save, or Save As to path, would change in the picture.
     SaveLosses LossesOfSave() const;
     SaveLosses LossesOfSaveAs(const std::string& path) const;
-    // The source image with its whole colour table, whatever row is shown.
+    // The source image with its whole colour table, whatever row is shown:
+    // a PNG for a name ending in ".png", else a BMP.
     Result Export(const std::string& path, CReplaceBatch* batch = nullptr) const;
     // What the display shows for a palette row: colours 16 * row to
-    // 16 * row + 15 in entries 0 to 15.
+    // 16 * row + 15 in entries 0 to 15 (a PNG of 16 colours for ".png").
     Result ExportPaletteRow(const std::string& path, std::int32_t row,
                             CReplaceBatch* batch = nullptr) const;
     void ChoosePaletteRow(std::int32_t row);
     // Forgets everything, as a closing window does.
     void Clear();
 
+    // PNG, palette files and colour matching (doc/DocumentPalette.cpp).
+    //
+    // Import in two steps, so that the viewer can ask in between: the picture
+    // is read and matched against the sheet's colours, nothing changes yet;
+    // then it becomes the sheet, as it is or, when the match allowed it, on
+    // the sheet's colour table with its indices recovered.
+    Result PrepareImport(const std::string& path, ImportMatch& match);
+    void FinishImport(bool ontoSheetColors);
+    // Export in a given format, whatever the name; Export and
+    // ExportPaletteRow take the format from the name.
+    Result ExportPicture(const std::string& path, const ExportOptions& options,
+                         CReplaceBatch* batch = nullptr) const;
+    // Load Palette: a file of at most 16 colours replaces the shown palette
+    // row, a longer one the table from entry 0. Pixels never change; the
+    // sheet has changes to save.
+    Result LoadPalette(const std::string& path);
+    // The same from an explicit first entry.
+    Result LoadPaletteAt(const std::string& path, std::int32_t first);
+    Result ReplaceColors(const std::vector<ColorEntry>& colors, std::int32_t first);
+    // Save Palette: one row's 16 colours or the whole table.
+    Result SavePalette(const std::string& path, PaletteFormat format,
+                       std::optional<std::int32_t> row, CReplaceBatch* batch = nullptr) const;
+    // The sheet on the table's colours (onto one row of it, with a row),
+    // exactly, or a failure naming the first colour and pixel that do not
+    // match; the sheet stays as it was then.
+    Result MapOntoColors(const CColorTable& table, std::optional<std::int32_t> row);
+
     // A sheet that starts from a picture rather than an opened file: no
     // name, the given layout and trailing block, and changes to save. The
-    // converter's BMP input.
+    // converter's picture input.
     Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
     // The layout and trailing block a save writes, for a converter whose
     // output layout is not that of its input.
-    void SetLayout(SpriteLayout layout) { m_layout = layout; }
     void SetTrailingBlock(CTrailingBlock trailing) { m_trailing = std::move(trailing); }
 
     bool HasSheet() const { return m_source != nullptr; }
@@ -151,6 +185,8 @@ private:
     // it replaces.
     void KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const;
     Result CheckSaveTarget(LossySave lossy) const;
+    // The display again from the source, in the row shown.
+    void RefreshDisplay();
 
     std::unique_ptr<CSpriteImage> m_source;
     std::unique_ptr<CSpriteImage> m_display;
@@ -164,4 +200,7 @@ private:
     FileIdentity m_unreadTrailingFile;
     TrailingBlockReader m_readTrailing = [](const char* path, CTrailingBlock& block)
     { return CTrailingBlock::Read(path, block); };
+    // A prepared import: the picture, and the same on the sheet's colours.
+    std::unique_ptr<CSpriteImage> m_importPicture;
+    std::unique_ptr<CSpriteImage> m_importMapped;
 };

@@ -44,6 +44,9 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"&Export", ID_FILE_EXPORT},
     {"E&dit Externally", ID_FILE_EDIT_EXTERNALLY, "Ctrl+E"},
     {nullptr, 0},
+    {"&Load Palette...", ID_FILE_LOAD_PALETTE},
+    {"Save &Palette...", ID_FILE_SAVE_PALETTE},
+    {nullptr, 0},
     {"Pre&ferences...", ID_FILE_PREFERENCES},
     {"E&xit", ID_FILE_EXIT, "Ctrl+Q"},
 };

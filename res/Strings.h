@@ -28,7 +28,13 @@ inline constexpr char kOkButton[] = "OK";
 // the list ended by one more "|".
 inline constexpr char kSpriteFilter[] =
     "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2||";
-inline constexpr char kBitmapFilter[] = "BMP Files (*.bmp)|*.bmp||";
+inline constexpr char kPictureFilter[] = "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||";
+// Palette files are told apart by their content; saving takes the format
+// from the chosen entry or the name's extension.
+inline constexpr char kPaletteOpenFilter[] =
+    "Palette Files (*.pal *.gpl *.act)|*.pal;*.gpl;*.act|All Files (*)|*||";
+inline constexpr char kPaletteSaveFilter[] =
+    "JASC Palette (*.pal)|*.pal|GIMP Palette (*.gpl)|*.gpl|Adobe Color Table (*.act)|*.act||";
 
 // What a chooser says when it refuses a name; %1 is the name.
 inline constexpr char kChooserFolderMissing[] =
@@ -47,12 +53,24 @@ inline constexpr char kCaptionLoadingSprite[] = "Loading Sprite";
 inline constexpr char kCaptionSavingSprite[] = "Saving Sprite";
 inline constexpr char kCaptionImportImage[] = "Import Image";
 inline constexpr char kCaptionExportingSprite[] = "Exporting Sprite";
+inline constexpr char kCaptionLoadingPalette[] = "Loading Palette";
+inline constexpr char kCaptionSavingPalette[] = "Saving Palette";
 
 // Messages. The texts of failed file operations come from base/Result.h's
 // table, shared with the converter.
 inline constexpr char kMsgSp2Note[] =
     "Note: .SP2 Files have no palette, any imported images with a palette will not save "
     "the palette with the file.";
+
+// Import of a picture that holds the sheet's colours in another order; %1
+// says which colour at which pixel does not match.
+inline constexpr char kMsgKeepSheetPalette[] =
+    "Every colour of the picture is exactly one colour of the sheet's palette.\n"
+    "Keep the sheet's palette and give the picture the sheet's indices?";
+inline constexpr char kMsgPaletteMismatch[] = "The picture is imported with its own palette.";
+// Save Palette; %1 is the palette row's name in the selector.
+inline constexpr char kMsgSaveRowOnly[] =
+    "Save only the 16 colours of %1?\nNo saves the whole colour table.";
 
 // Printed instead of starting when there is no display to show the window
 // on; %s is the program as it was started.

@@ -37,6 +37,8 @@ public:
     // AskSaveChanges and AskReloadChanged record "save NAME", "reload NAME" in questions.
     bool reloadAnswer = false;
     QString editorAnswer; // Preferences: the command; "-" cancels
+    // Yes/No questions: one answer each (none left answers No), recorded as "caption: text".
+    QList<bool> yesNoAnswers;
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -59,6 +61,12 @@ public:
     {
         questions << caption + ": " + text + " | " + informativeText;
         return saveAnswer;
+    }
+
+    bool AskYesNo(QWidget&, const QString& text, const QString& caption) override
+    {
+        questions << caption + ": " + text;
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
 
     void RunAboutBox(QWidget&) override { ++aboutBoxes; }

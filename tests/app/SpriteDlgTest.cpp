@@ -158,8 +158,11 @@ TEST_F(SpriteWindow, FailuresAreReportedAndLeaveTheSpriteAndFilesAlone)
     Run(Path("sheet.spr"), &CSpriteDlg::OnFileSaveAs);
     CSpriteImage rgb;
     ASSERT_TRUE(rgb.Create(3, 2, 24));
+    std::fill_n(rgb.GetPixels(), 18, 1);
     ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
     Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
+    // Its colours are not the sheet's: PaletteCommandsTest checks the note that says so.
+    prompts.messages.clear();
     EXPECT_EQ(State(), "3x2x24 tail 4 SP2 0 name 'sheet.spr' row 0");
     const size_t asked = prompts.choosers.size();
     window.OnFileSave();
@@ -236,6 +239,7 @@ TEST_F(SpriteWindow, ALossySaveAsksFirstAndEveryMessageExplains)
     Run(Path("no/such/a.spr"), &CSpriteDlg::OnFileSaveAs);
     CSpriteImage rgb;
     ASSERT_TRUE(rgb.Create(3, 2, 24));
+    std::fill_n(rgb.GetPixels(), 18, 1);
     ASSERT_TRUE(rgb.SaveBMP(QFile::encodeName(Path("rgb.bmp")).constData()));
     Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
     window.OnFileSave();
@@ -244,6 +248,9 @@ TEST_F(SpriteWindow, ALossySaveAsksFirstAndEveryMessageExplains)
               QStringList({"File: " + Path("no/such/a.spr") +
                                "\nNo such file or directory.\nThe folder does not exist: use "
                                "Save As to choose another.",
+                           "File: " + Path("rgb.bmp") +
+                               "\nColour #010101 at pixel (0, 0) is in none of the palette's "
+                               "entries.",
                            "File: " + Path("no/such/a.spr") +
                                "\n24-bit picture: only 8-bit pictures become sheets.\nConvert "
                                "the picture to indexed colour (16 or 256 colours) in your editor "
@@ -305,8 +312,8 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_EQ(items.join(' '),
               "&File &New...=57600 &Open...=57601Ctrl+O Open Recen&t [ ] Re&vert=32792 off - "
               "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off - &Import=32773 off "
-              "&Export=32774 off E&dit Externally=32793Ctrl+E off - Pre&ferences...=32796 "
-              "E&xit=32771Ctrl+Q "
+              "&Export=32774 off E&dit Externally=32793Ctrl+E off - &Load Palette...=32794 off "
+              "Save &Palette...=32795 off - Pre&ferences...=32796 E&xit=32771Ctrl+Q "
               "&View Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
               "Zoom to &Fit=32783Ctrl+9 - &Background [ &Checkerboard=32784 "
               "&Solid Colour...=32785 ] Pixel &Grid=32786 &Tile Grid [ &None=32787 "

@@ -1,0 +1,136 @@
+#include "doc/SpriteDocument.h"
+
+#include "doc/PaletteSource.h"
+#include "formats/ColorMapping.h"
+#include "formats/PaletteRow.h"
+#include "image/SpriteImage.h"
+
+Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& match)
+{
+    match = {};
+    if (!HasSheet())
+        return {};
+    auto picture = std::make_unique<CSpriteImage>();
+    ImportOutcome outcome;
+    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *picture, &outcome);
+        !loaded)
+        return loaded;
+    KeepUndefinedColors(*picture, outcome.definedColors);
+    auto mapped = std::make_unique<CSpriteImage>();
+    // A sheet without palette rows (a truecolour picture imported as it
+    // was) has no colours to keep.
+    if (m_source->GetBitsPerPixel() == 8)
+        match = MatchPictureToSheet(*picture, m_source->m_colorTable, m_paletteRow, *mapped);
+    m_importPicture = std::move(picture);
+    if (match.fit == ImportFit::MapsOntoSheet)
+        m_importMapped = std::move(mapped);
+    else
+        m_importMapped.reset();
+    return {};
+}
+
+void CSpriteDocument::FinishImport(bool ontoSheetColors)
+{
+    if (!m_importPicture)
+        return;
+    const bool mapped = ontoSheetColors && m_importMapped;
+    const std::int32_t row = m_paletteRow;
+    Install(mapped ? std::move(m_importMapped) : std::move(m_importPicture));
+    // The recovered indices stand for the colours of the row that was shown.
+    if (mapped)
+        ChoosePaletteRow(row);
+    m_importPicture.reset();
+    m_importMapped.reset();
+    m_modified = true;
+}
+
+Result CSpriteDocument::ExportPicture(const std::string& path, const ExportOptions& options,
+                                      CReplaceBatch* batch) const
+{
+    if (!HasSheet())
+        return {};
+    return SavePicture(*m_source, path, options, batch);
+}
+
+Result CSpriteDocument::LoadPalette(const std::string& path)
+{
+    if (!HasSheet())
+        return {};
+    std::vector<ColorEntry> colors;
+    if (Result loaded = LoadPaletteColors(path, colors); !loaded)
+        return loaded;
+    const bool oneRow = std::int32_t(colors.size()) <= kPaletteRowSize;
+    return ReplaceColors(colors, oneRow ? m_paletteRow * kPaletteRowSize : 0);
+}
+
+Result CSpriteDocument::LoadPaletteAt(const std::string& path, std::int32_t first)
+{
+    if (!HasSheet())
+        return {};
+    std::vector<ColorEntry> colors;
+    if (Result loaded = LoadPaletteColors(path, colors); !loaded)
+        return loaded;
+    return ReplaceColors(colors, first);
+}
+
+Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& colors, std::int32_t first)
+{
+    if (!HasSheet())
+        return {};
+    const auto count = std::int64_t(colors.size());
+    if (first < 0 || first + count > kSprColorCount)
+        return WithMessage(Failure(Reason::PalettePastTable, count, first),
+                           Message::LoadPaletteFailed);
+    CColorTable& table = m_source->m_colorTable;
+    if (table.GetSize() < kSprColorCount)
+    {
+        // A shorter table grows to a sheet's 256 colours, the new ones black.
+        CColorTable grown;
+        if (!grown.SetSize(kSprColorCount))
+            return WithMessage(Failure(Reason::OutOfMemory), Message::LoadPaletteFailed);
+        for (std::int32_t i = 0; i < table.GetSize(); ++i)
+            grown.SetAt(i, *table.GetAt(i));
+        table = grown;
+    }
+    for (std::size_t i = 0; i < colors.size(); ++i)
+        table.SetAt(first + std::int32_t(i), colors[i]);
+    RefreshDisplay();
+    m_modified = true;
+    return {};
+}
+
+Result CSpriteDocument::SavePalette(const std::string& path, PaletteFormat format,
+                                    std::optional<std::int32_t> row, CReplaceBatch* batch) const
+{
+    if (!HasSheet())
+        return {};
+    if (row && (*row < 0 || *row >= kPaletteRowCount))
+        return WithMessage(Failure(Reason::BadPaletteRow, *row, kPaletteRowCount - 1),
+                           Message::SavePaletteFailed);
+    const std::vector<ColorEntry> colors = ColorsOf(m_source->m_colorTable, row);
+    if (Result saved = SavePaletteFile(colors, format, path.c_str(), batch); !saved)
+        return WithMessage(saved, Message::SavePaletteFailed);
+    return {};
+}
+
+Result CSpriteDocument::MapOntoColors(const CColorTable& table, std::optional<std::int32_t> row)
+{
+    if (!HasSheet())
+        return {};
+    auto mapped = std::make_unique<CSpriteImage>();
+    MappingKind kind = MappingKind::Matched;
+    if (Result result =
+            MapToSheetColors(*m_source, table, row.value_or(kMapWholeTable), *mapped, kind);
+        !result)
+        return result;
+    m_source = std::move(mapped);
+    RefreshDisplay();
+    m_modified = true;
+    return {};
+}
+
+void CSpriteDocument::RefreshDisplay()
+{
+    *m_display = *m_source;
+    ApplyPaletteRow(*m_source, *m_display, m_paletteRow);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/Result.h"
+#include "formats/PaletteFile.h"
+#include "image/ColorEntry.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CColorTable;
+class CReplaceBatch;
+
+// The format Save Palette writes for a name: that of its extension (".pal"
+// JASC-PAL, ".gpl" GIMP, ".act" Adobe Color Table), JASC-PAL for any other.
+PaletteFormat PaletteFormatForName(const std::string& path);
+// Whether the name is that of a palette file rather than a sheet or picture.
+bool IsPalettePath(const std::string& path);
+
+// The colours of a palette file, read by its content, failing under the
+// Load Palette message.
+Result LoadPaletteColors(const std::string& path, std::vector<ColorEntry>& colors);
+// The colour table a picture is matched against: the table of an SPR file
+// (SP2: the grey ramp), or a palette file's colours, by the name's
+// extension. A palette of at most 16 colours stands for the given palette
+// row: its colours are entries 16 * row on, the rest of the 256 black;
+// otherwise the table holds the palette's colours alone.
+Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table);
+
+// A palette file in another format, whole or one row of it, failing under
+// the Save Palette message.
+Result ConvertPaletteFile(const std::string& input, const std::string& output, PaletteFormat format,
+                          std::optional<std::int32_t> row, CReplaceBatch* batch = nullptr);
+
+// Entries 16 * row to 16 * row + 15 of the table, or all of them.
+std::vector<ColorEntry> ColorsOf(const CColorTable& table, std::optional<std::int32_t> row);
