@@ -162,6 +162,9 @@ std::string ReasonText(const Result& result)
     case Reason::TrailingSourceChanged:
         return "the file the bytes after the sheet are copied from has changed since it was "
                "opened";
+    case Reason::TrailingBlockInPlace:
+        return "the folder takes no new file, and rewriting this file in place would destroy "
+               "the bytes after the sheet before they are copied";
     case Reason::TrailingBlockUnread:
         return "the bytes after the sheet in this file could not be read, and saving over it "
                "would lose them";
@@ -234,6 +237,7 @@ std::string HintText(const Result& result)
     case Reason::TrailingSourceChanged:
         return "Open the file again, or use Save As to write the sheet elsewhere.";
     case Reason::TrailingBlockUnread:
+    case Reason::TrailingBlockInPlace:
         return "Use Save As to write the sheet to another file; this one is left as it is.";
     case Reason::System:
         if (const char* hint = IsSave(result.message) ? SystemHint(result) : nullptr)

@@ -86,6 +86,7 @@ enum class Reason
     PictureChanged,        // detail: every change, as SaveLossText words them
     TrailingSourceChanged, // the file a trailing block is copied from changed
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
+    TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
 };
 

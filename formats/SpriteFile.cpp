@@ -202,10 +202,19 @@ Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout 
                            Message::NotEightBit);
 
     CFileReplacer replacer(path, batch);
+    // A block still to be copied out of the target itself must not be
+    // destroyed by writing that file in place.
+    if (layout == SpriteLayout::Spr && trailing && trailing->IsByReference() &&
+        trailing->Source().Is(IdentityOf(path)))
+        replacer.KeepOldFileUntilCommit();
     errno = 0;
-    // A folder in the target's place sets no error.
     if (!replacer.Begin())
+    {
+        if (replacer.RefusedInPlace())
+            return WithMessage(Failure(Reason::TrailingBlockInPlace), Message::CannotCreate);
+        // A folder in the target's place sets no error.
         return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::CannotCreate);
+    }
     if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
         return WithMessage(written, Message::WriteFailed);
     errno = 0;

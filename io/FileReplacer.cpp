@@ -109,6 +109,7 @@ bool CFileReplacer::Begin()
 {
     Abandon();
     m_committed = false;
+    m_refusedInPlace = false;
     CTargetPath target(m_targetPath);
     if (!target.IsValid())
         return false;
@@ -135,12 +136,23 @@ bool CFileReplacer::Begin()
         return false;
     // Renaming over a device or a pipe would put a plain file in its place.
     if ((exists && !S_ISREG(info.st_mode)) || (exists && IsAppendOnly(folder)))
-        return AttachDescriptor(OpenInPlace(folder, name));
+        return AttachInPlace(folder, name);
     if (!BeginReplacement(folder, exists ? &info : nullptr))
-        return FolderRefusesNewFiles(errno) && AttachDescriptor(OpenInPlace(folder, name));
+        return FolderRefusesNewFiles(errno) && AttachInPlace(folder, name);
     m_folder = target.ReleaseFolder();
     m_targetName = name;
     return true;
+}
+
+bool CFileReplacer::AttachInPlace(int folder, const std::string& name)
+{
+    if (m_keepOldFile)
+    {
+        m_refusedInPlace = true;
+        errno = EBUSY;
+        return false;
+    }
+    return AttachDescriptor(OpenInPlace(folder, name));
 }
 
 bool CFileReplacer::BeginReplacement(int folder, const struct stat* existing)

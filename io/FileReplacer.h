@@ -27,6 +27,12 @@ public:
     CFileReplacer& operator=(const CFileReplacer&) = delete;
     ~CFileReplacer(); // abandons an uncommitted write
 
+    // For a caller that still reads the old file while writing the new one:
+    // where the target could only be written in place, which destroys the
+    // old file first, Begin refuses instead (RefusedInPlace answers true).
+    void KeepOldFileUntilCommit() { m_keepOldFile = true; }
+    bool RefusedInPlace() const { return m_refusedInPlace; }
+
     // Opens the stream to write to; false when no file could be created.
     bool Begin();
     CBinaryFile& File() { return m_file; }
@@ -41,6 +47,7 @@ public:
 private:
     bool BeginReplacement(int folder, const struct stat* existing);
     bool AttachDescriptor(int descriptor);
+    bool AttachInPlace(int folder, const std::string& name);
     bool CommitReplacement(int descriptor);
     void Abandon();
 
@@ -55,4 +62,6 @@ private:
     CBinaryFile m_file;
     std::FILE* m_stream = nullptr; // m_file's handle, kept for its error flag
     bool m_committed = false;
+    bool m_keepOldFile = false;
+    bool m_refusedInPlace = false;
 };

@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <string>
 #include <tuple>
 
@@ -122,6 +126,30 @@ TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverO
                   "could not be read, and saving over it would lose them)");
     EXPECT_EQ(ReadBytes(Path("c.spr")), spr);
     EXPECT_TRUE(document.SaveAs(Path("elsewhere.spr")));
+}
+
+// A folder that takes no new file makes a save write its file in place,
+// which would destroy a block still to be copied out of that very file.
+TEST_F(Document, ABlockKeptInItsFileIsNeverOverwrittenInPlace)
+{
+    document.SetTrailingBlockReader([](const char* path, CTrailingBlock& block)
+                                    { return CTrailingBlock::Read(path, block, 8); });
+    std::filesystem::create_directory(Path("locked"));
+    const Bytes spr = SprFile(8, 5000);
+    ASSERT_TRUE(document.Open(Write("locked/a.spr", spr)).result);
+    const int folder = open(Path("locked").c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = FS_APPEND_FL;
+    const bool appendOnly = ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
+    const std::string saved = appendOnly ? FullText(document.SaveAs(Path("locked/a.spr"))) : "";
+    flags = 0;
+    ioctl(folder, FS_IOC_SETFLAGS, &flags);
+    close(folder);
+    if (!appendOnly)
+        GTEST_SKIP() << "cannot make a folder append-only here";
+    EXPECT_EQ(saved, "Error: Could not create sprite file. (the folder takes no new file, and "
+                     "rewriting this file in place would destroy the bytes after the sheet "
+                     "before they are copied)");
+    EXPECT_EQ(ReadBytes(Path("locked/a.spr")), spr);
 }
 
 TEST_F(Document, ImportKeepsNameLayoutAndBlockAndSaveWritesTheLayoutOpenedLast)
