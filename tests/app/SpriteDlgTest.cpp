@@ -102,15 +102,7 @@ TEST_F(SpriteWindow, OpenSaveExportImportAndSp2WalkTheSpriteStates)
     EXPECT_TRUE(prompts.messages.empty());
 
     // An SP2 file's note shows over the new sheet, already repainted.
-    struct PaintCounter : QObject
-    {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    PaintCounter counter;
     QCoreApplication::processEvents();
     window.SheetView().viewport()->installEventFilter(&counter);
     prompts.whileMessageShown = [&]

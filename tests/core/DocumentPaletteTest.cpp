@@ -40,23 +40,6 @@ protected:
     CSpriteDocument into;
 };
 
-// Export as PNG and as BMP, Import each: the same sheet, index for index.
-TEST_F(DocumentPalette, PngImportGivesTheSheetBmpImportGives)
-{
-    Open(from, "a.spr", 1);
-    ASSERT_TRUE(from.Export(folder.Path("a.bmp")));
-    ASSERT_TRUE(from.Export(folder.Path("a.PNG")));
-    Open(into, "b.spr", 2);
-    ASSERT_TRUE(into.Import(folder.Path("a.bmp")));
-    const std::vector<std::uint16_t> bmpWords = ColorWords(into);
-    const CSpriteImage bmpSheet(*into.Source());
-    ASSERT_TRUE(into.Import(folder.Path("a.PNG")));
-    EXPECT_EQ(ColorWords(into), bmpWords);
-    EXPECT_TRUE(SamePixels(*into.Source(), bmpSheet));
-    EXPECT_TRUE(SamePixels(*into.Source(), *from.Source()));
-    EXPECT_EQ(into.Import(folder.Path("a.bmp.png")).message, Message::LoadPngFailed);
-}
-
 // Every format round-trips the colour words, whole or one row; loading
 // changes colours only, and Save writes them.
 TEST_F(DocumentPalette, EveryFormatRoundTripsWholeTableAndRow)
