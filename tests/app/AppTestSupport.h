@@ -4,6 +4,7 @@
 #include "app/UserPrompts.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QFile>
 #include <QRgb>
 #include <QStringList>
@@ -91,6 +92,17 @@ public:
             return false;
         command = editorAnswer;
         return true;
+    }
+};
+
+// Counts the paints of the widget it filters.
+struct PaintCounter : QObject
+{
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
     }
 };
 

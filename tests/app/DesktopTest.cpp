@@ -239,15 +239,17 @@ im.save(path)
 
 TEST_F(Desktop, EveryWayOutAsksBeforeUnsavedChangesAreLost)
 {
+    // Each way, and the result the window ends with when it closes (-1: it stays open).
     using Step = std::function<void()>;
-    const std::pair<const char*, Step> ways[] = {
+    const std::tuple<const char*, Step, int> ways[] = {
         {"Open",
          [&]
          {
              prompts.answers << Path("other.spr");
              window.OnCommand(ID_FILE_OPEN);
-         }},
-        {"Open Recent", [&] { window.OnCommand(ID_FILE_RECENT_FIRST + 1); }},
+         },
+         -1},
+        {"Open Recent", [&] { window.OnCommand(ID_FILE_RECENT_FIRST + 1); }, -1},
         {"drop",
          [&]
          {
@@ -257,15 +259,17 @@ TEST_F(Desktop, EveryWayOutAsksBeforeUnsavedChangesAreLost)
              QCoreApplication::sendEvent(&window, &enter);
              QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
              QCoreApplication::sendEvent(&window, &drop);
-         }},
-        {"Revert", [&] { window.OnCommand(ID_FILE_REVERT); }},
-        {"Exit", [&] { window.OnCommand(ID_FILE_EXIT); }},
-        {"Enter", [&] { QTest::keyClick(&window.PaletteSelector(), Qt::Key_Return); }},
-        {"Escape", [&] { QTest::keyClick(&window.PaletteSelector(), Qt::Key_Escape); }},
-        {"close box", [&] { window.close(); }},
+         },
+         -1},
+        {"Revert", [&] { window.OnCommand(ID_FILE_REVERT); }, -1},
+        {"Exit", [&] { window.MenuBar().actions().first()->menu()->actions().last()->trigger(); },
+         0},
+        {"Enter", [&] { QTest::keyClick(&window.PaletteSelector(), Qt::Key_Return); }, IDOK},
+        {"Escape", [&] { QTest::keyClick(&window.PaletteSelector(), Qt::Key_Escape); }, IDCANCEL},
+        {"close box", [&] { window.close(); }, IDCANCEL},
     };
     WriteFile(Path("other.spr"), SprBytes(""));
-    for (const auto& [way, step] : ways)
+    for (const auto& [way, step, result] : ways)
         for (SaveChoice choice : {SaveChoice::Save, SaveChoice::Discard, SaveChoice::Cancel})
         {
             SCOPED_TRACE(std::string(way) + " " + std::to_string(int(choice)));
@@ -281,6 +285,9 @@ TEST_F(Desktop, EveryWayOutAsksBeforeUnsavedChangesAreLost)
             EXPECT_EQ(prompts.questions, QStringList{"save sheet.spr"});
             const bool wentOn = !window.isVisible() || !window.isWindowModified();
             EXPECT_EQ(wentOn, choice != SaveChoice::Cancel);
+            if (result >= 0 && wentOn) // the window ended and let the sheet go
+                EXPECT_EQ(std::tuple(window.result(), window.Document().HasSheet()),
+                          std::tuple(result, false));
             EXPECT_EQ(ReadFile(Path("sheet.spr")),
                       choice == SaveChoice::Save ? EditedSpr(1) : SprBytes("TAIL"));
         }

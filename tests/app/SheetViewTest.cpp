@@ -45,17 +45,6 @@ protected:
     CSpriteDlg window{prompts};
 };
 
-// Counts the paints of a widget.
-struct PaintCounter : QObject
-{
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
 TEST_F(SheetWindow, TheInspectorTellsWhatThePixelUnderThePointerHolds)
 {
     window.PaletteSelector().setCurrentIndex(2);

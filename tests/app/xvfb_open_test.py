@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""The real viewer under Xvfb: opens a generated SPR file through the File
-menu and the chooser with keystrokes, then checks every picture pixel on a
-screenshot, then zooms in with Ctrl+= and checks for 2x blocks. Then starts
-`tavrel FILE`, checks the picture, rewrites the file from outside and checks
-that the picture follows. Exits 77 (skipped) when Xvfb, xdotool or import is
-missing."""
+"""The real viewer under Xvfb: File > Open by keystrokes, every picture pixel, Ctrl+= to 2x;
+then `tavrel FILE` and a rewrite from outside. Exits 77 when Xvfb, xdotool or import is missing."""
 
 import os
 import shutil
@@ -26,8 +22,7 @@ def sheet_index(x, y):
 
 
 def expected_color(x, y, blue=16):
-    """Relative to the picture: the outline just outside it, the sheet in
-    palette row 0, the checkerboard behind."""
+    """The outline just outside the picture, the sheet in row 0, the checkerboard behind."""
     index = sheet_index(x, y)
     if x in (-1, WIDTH) or y in (-1, HEIGHT):
         return BLACK
@@ -156,9 +151,7 @@ def check_picture(xdotool, window, env, shot, blue=16):
 
 
 def check_zoomed(xdotool, window, env, shot, corner):
-    """Ctrl+= zooms to 2x: along rows of the view every run of one colour
-    is a whole number of 2-pixel blocks, and the sheet's 16-pixel stripes
-    are 32 screen pixels wide."""
+    """After Ctrl+= every run of one colour along a row is whole 2-pixel blocks, mostly 32."""
     xdotool("windowfocus", "--sync", window)
     xdotool("key", "ctrl+equal")
     time.sleep(1)

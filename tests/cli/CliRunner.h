@@ -5,7 +5,6 @@
 #include "image/SpriteImage.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -40,22 +39,4 @@ inline CliRun RunConvert(const TempFolder& folder, const std::vector<std::string
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             {outBytes.begin(), outBytes.end()},
             {errBytes.begin(), errBytes.end()}};
-}
-
-// A seeded random SPR file; with a longer trailing block, the same sheet.
-inline Bytes RandomSpr(unsigned seed, std::size_t trailingSize)
-{
-    Bytes bytes = RandomBytes(seed, kSprSheetBytes + trailingSize);
-    for (std::size_t i = 1; i < kSprPaletteBytes; i += 2)
-        bytes[i] &= 0x7F; // bit 15 of a colour word is not kept by a save
-    return bytes;
-}
-
-// A 24-bit BMP, all pixels one grey.
-inline void WriteTrueColourBmp(const std::string& path, int width, int height)
-{
-    CSpriteImage picture;
-    picture.Create(width, height, 24);
-    std::memset(picture.GetPixels(), 0x80, std::size_t(picture.GetPixelBytes()));
-    picture.SaveBMP(path.c_str());
 }

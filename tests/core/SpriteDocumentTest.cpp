@@ -18,16 +18,6 @@
 namespace
 {
 
-// An SPR file whose colour words keep bit 15 clear, so a save gives it back
-// byte for byte.
-Bytes SprFile(std::uint32_t seed, std::size_t trailing)
-{
-    Bytes bytes = RandomBytes(seed, 37376 + trailing);
-    for (std::size_t i = 1; i < 512; i += 2)
-        bytes[i] &= 0x7F;
-    return bytes;
-}
-
 class Document : public ::testing::Test
 {
 protected:
@@ -55,7 +45,7 @@ protected:
 
 TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingFirst)
 {
-    const Bytes spr = SprFile(1, 100);
+    const Bytes spr = RandomSpr(1, 100);
     const OpenOutcome opened = document.Open(Write("a.spr", spr));
     EXPECT_TRUE(opened.result.Ok() && !opened.showSp2Note);
     EXPECT_EQ(State(), "256x288x8 tail 100 SPR name '' row 0");
@@ -88,7 +78,7 @@ TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingFirst)
 TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverOverwritten)
 {
     // Beyond 2 GiB the block stays in its sparse file, read by nothing yet.
-    const std::string huge = Write("huge.spr", SprFile(3, 10));
+    const std::string huge = Write("huge.spr", RandomSpr(3, 10));
     const std::int64_t hugeSize = (std::int64_t(3) << 30) + 4096;
     std::filesystem::resize_file(huge, std::uintmax_t(hugeSize));
     ASSERT_TRUE(document.Open(huge).result);
@@ -99,7 +89,7 @@ TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverO
     // own file, and again after that file was replaced.
     document.SetTrailingBlockReader([](const char* path, CTrailingBlock& block)
                                     { return CTrailingBlock::Read(path, block, 8); });
-    const Bytes spr = SprFile(8, 200000);
+    const Bytes spr = RandomSpr(8, 200000);
     ASSERT_TRUE(document.Open(Write("a.spr", spr)).result);
     EXPECT_TRUE(document.TrailingBlock().IsByReference());
     for (const char* name : {"copy.spr", "a.spr", "a.spr"})
@@ -108,7 +98,7 @@ TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverO
         EXPECT_EQ(ReadBytes(Path(name)), spr) << name;
     }
     // A source changed since is refused, not copied.
-    Write("a.spr", SprFile(9, 200001));
+    Write("a.spr", RandomSpr(9, 200001));
     EXPECT_EQ(FullText(document.SaveAs(Path("b.spr"))),
               "Error: Could not write sprite file. (the file the bytes after the sheet are copied "
               "from has changed since it was opened)");
@@ -154,7 +144,7 @@ TEST_F(Document, ABlockKeptInItsFileIsNeverOverwrittenInPlace)
 
 TEST_F(Document, ImportKeepsNameLayoutAndBlockAndSaveWritesTheLayoutOpenedLast)
 {
-    const Bytes spr = SprFile(4, 50);
+    const Bytes spr = RandomSpr(4, 50);
     ASSERT_TRUE(document.Open(Write("sheet.spr", spr)).result);
     ASSERT_TRUE(document.Export(Path("sheet.bmp")));
     ASSERT_TRUE(document.SaveAs(Path("copy.spr")));
@@ -215,7 +205,7 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
     };
     for (const auto& [picture, name, text] : cases)
     {
-        ASSERT_TRUE(document.Open(Write("sheet.spr", SprFile(10, 0))).result);
+        ASSERT_TRUE(document.Open(Write("sheet.spr", RandomSpr(10, 0))).result);
         ASSERT_TRUE(document.Import(picture));
         EXPECT_EQ(SaveLossText(document.LossesOfSaveAs(Path(name))), text);
         const Result refused = document.SaveAs(Path(name));
@@ -235,7 +225,7 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
 // without a sheet before, they stay 0.
 TEST_F(Document, ImportKeepsTheColoursAPictureLeavesUndefined)
 {
-    const Bytes spr = SprFile(11, 0);
+    const Bytes spr = RandomSpr(11, 0);
     const BmpRows rows(288, std::vector<std::uint32_t>(256, 3));
     for (const int bits : {4, 8})
     {
@@ -256,10 +246,8 @@ TEST_F(Document, ImportKeepsTheColoursAPictureLeavesUndefined)
 
 TEST_F(Document, FailedSavesKeepTheNameAndTheChangesAndSayWhy)
 {
-    ASSERT_TRUE(document.Open(Write("sheet.spr", SprFile(6, 0))).result);
-    CSpriteImage rgb;
-    ASSERT_TRUE(FillRandom(rgb, 3, 2, 24, 1));
-    ASSERT_TRUE(rgb.SaveBMP(Path("rgb.bmp").c_str()));
+    ASSERT_TRUE(document.Open(Write("sheet.spr", RandomSpr(6, 0))).result);
+    WriteTrueColourBmp(Path("rgb.bmp"), 3, 2);
     ASSERT_TRUE(document.Import(Path("rgb.bmp")));
     EXPECT_EQ(FullText(document.SaveAs(Path("a.spr"))),
               "Error: Only 8-bit images can be saved as sprite files. (24-bit picture: only "
@@ -285,7 +273,7 @@ TEST_F(Document, FailedSavesKeepTheNameAndTheChangesAndSayWhy)
 
 TEST_F(Document, ExportWritesTheWholeTableAndAPaletteRowWhatThatRowShows)
 {
-    ASSERT_TRUE(document.Open(Write("sheet.spr", SprFile(7, 0))).result);
+    ASSERT_TRUE(document.Open(Write("sheet.spr", RandomSpr(7, 0))).result);
     document.ChoosePaletteRow(9);
     ASSERT_TRUE(document.Export(Path("all.bmp")) && document.ExportPaletteRow(Path("row.bmp"), 9));
     const Bytes all = ReadBytes(Path("all.bmp"));
@@ -299,9 +287,6 @@ TEST_F(Document, ExportWritesTheWholeTableAndAPaletteRowWhatThatRowShows)
         EXPECT_NE(entry(all, i), entry(all, 144 + i)) << i;
     }
     EXPECT_EQ(Bytes(all.begin() + 54 + 64, all.end()), Bytes(row.begin() + 54 + 64, row.end()));
-    CSpriteImage shown;
-    ASSERT_TRUE(shown.LoadBMP(Path("row.bmp").c_str()));
-    EXPECT_EQ(*shown.GetColor(3), *document.Display()->GetColor(3));
 }
 
 TEST_F(Document, CommandsWithoutASheetDoNothing)

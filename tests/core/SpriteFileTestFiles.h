@@ -4,6 +4,7 @@
 
 #include "TestFiles.h"
 
+#include "formats/SpriteFile.h"
 #include "image/ColorEntry.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -43,6 +45,24 @@ inline bool FillRandom(CSpriteImage& image, int width, int height, int bits, std
         image.SetColor(i, colours[4 * i], colours[4 * i + 1], colours[4 * i + 2],
                        colours[4 * i + 3]);
     return true;
+}
+
+// A seeded random SPR file; with a longer trailing block, the same sheet.
+inline Bytes RandomSpr(std::uint32_t seed, std::size_t trailingSize = 0)
+{
+    Bytes bytes = RandomBytes(seed, kSprSheetBytes + trailingSize);
+    for (std::size_t i = 1; i < kSprPaletteBytes; i += 2)
+        bytes[i] &= 0x7F; // bit 15 of a colour word is not kept by a save
+    return bytes;
+}
+
+// A 24-bit BMP, all pixels one grey.
+inline void WriteTrueColourBmp(const std::string& path, int width, int height)
+{
+    CSpriteImage picture;
+    picture.Create(width, height, 24);
+    std::memset(picture.GetPixels(), 0x80, std::size_t(picture.GetPixelBytes()));
+    picture.SaveBMP(path.c_str());
 }
 
 inline std::size_t FileCount(const std::filesystem::path& folder)

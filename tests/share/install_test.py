@@ -1,12 +1,6 @@
 #!/usr/bin/python3
-"""An installed Tavrel: installs the build into a temporary DESTDIR and checks
-one part of the tree, named by the second argument:
-  tree     every file is in place, the programs executable
-  desktop  the menu entry is valid and names the installed MIME types and icon
-  mime     update-mime-database accepts the package and maps .spr and .sp2
-  icons    each PNG is an exact whole-factor blow-up of its XPM icon
-  man      both manual pages render without a warning
-Exits 77 (skipped) when a tool the check needs is missing."""
+"""Installs the build into a temporary DESTDIR and checks the part named by the second
+argument (see CHECKS). Exits 77 (skipped) when a tool the check needs is missing."""
 
 import configparser
 import os
