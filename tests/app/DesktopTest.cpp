@@ -286,8 +286,10 @@ TEST_F(Desktop, EveryWayOutAsksBeforeUnsavedChangesAreLost)
             const bool wentOn = !window.isVisible() || !window.isWindowModified();
             EXPECT_EQ(wentOn, choice != SaveChoice::Cancel);
             if (result >= 0 && wentOn) // the window ended and let the sheet go
+            {
                 EXPECT_EQ(std::tuple(window.result(), window.Document().HasSheet()),
                           std::tuple(result, false));
+            }
             EXPECT_EQ(ReadFile(Path("sheet.spr")),
                       choice == SaveChoice::Save ? EditedSpr(1) : SprBytes("TAIL"));
         }

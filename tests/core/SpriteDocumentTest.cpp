@@ -125,7 +125,7 @@ TEST_F(Document, ABlockKeptInItsFileIsNeverOverwrittenInPlace)
     document.SetTrailingBlockReader([](const char* path, CTrailingBlock& block)
                                     { return CTrailingBlock::Read(path, block, 8); });
     std::filesystem::create_directory(Path("locked"));
-    const Bytes spr = SprFile(8, 5000);
+    const Bytes spr = RandomSpr(8, 5000);
     ASSERT_TRUE(document.Open(Write("locked/a.spr", spr)).result);
     const int folder = open(Path("locked").c_str(), O_RDONLY | O_DIRECTORY);
     int flags = FS_APPEND_FL;
