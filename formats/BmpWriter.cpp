@@ -2,7 +2,6 @@
 #include "formats/FileFailure.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
-#include "io/FileReplacer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -169,16 +168,10 @@ Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch
                            Message::ExportBmpFailed);
     if (!ComputeShape(image, shape))
         return WithMessage(Failure(Reason::BmpTooLargeToWrite), Message::ExportBmpFailed);
-    CFileReplacer replacer(path, batch);
-    errno = 0;
-    // A folder in the target's place sets no error.
-    if (!replacer.Begin())
-        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::ExportBmpFailed);
-    if (Result written = WriteBmpPicture(replacer.File(), image); !written)
+    if (Result written = ReplaceFileWith(path, batch, [&](CBinaryFile& file)
+                                         { return WriteBmpPicture(file, image); });
+        !written)
         return WithMessage(written, Message::ExportBmpFailed);
-    errno = 0;
-    if (!replacer.Commit())
-        return WithMessage(FailureFromErrno(), Message::ExportBmpFailed);
     return {};
 }
 

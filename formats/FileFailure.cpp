@@ -1,6 +1,7 @@
 #include "formats/FileFailure.h"
 
 #include "io/BinaryFile.h"
+#include "io/FileReplacer.h"
 
 #include <cerrno>
 
@@ -16,4 +17,22 @@ Result OpenToRead(CBinaryFile& file, const char* path)
 Result FailureFromErrno(Reason fallback)
 {
     return errno != 0 ? SystemFailure(errno) : Failure(fallback);
+}
+
+Result ReplaceFileWith(const char* path, CReplaceBatch* batch,
+                       const std::function<Result(CBinaryFile&)>& write)
+{
+    if (path == nullptr || *path == '\0')
+        return Failure(Reason::System);
+    CFileReplacer replacer(path, batch);
+    errno = 0;
+    // A folder in the target's place sets no error.
+    if (!replacer.Begin())
+        return FailureFromErrno(Reason::NotRegularFile);
+    if (Result written = write(replacer.File()); !written)
+        return written;
+    errno = 0;
+    if (!replacer.Commit())
+        return FailureFromErrno();
+    return {};
 }

@@ -2,7 +2,10 @@
 
 #include "base/Result.h"
 
+#include <functional>
+
 class CBinaryFile;
+class CReplaceBatch;
 
 // The stream answers 1/0; these turn what the system said into a reason.
 // Each caller clears errno before the call whose failure it reports.
@@ -14,3 +17,8 @@ Result OpenToRead(CBinaryFile& file, const char* path);
 // The failure of the call that just failed: errno when it set one, else the
 // fallback reason.
 Result FailureFromErrno(Reason fallback = Reason::WriteFellShort);
+
+// Writes a whole file at path through a safe replacement, its bytes coming
+// from write: Ok, or why not (write's own failure, else the system's error).
+Result ReplaceFileWith(const char* path, CReplaceBatch* batch,
+                       const std::function<Result(CBinaryFile&)>& write);

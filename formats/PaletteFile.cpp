@@ -3,7 +3,6 @@
 #include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "io/BinaryFile.h"
-#include "io/FileReplacer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -480,16 +479,14 @@ Result SavePaletteFile(const Colors& colors, PaletteFormat format, const char* p
     Bytes bytes;
     if (Result encoded = EncodePalette(colors, format, bytes); !encoded)
         return encoded;
-    if (path == nullptr)
-        return Failure(Reason::System);
-    CFileReplacer replacer(path, batch);
-    errno = 0;
-    if (!replacer.Begin())
-        return FailureFromErrno();
-    errno = 0;
-    if (!replacer.File().WriteBlock(bytes.data(), bytes.size()) || !replacer.Commit())
-        return FailureFromErrno();
-    return {};
+    return ReplaceFileWith(path, batch,
+                           [&](CBinaryFile& file)
+                           {
+                               errno = 0;
+                               return file.WriteBlock(bytes.data(), bytes.size())
+                                          ? Result{}
+                                          : FailureFromErrno();
+                           });
 }
 
 std::optional<PaletteFormat> PaletteFormatForPath(const char* path)

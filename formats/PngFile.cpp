@@ -3,7 +3,6 @@
 #include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
-#include "io/FileReplacer.h"
 
 #include <png.h>
 
@@ -456,16 +455,6 @@ Result SavePngFile(const CSpriteImage& image, const char* path, const PngWriteOp
     PngLayout layout;
     if (Result planned = PlanPng(image, options, layout); !planned)
         return planned;
-    if (path == nullptr)
-        return Failure(Reason::System);
-    CFileReplacer replacer(path, batch);
-    errno = 0;
-    if (!replacer.Begin())
-        return FailureFromErrno();
-    if (Result written = WritePng(replacer.File(), image, options); !written)
-        return written;
-    errno = 0;
-    if (!replacer.Commit())
-        return FailureFromErrno();
-    return {};
+    return ReplaceFileWith(path, batch, [&](CBinaryFile& file)
+                           { return WritePng(file, image, options); });
 }
