@@ -3,6 +3,7 @@
 #include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
+#include "io/BinaryFile.h"
 
 #include <png.h>
 
