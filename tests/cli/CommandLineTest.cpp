@@ -28,6 +28,7 @@ TEST(CommandLine, BadUsageExitsTwoAndWritesNothing)
         {"a.spr", "--transparent-zero", "-o", "x.bmp"},
         {"a.spr", "a.spr", "--to", "bmp", "-o", "-"},
         {"a.spr", "-o", "-"},
+        {"--json", "a.spr", "-o", "x.bmp"},
         {"--info", "a.spr", "-o", "x.bmp"}};
     for (const auto& arguments : misuses)
     {
