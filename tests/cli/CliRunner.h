@@ -18,25 +18,31 @@ struct CliRun
     std::string err;
 };
 
-// Runs the program with the arguments in the folder, as a script would: its
-// output goes to files. On a terminal it runs under a pseudo-terminal, and
-// `out` holds what the terminal showed.
-inline CliRun RunConvert(const TempFolder& folder, const std::vector<std::string>& arguments,
-                         bool onTerminal = false)
+// Runs a shell command line in the folder, with $C the program, as a script
+// would: what it writes goes to files.
+inline CliRun RunShell(const TempFolder& folder, const std::string& script)
 {
-    std::string command = TAVREL_CONVERT;
-    for (const std::string& argument : arguments)
-        command += " '" + argument + "'";
-    if (onTerminal)
-        command = "/usr/bin/script -qec \"" + command + "\" /dev/null";
     const TempFolder streams; // outside the folder, which tests may list
     const std::string out = streams.Path("out");
     const std::string err = streams.Path("err");
-    const int status = std::system(
-        ("cd '" + folder.Root().string() + "' && " + command + " >" + out + " 2>" + err).c_str());
+    const int status = std::system(("cd '" + folder.Root().string() + "' && C=" TAVREL_CONVERT +
+                                    " && { " + script + " ; } >" + out + " 2>" + err)
+                                       .c_str());
     const Bytes outBytes = ReadBytes(out);
     const Bytes errBytes = ReadBytes(err);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             {outBytes.begin(), outBytes.end()},
             {errBytes.begin(), errBytes.end()}};
+}
+
+// Runs the program with the arguments in the folder. On a terminal it runs
+// under a pseudo-terminal, and `out` holds what the terminal showed.
+inline CliRun RunConvert(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         bool onTerminal = false)
+{
+    std::string command = "$C";
+    for (const std::string& argument : arguments)
+        command += " '" + argument + "'";
+    return RunShell(folder,
+                    onTerminal ? "/usr/bin/script -qec \"" + command + "\" /dev/null" : command);
 }

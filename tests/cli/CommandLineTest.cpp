@@ -23,6 +23,12 @@ TEST(CommandLine, BadUsageExitsTwoAndWritesNothing)
         {"a.spr", "-o", "x.spr", "--palette-row", "2"},
         {"a.spr", "-o", "x.sp2", "--trailing-from", "b.spr"},
         {"a.spr", "-o", "x.spr", "--trailing-from", "b.bmp"}, // its bytes are no block
+        {"a.spr", "--palette-at", "3", "-o", "x.spr"},
+        {"a.spr", "--palette-at", "256", "--palette", "p.pal", "-o", "x.spr"},
+        {"a.spr", "--transparent-zero", "-o", "x.bmp"},
+        {"a.spr", "a.spr", "--to", "bmp", "-o", "-"},
+        {"a.spr", "-o", "-"},
+        {"--json", "a.spr", "-o", "x.bmp"},
         {"--info", "a.spr", "-o", "x.bmp"}};
     for (const auto& arguments : misuses)
     {
