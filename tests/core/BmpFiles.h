@@ -127,12 +127,3 @@ inline BmpPicture IndexedBmp(const BmpRows& rows, int bits, int colourCount, boo
     picture.pixels = StoredRows(rows, bits, topDown);
     return picture;
 }
-
-// 16-bit red, green and blue in 5, 6 and 5 bits.
-inline BmpPicture BitFieldsBmp()
-{
-    BmpPicture picture = IndexedBmp({{0xF800, 0x07E0, 0x001F}, {0xFFFF, 0, 0x0841}}, 16, 0);
-    picture.compression = 3;
-    picture.masks = {0xF800, 0x07E0, 0x001F};
-    return picture;
-}

@@ -1,4 +1,4 @@
-#include "SpriteFileTestFiles.h"
+#include "PictureTools.h"
 #include "tests/core/BmpFiles.h"
 
 #include "formats/BmpCheck.h"
@@ -11,18 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
+#include <cstdio>
 #include <string>
 #include <tuple>
 
 // The tests stand between the import and DevIL to count its sessions: a
 // refused file must never start DevIL, and every session must be ended.
-namespace
-{
-int g_devilStarts = 0;
-int g_devilShutdowns = 0;
-} // namespace
+static int g_devilStarts = 0;
+static int g_devilShutdowns = 0;
 
 void ILAPIENTRY ilInit()
 {
@@ -41,11 +37,11 @@ void ILAPIENTRY ilShutDown()
 namespace
 {
 
-bool Import(const Bytes& bytes, CSpriteImage& image)
+Result Import(const Bytes& bytes, CSpriteImage& image)
 {
     TempFolder folder;
     WriteBytes(folder.Path("picture.bmp"), bytes);
-    return image.LoadBMP(folder.Path("picture.bmp").c_str());
+    return LoadBmpPicture(folder.Path("picture.bmp").c_str(), image);
 }
 
 // Indices as given, and a 256-entry table: the colours with alpha 255, then zeros.
@@ -85,31 +81,28 @@ BmpPicture RunLength(int bits, std::int32_t width, std::int32_t height, Bytes co
     return picture;
 }
 
-// The picture with another header; an OS/2 one stores three bytes a colour.
-BmpPicture Headed(BmpPicture picture, std::uint32_t headerSize)
-{
-    picture.headerSize = headerSize;
-    if (headerSize == 12)
-        picture.palette = StoredPalette(TestColours(int(picture.palette.size() / 4)), 3);
-    return picture;
-}
-
 TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
 {
     // Three pixels a row, so every row is padded; 16 colours at 8 bits
-    // leave 240 table entries to be zeroed. Rows stored either way up give
-    // the same image, and the larger headers give what the basic one gives.
+    // leave 240 table entries to be zeroed. Rows stored either way up and
+    // the larger headers give what the basic one gives. DevIL hands OS/2
+    // pictures back bottom row first whatever origin was asked for; their
+    // colours take three bytes, and DevIL expects all 256.
     const int cases[][2] = {{1, 2}, {4, 16}, {8, 16}, {8, 256}};
     for (const auto& [bits, colourCount] : cases)
-        for (const std::uint32_t headerSize : {40, 124})
+        for (const std::uint32_t headerSize : {12, 40, 124})
             for (const bool topDown : {false, true})
             {
+                if (headerSize == 12 && (topDown || colourCount != 256))
+                    continue;
                 SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
                 const BmpRows rows = Pattern(3, 5, colourCount);
+                BmpPicture picture = IndexedBmp(rows, bits, colourCount, topDown);
+                picture.headerSize = headerSize;
+                if (headerSize == 12)
+                    picture.palette = StoredPalette(TestColours(256), 3);
                 CSpriteImage image;
-                ASSERT_TRUE(Import(
-                    BuildBmp(Headed(IndexedBmp(rows, bits, colourCount, topDown), headerSize)),
-                    image));
+                ASSERT_TRUE(Import(BuildBmp(picture), image));
                 ExpectIndexed(image, rows, TestColours(colourCount));
             }
 }
@@ -128,26 +121,14 @@ TEST(BmpImport, RunLengthPicturesAreExpandedAndSkippedPixelsAreZero)
 
     // A dirty picture first, whose freed blocks the next import may get
     // again; then one 5, a move right 2 and up 1, one 6, and the end of the
-    // picture. Pictures that are not run-length coded are decoded whole into
-    // the same dirty memory.
-    Bytes dirty;
-    for (int row = 0; row < 128; ++row)
-        dirty.insert(dirty.end(), {128, 0xAB});
-    dirty.insert(dirty.end(), {0, 1});
+    // picture.
+    const BmpRows dirty(128, std::vector<std::uint32_t>(128, 0xAB));
     BmpRows skipped = Pattern(128, 128, 1);
     skipped[127][0] = 5;
     skipped[126][3] = 6;
-    const BmpRows stored = Pattern(128, 128, 16);
-    for (int round = 0; round < 2; ++round)
-    {
-        ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, dirty)), image));
-        ASSERT_TRUE(
-            Import(BuildBmp(RunLength(8, 128, 128, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1})), image));
-        ExpectIndexed(image, skipped, TestColours(16));
-        ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, dirty)), image));
-        ASSERT_TRUE(Import(BuildBmp(IndexedBmp(stored, 8, 16)), image));
-        ExpectIndexed(image, stored, TestColours(16));
-    }
+    ASSERT_TRUE(Import(BuildBmp(IndexedBmp(dirty, 8, 256)), image));
+    ASSERT_TRUE(Import(BuildBmp(RunLength(8, 128, 128, {1, 5, 0, 2, 2, 1, 1, 6, 0, 1})), image));
+    ExpectIndexed(image, skipped, TestColours(16));
 }
 
 TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
@@ -157,16 +138,15 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
     // Bits, bit-field masks, one row of stored values, the bytes expected.
     const std::tuple<int, std::vector<std::uint32_t>, std::vector<std::uint32_t>, Bytes> cases[] = {
         {24, {}, {0x102030, 0x405060, 0xA0B0C0}, rgb},
-        {32, {}, {0x80102030, 0xFF405060, 0x00A0B0C0}, rgb},
         {32, {0xFF, 0xFF00, 0xFF0000}, {0x302010, 0x605040, 0xC0B0A0}, rgb},
-        {16, {}, {0x7C00, 0x03E0, 0x0421}, {0xF8, 0, 0, 0, 0xF8, 0, 8, 8, 8}}, // 5 bits a channel
         {16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x0841}, {0xF8, 0, 0, 0, 0xFC, 0, 8, 8, 8}},
     };
     for (const auto& [bits, masks, stored, expected] : cases)
-        for (const std::uint32_t headerSize : {40, 108, 124})
+        for (const std::uint32_t headerSize : {40, 124})
         {
             SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize));
-            BmpPicture picture = Headed(IndexedBmp({stored}, bits, 0), headerSize);
+            BmpPicture picture = IndexedBmp({stored}, bits, 0);
+            picture.headerSize = headerSize;
             picture.compression = masks.empty() ? 0 : 3;
             picture.masks = masks;
             CSpriteImage image;
@@ -177,64 +157,25 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
         }
 }
 
-TEST(BmpImport, Os2AndExportedSheetsComeBackTopRowFirst)
+TEST(BmpImport, RunLengthPicturesFromImageMagickComeBack)
 {
-    // DevIL hands OS/2 pictures back bottom row first whatever origin was
-    // asked for; their colours take three bytes.
-    const BmpRows rows = {{1, 2, 3}, {200, 201, 255}};
-    CSpriteImage image;
-    ASSERT_TRUE(Import(BuildBmp(Headed(IndexedBmp(rows, 8, 256), 12)), image));
-    ExpectIndexed(image, rows, TestColours(256));
-
-    // Our own export comes back with its indices and its colours, made opaque.
-    CSpriteImage sheet;
-    ASSERT_TRUE(FillRandom(sheet, 256, 288, 8, 9));
+    // From a picture of 20 colours ImageMagick writes run-length codes
+    // behind the 124-byte header.
     TempFolder folder;
-    ASSERT_TRUE(sheet.SaveBMP(folder.Path("sheet.bmp").c_str()));
-    ASSERT_TRUE(image.LoadBMP(folder.Path("sheet.bmp").c_str()));
-    BmpRows sheetRows(288);
-    for (std::size_t y = 0; y < 288; ++y)
-        sheetRows[y].assign(sheet.GetPixels() + y * 256, sheet.GetPixels() + (y + 1) * 256);
-    ExpectIndexed(image, sheetRows, {sheet.GetColor(0), sheet.GetColor(0) + 256});
-}
-
-bool Convert(const std::string& from, const std::string& options, const std::string& to)
-{
-    return std::system(("/usr/bin/convert '" + from + "' " + options + " '" + to + "'").c_str()) ==
-           0;
-}
-
-TEST(BmpImport, PalettePicturesFromImageMagickComeBack)
-{
-    // From a picture of 10 or 20 colours ImageMagick writes the 124-byte
-    // header: run-length coded at 8 bits unless told otherwise, 4 bits for
-    // 16 colours or fewer.
-    const std::tuple<const char*, int, int, int> cases[] = {
-        {"-type palette", 20, 8, 1},
-        {"-type palette -compress none", 20, 8, 0},
-        {"-type palette", 10, 4, 0}};
-    for (const auto& [options, colourCount, bits, compression] : cases)
+    CSpriteImage picture;
+    ASSERT_TRUE(FillRandom(picture, 5, 4, 24, 20));
+    ASSERT_TRUE(picture.SaveBMP(folder.Path("in.bmp").c_str()));
+    ASSERT_TRUE(RunConvert(folder.Path("in.bmp") + " -type palette " + folder.Path("out.bmp")));
+    const Bytes out = ReadBytes(folder.Path("out.bmp"));
+    ASSERT_EQ(std::tuple(out.at(14), out.at(28), out.at(30)), std::tuple(124, 8, 1));
+    CSpriteImage image;
+    ASSERT_TRUE(image.LoadBMP(folder.Path("out.bmp").c_str()));
+    ASSERT_EQ(image.GetPixelBytes(), 20);
+    for (int i = 0; i < 20; ++i)
     {
-        SCOPED_TRACE(std::string(options) + ", " + std::to_string(colourCount) + " colours");
-        TempFolder folder;
-        CSpriteImage picture;
-        ASSERT_TRUE(FillRandom(picture, 5, colourCount / 5, 24, colourCount));
-        ASSERT_TRUE(picture.SaveBMP(folder.Path("in.bmp").c_str()));
-        ASSERT_TRUE(Convert(folder.Path("in.bmp"), options, folder.Path("out.bmp")));
-        const Bytes out = ReadBytes(folder.Path("out.bmp"));
-        ASSERT_EQ(std::tuple(out.at(14), out.at(28), out.at(30)),
-                  std::tuple(124, bits, compression));
-
-        CSpriteImage image;
-        ASSERT_TRUE(image.LoadBMP(folder.Path("out.bmp").c_str()));
-        ASSERT_EQ(image.GetPixelBytes(), colourCount);
-        for (int i = 0; i < colourCount; ++i)
-        {
-            const std::uint8_t* rgb = picture.GetPixels() + 3 * i;
-            EXPECT_EQ(*image.GetColor(image.GetPixels()[i]),
-                      (ColorEntry{rgb[0], rgb[1], rgb[2], 255}))
-                << i;
-        }
+        const std::uint8_t* rgb = picture.GetPixels() + 3 * i;
+        EXPECT_EQ(*image.GetColor(image.GetPixels()[i]), (ColorEntry{rgb[0], rgb[1], rgb[2], 255}))
+            << i;
     }
 }
 
@@ -250,49 +191,36 @@ Bytes With(Bytes file, std::initializer_list<std::pair<std::size_t, std::uint32_
 
 TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
 {
-    TempFolder folder;
-    ASSERT_TRUE(Convert("xc:red", "", folder.Path("red.png")));
+    // 126 bytes: the headers, 16 colours and two rows of 4 bytes.
     const Bytes good = BuildBmp(IndexedBmp({{1, 2, 3}, {4, 5, 15}}, 8, 16));
-    const auto end = std::uint32_t(good.size());
-    BmpPicture os2 = Headed(IndexedBmp({{1}}, 8, 16), 12);
-    os2.width = 0;
     const std::pair<Bytes, std::string> cases[] = {
-        {ReadBytes(folder.Path("red.png")), "not a BMP file: no \"BM\" signature"},
-        {{}, "too short for a BMP file"},
+        {With(good, {{0, 0x38464947}}), "not a BMP file: no \"BM\" signature"}, // "GIF8"
         {With(good, {}, 53), "too short for a BMP file"},
         {With(good, {{14, 64}}), "unsupported BMP header of 64 bytes"},
         {With(good, {{26, 2 | 8 << 16}}), "2 colour planes: a BMP picture has 1"},
         {With(good, {{28, 2}}), "unsupported depth of 2 bits per pixel"},
-        {With(good, {{30, 2}}), "compression 2 does not fit the picture's depth"},
         {With(good, {{30, 4}}), "compression 4 does not fit the picture's depth"},
         {With(good, {{30, 1}, {22, ~0u}}), "a run-length picture stored top row first"},
         {With(good, {{18, 0}}), "width 0 is not a picture's width"},
         {With(good, {{18, 16385}}), "width 16385 is over the limit of 16384"},
         {With(good, {{22, 0}}), "height 0 is not a picture's height"},
         {With(good, {{22, 0x80000000u}}), "height 2147483648 is over the limit of 16384"},
-        {With(good, {{18, 100000}, {22, 100000}}), "width 100000 is over the limit of 16384"},
         {With(good, {{18, 16384}, {22, 4097}}), "67125248 pixels are over the limit of 67108864"},
-        {With(good, {{46, 300}}), "300 palette colours are more than the depth allows"},
         {With(good, {{28, 4}, {46, 17}}), "17 palette colours are more than the depth allows"},
-        {With(good, {{10, 0x80000000u}}), "pixel data offset 2147483648 lies outside the file"},
         {With(good, {{10, 53}}), "pixel data offset 53 lies outside the file"},
-        {With(good, {{10, end}}),
-         "pixel data offset " + std::to_string(end) + " lies outside the file"},
-        {With(good, {}, end - 1), "the rows need 8 bytes but the file holds 7"},
-        {With(BuildBmp(BitFieldsBmp()), {{10, 65}}), "pixel data offset 65 lies outside the file"},
-        {BuildBmp(os2), "width 0 is not a picture's width"},
+        {With(good, {{10, 126}}), "pixel data offset 126 lies outside the file"},
+        // A 40-byte header with bit fields keeps its masks in the next 12 bytes.
+        {With(good, {{28, 16}, {30, 3}, {10, 65}}), "pixel data offset 65 lies outside the file"},
+        {With(good, {}, 125), "the rows need 8 bytes but the file holds 7"},
         // DevIL then expects 256 colours and finds the file cut short.
-        {With(good, {{46, 0}}), ""},
+        {With(good, {{46, 0}}), "DevIL could not decode the picture"},
     };
     const int startsBefore = g_devilStarts;
     for (const auto& [bytes, reason] : cases)
     {
-        std::int64_t usable = 0;
-        EXPECT_EQ(ReasonText(CheckBmpHeader(bytes.data(), bytes.size(), bytes.size(), usable)),
-                  reason);
         CSpriteImage image;
         ASSERT_TRUE(image.Create(2, 2, 32) && image.m_colorTable.SetSize(5));
-        EXPECT_FALSE(Import(bytes, image)) << reason;
+        EXPECT_EQ(ReasonText(Import(bytes, image)), reason);
         EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
                   std::tuple(32, 5))
             << reason;
@@ -304,71 +232,23 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
 
 Bytes BytesForDevil(Bytes file)
 {
+    file.resize(file.size() + 1000, 0x55); // junk after the picture
     CBinaryFile stream;
+    stream.Attach(fmemopen(file.data(), file.size(), "rb"), 1);
     Bytes handed;
-    if (!stream.Attach(fmemopen(file.data(), file.size(), "rb"), 1) ||
-        !ReadBmpForDecoding(stream, handed))
-        return {};
+    ReadBmpForDecoding(stream, handed);
     return handed;
 }
 
-TEST(BmpImport, DevilGetsTheWholeOfEveryWellFormedFileAndNoMoreOfOneWithJunkAfterIt)
+TEST(BmpImport, JunkAfterThePictureStaysUnread)
 {
-    // ImageMagick's own pictures: run-length coded at 8 bits, stored at 4.
-    TempFolder folder;
-    CSpriteImage photo;
-    ASSERT_TRUE(FillRandom(photo, 40, 30, 24, 20));
-    ASSERT_TRUE(photo.SaveBMP(folder.Path("in.bmp").c_str()));
-    ASSERT_TRUE(Convert(folder.Path("in.bmp"), "-type palette", folder.Path("rle8.bmp")));
-    ASSERT_TRUE(
-        Convert(folder.Path("in.bmp"), "-type palette -colors 10", folder.Path("four.bmp")));
-    ASSERT_EQ(ReadBytes(folder.Path("rle8.bmp")).at(30), 1);
-    for (const Bytes& file :
-         {ReadBytes(folder.Path("rle8.bmp")), ReadBytes(folder.Path("four.bmp")),
-          BuildBmp(IndexedBmp(Pattern(3, 5, 16), 8, 16)),
-          BuildBmp(Headed(IndexedBmp(Pattern(3, 5, 16), 4, 16), 124)),
-          BuildBmp(Headed(IndexedBmp(Pattern(3, 2, 256), 8, 256), 12)), BuildBmp(BitFieldsBmp()),
-          BuildBmp(Headed(BitFieldsBmp(), 108)),
-          BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1})),
-          BuildBmp(RunLength(4, 7, 2, {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 7, 0x5A, 0, 1}))})
-    {
-        Bytes whole = file;
-        whole.resize(RewriteToBasicInfoHeader(whole.data(), whole.size()));
-        EXPECT_EQ(BytesForDevil(file), whole);
-
-        // Junk after the picture stays unread: a stored picture ends with
-        // its rows, a run-length one where the longest codes could.
-        Bytes junk = file;
-        junk.resize(file.size() + 100000, 0x55);
-        EXPECT_LE(BytesForDevil(junk).size(), file.size() + 4 * 40 * 30 + 2 * 30 + 2);
-        EXPECT_GE(BytesForDevil(junk).size(), whole.size());
-    }
-}
-
-// Every byte of small files of each kind set to telling values, and every
-// truncation: the import may refuse, but must never read or write out of
-// bounds (the sanitizer build watches) nor report a shape it does not hold.
-TEST(BmpImport, DamagedFilesNeverHurtTheImport)
-{
-    for (const Bytes& original :
-         {BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 0, 6, 9, 0, 1})),
-          BuildBmp(IndexedBmp({{1, 2, 3}}, 4, 16)), BuildBmp(BitFieldsBmp())})
-        for (std::size_t at = 1; at < original.size(); ++at)
-            for (const int value : {-1, 0x00, 0x01, 0x7F, 0x80, 0xFF}) // -1: the file ends here
-            {
-                Bytes bytes = value < 0 ? With(original, {}, at) : original;
-                if (value >= 0)
-                    bytes[at] = std::uint8_t(value);
-                CSpriteImage image;
-                CBinaryFile file;
-                ASSERT_TRUE(file.Attach(fmemopen(bytes.data(), bytes.size(), "rb"), 1));
-                if (image.ReadBMP(file))
-                {
-                    ASSERT_EQ(std::int64_t(image.GetPixelBytes()),
-                              CSpriteImage::ByteCountFor(image.GetWidth(), image.GetHeight(),
-                                                         image.GetBitsPerPixel()));
-                }
-            }
+    // A stored picture ends with its rows; run-length codes end where the
+    // longest codes for the pixels could: four bytes a pixel skipped one
+    // by one, and an end code for each row and for the picture.
+    const Bytes stored = BuildBmp(IndexedBmp(Pattern(3, 5, 16), 4, 16));
+    EXPECT_EQ(BytesForDevil(stored), stored);
+    const Bytes coded = BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1}));
+    EXPECT_EQ(BytesForDevil(coded).size(), coded[10] + 4 * 6 * 2 + 2 * 2 + 2u);
 }
 
 } // namespace

@@ -67,36 +67,8 @@ inline void WriteTrueColourBmp(const std::string& path, int width, int height)
 
 inline std::size_t FileCount(const std::filesystem::path& folder)
 {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                  std::filesystem::directory_iterator()));
+    return FileNames(folder).size();
 }
-
-// A stream over a temporary file in which the one write that covers byte
-// `badOffset` stops short there; writes before and after it succeed, so a
-// writer that ignores one result goes on as if nothing had happened.
-class FailingWriteFile : public CBinaryFile
-{
-public:
-    explicit FailingWriteFile(std::size_t badOffset) : m_badOffset(badOffset)
-    {
-        Attach(std::tmpfile(), 1);
-    }
-
-    std::size_t WriteRaw(const void* buffer, std::size_t count) override
-    {
-        const bool fails = !m_failed && m_offset <= m_badOffset && m_badOffset < m_offset + count;
-        m_failed = m_failed || fails;
-        const std::size_t written =
-            CBinaryFile::WriteRaw(buffer, fails ? m_badOffset - m_offset : count);
-        m_offset += written;
-        return written;
-    }
-
-private:
-    std::size_t m_badOffset;
-    std::size_t m_offset = 0;
-    bool m_failed = false;
-};
 
 // While alive, no file of this process may grow past `bytes`: writes beyond
 // fail as on a full disk, for code that opens its own files.
