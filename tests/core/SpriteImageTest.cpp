@@ -1,5 +1,4 @@
 #include "image/SpriteImage.h"
-#include "tests/core/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,9 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace
 {
@@ -20,31 +22,24 @@ std::string Shape(const CSpriteImage& image)
            std::to_string(image.GetBitsPerPixel()) + ", " + std::to_string(image.GetPixelBytes());
 }
 
-TEST(SpriteImage, CreateRefusesBadShapesAndKeepsTheOldBuffer)
-{
-    CSpriteImage image;
-    ASSERT_TRUE(image.Create(3, 2, 24));
-    EXPECT_EQ(Shape(image), "3x2x24, 18");
-    const std::uint8_t* before = image.GetPixels();
-    // Other depths, sides below 1, byte counts beyond 32 and 64 bits.
-    const std::int32_t refused[][3] = {{3, 2, 4},         {3, 2, 12},    {3, 2, 0},
-                                       {0, 2, 8},         {3, -1, 8},    {65536, 65536, 8},
-                                       {46341, 46341, 8}, {kMax, 2, 32}, {kMax, kMax, 32}};
-    for (const auto& [w, h, bits] : refused)
-    {
-        EXPECT_FALSE(image.Create(w, h, bits)) << w << "x" << h << "x" << bits;
-        EXPECT_EQ(image.GetPixels(), before);
-        EXPECT_EQ(Shape(image), "3x2x24, 18");
-    }
-}
-
-TEST(SpriteImage, ColourTableSurvivesCreateAndChecksIndices)
+TEST(SpriteImage, CreateRefusesBadShapesKeepingTheOldBufferAndColoursAreChecked)
 {
     CSpriteImage image;
     ASSERT_EQ(image.m_colorTable.SetSize(256), 1);
     ASSERT_TRUE(image.SetColor(5, 10, 20, 30, 40));
-    ASSERT_TRUE(image.Create(16, 16, 8));
+    ASSERT_TRUE(image.Create(3, 2, 24));
+    EXPECT_EQ(Shape(image), "3x2x24, 18");
     EXPECT_EQ(image.GetColor(5)->alpha, 40);
+    // Another depth, sides below 1, byte counts beyond 32 bits (a row's alone
+    // for 2^30 + 1 pixels of 4 bytes) and beyond 64 bits.
+    const std::int32_t refused[][3] = {{3, 2, 12},           {0, 2, 8},         {3, 0, 8},
+                                       {3, -1, 8},           {46341, 46341, 8}, {65536, 65536, 8},
+                                       {1 << 30 | 1, 1, 32}, {kMax, kMax, 32}};
+    for (const auto& [w, h, bits] : refused)
+    {
+        EXPECT_FALSE(image.Create(w, h, bits)) << w << "x" << h << "x" << bits;
+        EXPECT_EQ(Shape(image), "3x2x24, 18");
+    }
     for (std::int32_t index : {-1, 256})
     {
         EXPECT_FALSE(image.SetColor(index, 1, 2, 3, 4));
@@ -69,21 +64,17 @@ TEST(SpriteImage, AssignmentIsADeepCopy)
     EXPECT_EQ(source.GetPixels()[0], 1);
     EXPECT_EQ(source.GetColor(1)->red, 7);
 
-    auto& self = copy;
-    copy = self;
-    EXPECT_EQ(copy.GetPixels()[0], 1 ^ 0xFF);
-    EXPECT_EQ(copy.m_colorTable.GetSize(), 3);
     copy = CSpriteImage();
     EXPECT_EQ(copy.GetPixels(), nullptr);
 }
 
-// Serializes through a runtime stream on the file at path.
-bool Serialize(CSpriteImage& image, const std::string& path, bool loading)
+// Loads the image from bytes through a runtime stream.
+bool Load(CSpriteImage& image, Bytes bytes)
 {
-    std::FILE* stream = std::fopen(path.c_str(), loading ? "rb" : "wb");
-    const bool done = image.Serialize(stream, loading);
+    std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
+    const bool loaded = image.Serialize(stream, true);
     std::fclose(stream);
-    return done;
+    return loaded;
 }
 
 Bytes NativeFile(std::uint8_t width, std::uint8_t height, std::uint8_t bits, Bytes rows)
@@ -94,35 +85,25 @@ Bytes NativeFile(std::uint8_t width, std::uint8_t height, std::uint8_t bits, Byt
     return rows;
 }
 
-TEST(NativeFormat, RoundTripsHeaderAndRowsAndRefusesWrongHeaders)
+// Saving is left to the replayed fuzz corpus, whose every loaded image must
+// save back to the bytes it came from.
+TEST(NativeFormat, RowsCutShortLoadAsZerosAndWrongHeadersAreRefused)
 {
-    TempFolder folder;
-    const std::string path = folder.Path("image.zarn");
-    CSpriteImage image;
-    ASSERT_TRUE(image.Create(2, 1, 24));
-    std::iota(image.GetPixels(), image.GetPixels() + 6, std::uint8_t(1));
-    ASSERT_TRUE(Serialize(image, path, false));
-    EXPECT_EQ(ReadBytes(path), NativeFile(2, 1, 24, {1, 2, 3, 4, 5, 6}));
-
-    // Rows cut short load as zeros.
     CSpriteImage loaded;
-    WriteBytes(path, NativeFile(4, 2, 8, {9, 9, 9}));
-    ASSERT_TRUE(Serialize(loaded, path, true));
+    ASSERT_TRUE(Load(loaded, NativeFile(4, 2, 8, {9, 9, 9})));
     ASSERT_EQ(Shape(loaded), "4x2x8, 8");
     EXPECT_EQ(Bytes(loaded.GetPixels(), loaded.GetPixels() + 8), (Bytes{9, 9, 9, 0, 0, 0, 0, 0}));
 
-    // Magic, version, depth and width spoilt one at a time; a file cut
-    // inside its header.
+    // Magic, tag, version and depth spoilt one at a time; a file cut inside
+    // its header.
     const Bytes good = NativeFile(1, 1, 8, {42});
-    std::vector<Bytes> bad(5, good);
-    for (auto [file, at, value] :
-         {std::tuple{0, 0, 'X'}, {1, 5, 0}, {2, 8, 2}, {3, 20, 4}, {4, 12, 0}})
+    std::vector<Bytes> bad(4, good);
+    for (auto [file, at, value] : {std::tuple{0, 0, 'X'}, {1, 5, 0}, {2, 8, 2}, {3, 20, 4}})
         bad[file][at] = value;
     bad.emplace_back(good.begin(), good.begin() + 10);
     for (const Bytes& bytes : bad)
     {
-        WriteBytes(path, bytes);
-        EXPECT_FALSE(Serialize(loaded, path, true));
+        EXPECT_FALSE(Load(loaded, bytes));
         EXPECT_EQ(Shape(loaded), "4x2x8, 8");
     }
 }
