@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FileChooser.h"
+#include "app/SpriteDlg.h"
 #include "app/UserPrompts.h"
 
 #include <QByteArray>
@@ -8,6 +9,9 @@
 #include <QFile>
 #include <QRgb>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
@@ -153,3 +157,26 @@ inline QByteArray ReadFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// A window on scripted prompts, with a folder of its own for the files it works on.
+class WindowTest : public ::testing::Test
+{
+protected:
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Runs a command whose chooser answers with path ("" cancels).
+    void Run(const QString& path, void (CSpriteDlg::*handler)())
+    {
+        prompts.answers << path;
+        (window.*handler)();
+    }
+
+    void Open(const QString& name, const QByteArray& bytes)
+    {
+        Run(WriteFile(Path(name), bytes), &CSpriteDlg::OnFileOpen);
+    }
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    CSpriteDlg window{prompts};
+};

@@ -5,6 +5,7 @@
 #include "app/QtUserPrompts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -47,11 +48,10 @@ TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
         [&](QMessageBox& box)
         {
             EXPECT_EQ(box.parentWidget(), &owner);
-            EXPECT_EQ(box.windowTitle(), "Saving Sprite");
-            EXPECT_EQ(box.text(), "Error: Could not create sprite file.");
             EXPECT_EQ(box.icon(), QMessageBox::Critical);
-            EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
-            EXPECT_EQ(box.informativeText(), "File: a.spr");
+            EXPECT_EQ(QStringList({box.windowTitle(), box.text(), box.informativeText()}),
+                      QStringList({"Saving Sprite", "Error: Could not create sprite file.",
+                                   "File: a.spr"}));
             box.accept();
         });
     QtUserPrompts().ShowMessage(owner, "Error: Could not create sprite file.", "Saving Sprite",
@@ -93,49 +93,42 @@ TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
 TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
 {
     QTemporaryDir dir;
-    const QString readOnly = WriteFile(dir.filePath("locked.spr"), "x");
-    QFile::setPermissions(readOnly, QFile::ReadOwner);
     const QString lockedBmp = WriteFile(dir.filePath("locked.bmp"), "x");
     QFile::setPermissions(lockedBmp, QFile::ReadOwner);
     QWidget owner;
-    // Open takes any file the user can read.
-    WhenOpen<QFileDialog>(
-        [&](QFileDialog& chooser)
-        {
-            EXPECT_EQ(chooser.parentWidget(), &owner);
-            EXPECT_EQ(chooser.fileMode(), QFileDialog::ExistingFile);
-            EXPECT_EQ(chooser.nameFilters(),
-                      QStringList({"Orvo Sprite Files (*.spr)", "Orvo Sprite Files (*.sp2)"}));
-            EXPECT_EQ(chooser.findChild<QLineEdit*>("fileNameEdit")->text(), "*.spr");
-            chooser.setDirectory(dir.path());
-            chooser.selectFile(readOnly);
-            Confirm(chooser);
-        });
-    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kOpenSpriteChooser), readOnly);
-
-    // Saving takes a new name, adds the extension and never asks to replace.
-    WhenOpen<QFileDialog>(
-        [&](QFileDialog& chooser)
-        {
-            EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
-            EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
-            chooser.setDirectory(dir.path());
-            chooser.selectFile(lockedBmp);
-            WhenOpen<QMessageBox>(
-                [](QMessageBox& refusal)
-                {
-                    EXPECT_TRUE(refusal.text().contains("read-only"));
-                    refusal.accept();
-                });
-            Confirm(chooser);
-            EXPECT_TRUE(chooser.isVisible());
-            chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
-            Confirm(chooser);
-            EXPECT_TRUE(chooser.isVisible());
-            chooser.selectFile("export");
-            Confirm(chooser);
-        });
-    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser), dir.filePath("export.bmp"));
+    // Saving takes a new name, adds the extension of the type chosen last and never asks to
+    // replace.
+    for (const bool png : {false, true})
+    {
+        WhenOpen<QFileDialog>(
+            [&](QFileDialog& chooser)
+            {
+                EXPECT_EQ(chooser.parentWidget(), &owner);
+                EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
+                EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
+                chooser.setDirectory(dir.path());
+                chooser.selectFile(lockedBmp);
+                WhenOpen<QMessageBox>(
+                    [](QMessageBox& refusal)
+                    {
+                        EXPECT_TRUE(refusal.text().contains("read-only"));
+                        refusal.accept();
+                    });
+                Confirm(chooser);
+                EXPECT_TRUE(chooser.isVisible());
+                chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
+                Confirm(chooser);
+                EXPECT_TRUE(chooser.isVisible());
+                auto* types = chooser.findChild<QComboBox*>("fileTypeCombo");
+                types->setCurrentIndex(int(png));
+                if (png)
+                    types->textActivated(types->currentText());
+                chooser.selectFile("export");
+                Confirm(chooser);
+            });
+        EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser),
+                  dir.filePath(png ? "export.png" : "export.bmp"));
+    }
 }
 
 TEST(FileChoosers, FiltersConvertAndTheFlagsDecideWhatMayBeChosen)
