@@ -33,7 +33,6 @@ public:
     QStringList informative; // each message's informative text, "" for none
     QStringList questions;   // "caption: text | informative"
     bool saveAnswer = false; // Save, or else Cancel
-    QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
     QColor colorAnswer; // invalid: cancelled
@@ -41,7 +40,7 @@ public:
     SaveChoice saveChoice = SaveChoice::Discard;
     // AskSaveChanges and AskReloadChanged record "save NAME", "reload NAME" in questions.
     bool reloadAnswer = false;
-    QString editorAnswer; // Preferences: the command; "-" cancels
+    QString editorAnswer; // Preferences: the command
     // Yes/No questions: one answer each (none left answers No), recorded as "caption: text".
     QList<bool> yesNoAnswers;
 
@@ -51,12 +50,11 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
-    void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
+    void ShowMessage(QWidget&, const QString& text, const QString& caption, MessageIcon icon,
                      const QString& informativeText = QString()) override
     {
         messages << (icon == MessageIcon::Information ? "(i) " : "") + caption + ": " + text;
         informative << informativeText;
-        messageOwner = &owner;
         if (whileMessageShown)
             whileMessageShown();
     }
@@ -92,8 +90,6 @@ public:
 
     bool ChoosePreferences(QWidget&, QString& command) override
     {
-        if (editorAnswer == "-")
-            return false;
         command = editorAnswer;
         return true;
     }

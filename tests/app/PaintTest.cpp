@@ -48,9 +48,7 @@ constexpr QRgb kBlack = 0xFF000000;
     return ::testing::AssertionSuccess();
 }
 
-class Painting : public WindowTest
-{
-};
+using Painting = WindowTest;
 
 TEST_F(Painting, EveryImagePixelIsAnExactBlockInsideAnOutlineAtEveryZoom)
 {

@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""The real viewer under Xvfb: `tavrel FILE` shows every picture pixel and follows a rewrite
-from outside; File > Open by keystrokes shows another sheet. Exits 77 when Xvfb, xdotool or
-import is missing."""
+"""The real viewer under Xvfb: `tavrel FILE` shows every pixel, follows a rewrite from outside,
+and File > Open by keystrokes shows another sheet. Exits 77 without Xvfb, xdotool or import."""
 
 import os
 import shutil
@@ -33,29 +32,17 @@ def expected_color(x, y, blue):
 
 
 def write_sheet(path, blue):
-    """Colour i is red i & 31, green i >> 3 and the given blue, as colour words."""
-    with open(path + ".new", "wb") as out:
+    with open(path, "wb") as out:
         out.write(b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | blue << 10)
                            for i in range(256)))
         out.write(bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
                         for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
-    os.replace(path + ".new", path)
 
 
 def need(answer, failure):
     if not answer:
         raise RuntimeError(failure)
     return answer
-
-
-def until(check, timeout=20):
-    """The first true answer of check within timeout seconds, else None."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if answer := check():
-            return answer
-        time.sleep(0.2)
-    return None
 
 
 def start_xvfb(processes):
@@ -69,6 +56,23 @@ def start_xvfb(processes):
     # since closing the pipe between them would end Xvfb with SIGPIPE.
     with os.fdopen(reader, "rb") as pipe:
         return ":" + need(pipe.readline().strip(), "Xvfb did not report a display").decode()
+
+
+def shows_sheet(shot, blue):
+    pixels = Image.open(shot).convert("RGB").load()
+    width, height = Image.open(shot).size
+    # The outline's top-left corner: a black row and column of its full
+    # length; the picture starts one pixel in.
+    ox, oy = need(next(((x + 1, y + 1) for y in range(height - HEIGHT) for x in range(width - WIDTH)
+                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 2)) and
+                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 2))), None),
+                  "no picture outline in the window")
+    wrong = ["picture pixel (%d, %d) is %s, expected %s"
+             % (x, y, pixels[ox + x, oy + y], expected_color(x, y, blue))
+             for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
+             if pixels[ox + x, oy + y] != expected_color(x, y, blue)]
+    print("\n".join(wrong[:10]))
+    return not wrong
 
 
 def run(tavrel, work, processes):
@@ -86,17 +90,13 @@ def run(tavrel, work, processes):
                               timeout=15)
         return done.stdout.split() if done.returncode == 0 else []
 
-    def shown(*what):
-        return xdotool("search", "--onlyvisible", *what)
-
     def check_sheet(title, blue):
-        """The window of that title shows the sheet in that blue, every pixel."""
-        window = need(shown("--sync", "--name", "^%s - Orvo Sprite Manager$" % title), title)[0]
+        window = need(xdotool("search", "--sync", "--onlyvisible", "--name",
+                              "^%s - Orvo Sprite Manager$" % title), "no window " + title)[0]
         time.sleep(1)
-        shot = os.path.join(work, "screen.png")
-        subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
-        area = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
-        need(shows_sheet(Image.open(shot).convert("RGB").load(), area, blue), title)
+        shot = os.path.join(work, "window.png")
+        subprocess.run(["import", "-window", window, shot], env=env, check=True, timeout=30)
+        need(shows_sheet(shot, blue), "%s does not show the sheet in blue %d" % (title, blue))
         return window
 
     # tavrel FILE, then the file rewritten from outside: the picture follows.
@@ -107,41 +107,23 @@ def run(tavrel, work, processes):
 
     # A key pressed while the window settles can get lost: press again
     # until the File menu's pop-up shows as one more window.
-    for _ in range(3):
-        before = len(shown("--class", "tavrel"))
+    def windows():
+        return len(xdotool("search", "--onlyvisible", "--class", "tavrel"))
+    for _ in range(5):
+        before = windows()
         xdotool("windowfocus", "--sync", window)
         xdotool("key", "alt+f")
-        if until(lambda: len(shown("--class", "tavrel")) > before, timeout=5):
+        time.sleep(1)
+        if windows() > before:
             break
-    else:
-        raise RuntimeError("the File menu did not open")
-    time.sleep(1)
     xdotool("key", "o")
-    xdotool("windowfocus", "--sync", need(shown("--sync", "--name", "^Open$"), "no chooser")[0])
+    chooser = need(xdotool("search", "--sync", "--onlyvisible", "--name", "^Open$"), "no chooser")
+    xdotool("windowfocus", "--sync", chooser[0])
     xdotool("key", "ctrl+a")
     xdotool("type", "--delay", "30", other)
     xdotool("key", "Return")
-    need(until(lambda: not shown("--name", "^Open$")), "the Open chooser stayed open")
     check_sheet("other.spr", 4)
     return 0
-
-
-def shows_sheet(pixels, area, blue):
-    """Every picture pixel on a screenshot, found in the window's area."""
-    left, top = int(area["X"]), int(area["Y"])
-    # The outline's top-left corner: a black row and column of its full
-    # length; the picture starts one pixel in.
-    ox, oy = need(next(((x + 1, y + 1) for y in range(top, top + int(area["HEIGHT"]) - HEIGHT)
-                        for x in range(left, left + int(area["WIDTH"]) - WIDTH)
-                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 2)) and
-                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 2))), None),
-                  "no picture outline on the screen")
-    wrong = ["picture pixel (%d, %d) is %s, expected %s"
-             % (x, y, pixels[ox + x, oy + y], expected_color(x, y, blue))
-             for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
-             if pixels[ox + x, oy + y] != expected_color(x, y, blue)]
-    print("\n".join(wrong[:10]))
-    return not wrong
 
 
 def main():

@@ -20,10 +20,7 @@ def help_options(program):
 
 def page_options(page):
     source = open(page, encoding="utf-8").read().replace("\\-", "-")
-    section = re.search(r"^\.SH OPTIONS$(.*?)^\.SH ", source, re.M | re.S)
-    if not section:
-        return set()
-    lines = section.group(1).splitlines()
+    lines = re.search(r"^\.SH OPTIONS$(.*?)^\.SH ", source, re.M | re.S).group(1).splitlines()
     tags = [lines[i + 1] for i, line in enumerate(lines[:-1]) if line.startswith(".TP")]
     return {name for tag in tags for name in OPTION.findall(re.sub(r"\\f.", "", tag))}
 
