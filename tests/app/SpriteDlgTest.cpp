@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -17,12 +18,6 @@ class SpriteWindow : public WindowTest
 {
 protected:
     int Row() { return window.PaletteSelector().currentIndex(); }
-
-    void ExpectMessage(const QString& message)
-    {
-        EXPECT_EQ(prompts.messages, QStringList{message});
-        prompts.messages.clear();
-    }
 };
 
 TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWouldChangeThePicture)
@@ -44,7 +39,6 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileExport);
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileImport);
     EXPECT_EQ(Row(), 0);
-    EXPECT_TRUE(prompts.messages.empty());
 
     // An SP2 file's note shows over the new sheet, already repainted.
     PaintCounter counter;
@@ -56,8 +50,9 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
         EXPECT_GT(counter.paints, 0) << "the repaint comes before the note";
     };
     Open("grey.Sp2", SheetPixelBytes(256));
-    ExpectMessage("(i) Loading Sprite: Note: .SP2 Files have no palette, any imported images with "
-                  "a palette will not save the palette with the file.");
+    EXPECT_EQ(std::exchange(prompts.messages, {}),
+              QStringList{"(i) Loading Sprite: Note: .SP2 Files have no palette, any imported "
+                          "images with a palette will not save the palette with the file."});
     EXPECT_EQ(prompts.informative, QStringList{"File: " + Path("grey.Sp2")});
     EXPECT_EQ(prompts.choosers, (std::vector<const FileChooser*>{
                                     &kOpenSpriteChooser, &kSaveSpriteChooser, &kExportChooser,
@@ -90,7 +85,7 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
     for (const auto& [answer, handler, message] : failures)
     {
         Run(answer, handler);
-        ExpectMessage(message);
+        EXPECT_EQ(std::exchange(prompts.messages, {}), QStringList{message});
     }
     EXPECT_EQ(prompts.informative.last(), "File: " + Path("no/such/folder.spr") +
                                               "\nNo such file or directory.\nThe folder does "
@@ -100,16 +95,14 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
     // leaves the selector where it was.
     window.PaletteSelector().setCurrentIndex(3);
     Run(QString(), &CSpriteDlg::OnFileOpen);
-    EXPECT_TRUE(window.Document().HasSheet());
     Run(Path("missing.spr"), &CSpriteDlg::OnFileOpen);
     EXPECT_EQ(Row(), 3);
-    ExpectMessage("Sprite Image: Error: Could not load SPR file.");
+    EXPECT_EQ(prompts.messages, QStringList{"Sprite Image: Error: Could not load SPR file."});
 }
 
 TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
 {
-    QComboBox& selector = window.PaletteSelector();
-    EXPECT_EQ(window.focusWidget(), &selector);
+    EXPECT_EQ(window.focusWidget(), &window.PaletteSelector());
     window.show();
     // It opens at its smallest and grows from there.
     EXPECT_EQ(window.size(), window.minimumSize());
@@ -117,7 +110,6 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
 
     // Every File and Help command but Open and Exit does nothing without a
     // sprite; those that need one are greyed. Mnemonics are unique in each menu.
-    selector.activated(10); // only a repaint
     QStringList items;
     std::function<void(QWidget*, bool)> list = [&](QWidget* menu, bool trigger)
     {

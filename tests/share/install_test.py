@@ -53,7 +53,6 @@ def check_desktop(root):
     done = run(["desktop-file-validate", os.path.join(root, DESKTOP)])
     faults = [line for line in (done.stdout + done.stderr).splitlines() if line.strip()]
     parser = configparser.RawConfigParser(delimiters=("=",))
-    parser.optionxform = str
     parser.read(os.path.join(root, DESKTOP), encoding="utf-8")
     entry = parser["Desktop Entry"]
     package = open(os.path.join(root, MIME_PACKAGE)).read()
@@ -93,10 +92,9 @@ def check_icons(root):
         # Each icon is its XPM scaled up by whole pixels, never smoothed.
         source = Image.open(os.path.join(SOURCE, "res", xpm)).convert("RGBA")
         icon = Image.open(os.path.join(root, icon_path(size))).convert("RGBA")
-        differ = icon.size != (size, size) or ImageChops.difference(
-            icon, source.resize((size, size), Image.NEAREST)).getbbox()
-        if differ:
-            faults.append("%d pixel icon is no scaled %s (%s)" % (size, xpm, differ))
+        if icon.size != (size, size) or ImageChops.difference(
+                icon, source.resize((size, size), Image.NEAREST)).getbbox():
+            faults.append("the %d pixel icon is not %s scaled up by whole pixels" % (size, xpm))
     return faults
 
 
