@@ -90,10 +90,17 @@ def run(tavrel, work, processes):
                               timeout=15)
         return done.stdout.split() if done.returncode == 0 else []
 
+    def find(name):
+        # Polled: a search while another window closes can fail.
+        for _ in range(40):
+            if found := xdotool("search", "--onlyvisible", "--name", name):
+                return found[0]
+            time.sleep(0.5)
+        raise RuntimeError("no window " + name)
+
     def check_sheet(title, blue):
-        window = need(xdotool("search", "--sync", "--onlyvisible", "--name",
-                              "^%s - Orvo Sprite Manager$" % title), "no window " + title)[0]
-        time.sleep(1)
+        window = find("^%s - Orvo" % title)
+        time.sleep(1.5)
         shot = os.path.join(work, "window.png")
         subprocess.run(["import", "-window", window, shot], env=env, check=True, timeout=30)
         need(shows_sheet(shot, blue), "%s does not show the sheet in blue %d" % (title, blue))
@@ -117,8 +124,7 @@ def run(tavrel, work, processes):
         if windows() > before:
             break
     xdotool("key", "o")
-    chooser = need(xdotool("search", "--sync", "--onlyvisible", "--name", "^Open$"), "no chooser")
-    xdotool("windowfocus", "--sync", chooser[0])
+    xdotool("windowfocus", "--sync", find("^Open$"))
     xdotool("key", "ctrl+a")
     xdotool("type", "--delay", "30", other)
     xdotool("key", "Return")
