@@ -90,13 +90,17 @@ TEST_F(Desktop, OpenRecentKeepsTheLastEightThatStillExistNewestFirst)
 TEST_F(Desktop, RevertReadsTheFileAgainAndKeepsTheSheetWhenItCannot)
 {
     OpenWithUnsavedImport();
+    window.PaletteSelector().setCurrentIndex(3);
+    window.PaletteSelector().activated(3);
     window.OnCommand(ID_FILE_REVERT);
     EXPECT_EQ(prompts.questions, QStringList{"save sheet.spr"});
     EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(window.Document().PaletteRow(), 3);
 
     QFile::remove(Path("sheet.spr"));
     window.OnCommand(ID_FILE_REVERT);
     EXPECT_EQ(prompts.messages, QStringList{"Reading Sprite: Error: Could not load SPR file."});
+    EXPECT_TRUE(window.Document().HasSheet());
 }
 
 // Writes to the open sheet's file from outside, the way an editor would.

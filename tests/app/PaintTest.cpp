@@ -21,9 +21,8 @@ constexpr QRgb kBlack = 0xFF000000;
     view.horizontalScrollBar()->setValue(0);
     view.verticalScrollBar()->setValue(0);
     const QImage shot = view.viewport()->grab().toImage();
-    const double ratio = shot.devicePixelRatio();
-    const int margin = int(std::lround(5 * ratio));
-    const int cell = int(std::lround(32 * ratio));
+    const int margin = int(std::lround(5 * shot.devicePixelRatio()));
+    const int cell = int(std::lround(32 * shot.devicePixelRatio()));
     const int zoom = view.DeviceZoom();
     const int row = window.Document().HasSheet() ? window.PaletteSelector().currentIndex() : -1;
     // The far side of the outline where the view shows it.

@@ -1,6 +1,5 @@
 #include "AppTestSupport.h"
 
-#include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
 #include "app/QtUserPrompts.h"
 
@@ -8,7 +7,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,7 +39,7 @@ void WhenOpen(std::function<void(Window&)> check)
                        });
 }
 
-TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
+TEST(QtPrompts, MessagesAreOwnedByTheWindowAndALossySaveDefaultsToCancel)
 {
     QWidget owner;
     WhenOpen<QMessageBox>(
@@ -59,17 +57,6 @@ TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
     // The question before a lossy save: Save or Cancel, Cancel by default.
     WhenOpen<QMessageBox>([](QMessageBox& box) { box.defaultButton()->click(); });
     EXPECT_FALSE(QtUserPrompts().AskSaveOrCancel(owner, "changes", "File: a.spr", "Saving Sprite"));
-
-    // The About box's lines fit their labels.
-    WhenOpen<CAboutDlg>(
-        [&](CAboutDlg& about)
-        {
-            EXPECT_EQ(about.parentWidget(), &owner);
-            for (QLabel* label : about.findChildren<QLabel*>())
-                EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
-            about.close();
-        });
-    QtUserPrompts().RunAboutBox(owner);
 }
 
 TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "../core/SpriteFileTestFiles.h"
 
 #include "res/Resource.h"
 
@@ -93,6 +94,14 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
     EXPECT_EQ(prompts.informative.last(), "File: " + Path("no/such/folder.spr") +
                                               "\nNo such file or directory.\nThe folder does "
                                               "not exist: use Save As to choose another.");
+    // A 24-bit picture cannot become a sheet file: the message says what to do instead.
+    WriteTrueColourBmp(QFile::encodeName(Path("rgb.bmp")).toStdString(), 3, 2);
+    Run(Path("rgb.bmp"), &CSpriteDlg::OnFileImport);
+    Run(Path("sheet.spr"), &CSpriteDlg::OnFileSaveAs);
+    EXPECT_TRUE(prompts.informative.last().endsWith(
+        "\nConvert the picture to indexed colour (16 or 256 colours) in your editor and "
+        "import it again."));
+    prompts.messages.clear();
 
     // Cancelling Open changes nothing; a failed Open empties the window and
     // leaves the selector where it was.

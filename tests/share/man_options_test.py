@@ -26,10 +26,10 @@ def page_options(page):
 
 
 def main():
-    program, page = sys.argv[1], sys.argv[2]
-    in_help, in_page = help_options(program), page_options(page)
+    page = sys.argv[2]
+    in_help, in_page = help_options(sys.argv[1]), page_options(page)
     if not in_help:
-        print("no options found in %s --help" % program)
+        print("no options found in %s --help" % sys.argv[1])
         return 1
     print("only in --help: %s\nonly in %s: %s" % (sorted(in_help - in_page), page,
                                                  sorted(in_page - in_help)))
