@@ -10,7 +10,7 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image, ImageChops
+from PIL import Image
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DESKTOP = "usr/share/applications/org.tavrel.Tavrel.desktop"
@@ -89,8 +89,7 @@ def check_icons(root):
         # Each icon is its XPM scaled up by whole pixels, never smoothed.
         source = Image.open(os.path.join(SOURCE, "res", xpm)).convert("RGBA")
         icon = Image.open(os.path.join(root, icon_path(size))).convert("RGBA")
-        if icon.size != (size, size) or ImageChops.difference(
-                icon, source.resize((size, size), Image.NEAREST)).getbbox():
+        if icon.tobytes() != source.resize((size, size), Image.NEAREST).tobytes():
             faults.append("the %d pixel icon is not %s scaled up by whole pixels" % (size, xpm))
     return faults
 
