@@ -79,6 +79,7 @@ def run(tavrel, work, processes):
     sheet, other = os.path.join(work, "sheet.spr"), os.path.join(work, "other.spr")
     write_sheet(sheet, blue=16)
     write_sheet(other, blue=4)
+    os.chmod(other, 0o444)  # Open takes a file it may only read
     env = {key: value for key, value in os.environ.items()
            if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
     env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
