@@ -103,8 +103,7 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
         "import it again."));
     prompts.messages.clear();
 
-    // Cancelling Open changes nothing; a failed Open empties the window and
-    // leaves the selector where it was.
+    // Cancelling Open says nothing; a failed Open leaves the selector where it was.
     window.PaletteSelector().setCurrentIndex(3);
     Run(QString(), &CSpriteDlg::OnFileOpen);
     Run(Path("missing.spr"), &CSpriteDlg::OnFileOpen);
