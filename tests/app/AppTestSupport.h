@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FileChooser.h"
+#include "app/SpriteDlg.h"
 #include "app/UserPrompts.h"
 
 #include <QByteArray>
@@ -8,6 +9,9 @@
 #include <QFile>
 #include <QRgb>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
@@ -29,7 +33,6 @@ public:
     QStringList informative; // each message's informative text, "" for none
     QStringList questions;   // "caption: text | informative"
     bool saveAnswer = false; // Save, or else Cancel
-    QWidget* messageOwner = nullptr;
     std::function<void()> whileMessageShown;
     int aboutBoxes = 0;
     QColor colorAnswer; // invalid: cancelled
@@ -37,7 +40,7 @@ public:
     SaveChoice saveChoice = SaveChoice::Discard;
     // AskSaveChanges and AskReloadChanged record "save NAME", "reload NAME" in questions.
     bool reloadAnswer = false;
-    QString editorAnswer; // Preferences: the command; "-" cancels
+    QString editorAnswer; // Preferences: the command
     // Yes/No questions: one answer each (none left answers No), recorded as "caption: text".
     QList<bool> yesNoAnswers;
 
@@ -47,12 +50,11 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
-    void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
+    void ShowMessage(QWidget&, const QString& text, const QString& caption, MessageIcon icon,
                      const QString& informativeText = QString()) override
     {
         messages << (icon == MessageIcon::Information ? "(i) " : "") + caption + ": " + text;
         informative << informativeText;
-        messageOwner = &owner;
         if (whileMessageShown)
             whileMessageShown();
     }
@@ -88,8 +90,6 @@ public:
 
     bool ChoosePreferences(QWidget&, QString& command) override
     {
-        if (editorAnswer == "-")
-            return false;
         command = editorAnswer;
         return true;
     }
@@ -153,3 +153,26 @@ inline QByteArray ReadFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// A window on scripted prompts, with a folder of its own for the files it works on.
+class WindowTest : public ::testing::Test
+{
+protected:
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Runs a command whose chooser answers with path ("" cancels).
+    void Run(const QString& path, void (CSpriteDlg::*handler)())
+    {
+        prompts.answers << path;
+        (window.*handler)();
+    }
+
+    void Open(const QString& name, const QByteArray& bytes)
+    {
+        Run(WriteFile(Path(name), bytes), &CSpriteDlg::OnFileOpen);
+    }
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    CSpriteDlg window{prompts};
+};

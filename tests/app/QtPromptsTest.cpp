@@ -1,13 +1,12 @@
 #include "AppTestSupport.h"
 
-#include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
 #include "app/QtUserPrompts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,102 +39,64 @@ void WhenOpen(std::function<void(Window&)> check)
                        });
 }
 
-TEST(QtPrompts, MessageAndAboutBoxesAreOwnedByTheWindow)
+TEST(QtPrompts, MessagesAreOwnedByTheWindowAndALossySaveDefaultsToCancel)
 {
     QWidget owner;
     WhenOpen<QMessageBox>(
         [&](QMessageBox& box)
         {
             EXPECT_EQ(box.parentWidget(), &owner);
-            EXPECT_EQ(box.windowTitle(), "Saving Sprite");
-            EXPECT_EQ(box.text(), "Error: Could not create sprite file.");
             EXPECT_EQ(box.icon(), QMessageBox::Critical);
-            EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
-            EXPECT_EQ(box.informativeText(), "File: a.spr");
+            EXPECT_EQ(QStringList({box.windowTitle(), box.text(), box.informativeText()}),
+                      QStringList({"Saving Sprite", "Error: Could not create sprite file.",
+                                   "File: a.spr"}));
             box.accept();
         });
     QtUserPrompts().ShowMessage(owner, "Error: Could not create sprite file.", "Saving Sprite",
                                 MessageIcon::Error, "File: a.spr");
     // The question before a lossy save: Save or Cancel, Cancel by default.
-    for (const QMessageBox::StandardButton answer : {QMessageBox::Save, QMessageBox::Cancel})
-    {
-        WhenOpen<QMessageBox>(
-            [answer](QMessageBox& box)
-            {
-                EXPECT_EQ(box.standardButtons(), QMessageBox::Save | QMessageBox::Cancel);
-                EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Cancel));
-                EXPECT_EQ(box.informativeText(), "File: a.spr");
-                box.button(answer)->click();
-            });
-        EXPECT_EQ(QtUserPrompts().AskSaveOrCancel(owner, "changes", "File: a.spr", "Saving Sprite"),
-                  answer == QMessageBox::Save);
-    }
-
-    // The About box's lines fit their labels.
-    WhenOpen<CAboutDlg>(
-        [&](CAboutDlg& about)
-        {
-            EXPECT_EQ(about.parentWidget(), &owner);
-            EXPECT_EQ(about.windowTitle(), "About Tavrel");
-            QStringList lines;
-            for (QLabel* label : about.findChildren<QLabel*>())
-            {
-                lines << label->text();
-                EXPECT_LE(label->sizeHint().width(), label->width()) << lines.size();
-            }
-            EXPECT_TRUE(lines.contains("Tavrel Version 1.0.0.2")) << lines.join('|').toStdString();
-            EXPECT_TRUE(about.findChild<QPushButton*>()->isDefault());
-            about.close();
-        });
-    QtUserPrompts().RunAboutBox(owner);
+    WhenOpen<QMessageBox>([](QMessageBox& box) { box.defaultButton()->click(); });
+    EXPECT_FALSE(QtUserPrompts().AskSaveOrCancel(owner, "changes", "File: a.spr", "Saving Sprite"));
 }
 
 TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
 {
     QTemporaryDir dir;
-    const QString readOnly = WriteFile(dir.filePath("locked.spr"), "x");
-    QFile::setPermissions(readOnly, QFile::ReadOwner);
     const QString lockedBmp = WriteFile(dir.filePath("locked.bmp"), "x");
     QFile::setPermissions(lockedBmp, QFile::ReadOwner);
     QWidget owner;
-    // Open takes any file the user can read.
-    WhenOpen<QFileDialog>(
-        [&](QFileDialog& chooser)
-        {
-            EXPECT_EQ(chooser.parentWidget(), &owner);
-            EXPECT_EQ(chooser.fileMode(), QFileDialog::ExistingFile);
-            EXPECT_EQ(chooser.nameFilters(),
-                      QStringList({"Orvo Sprite Files (*.spr)", "Orvo Sprite Files (*.sp2)"}));
-            EXPECT_EQ(chooser.findChild<QLineEdit*>("fileNameEdit")->text(), "*.spr");
-            chooser.setDirectory(dir.path());
-            chooser.selectFile(readOnly);
-            Confirm(chooser);
-        });
-    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kOpenSpriteChooser), readOnly);
-
-    // Saving takes a new name, adds the extension and never asks to replace.
-    WhenOpen<QFileDialog>(
-        [&](QFileDialog& chooser)
-        {
-            EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
-            EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
-            chooser.setDirectory(dir.path());
-            chooser.selectFile(lockedBmp);
-            WhenOpen<QMessageBox>(
-                [](QMessageBox& refusal)
-                {
-                    EXPECT_TRUE(refusal.text().contains("read-only"));
-                    refusal.accept();
-                });
-            Confirm(chooser);
-            EXPECT_TRUE(chooser.isVisible());
-            chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
-            Confirm(chooser);
-            EXPECT_TRUE(chooser.isVisible());
-            chooser.selectFile("export");
-            Confirm(chooser);
-        });
-    EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser), dir.filePath("export.bmp"));
+    // Saving takes a new name, adds the extension of the type chosen last and never asks to
+    // replace.
+    for (const bool png : {false, true})
+    {
+        WhenOpen<QFileDialog>(
+            [&](QFileDialog& chooser)
+            {
+                EXPECT_EQ(chooser.parentWidget(), &owner);
+                EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
+                chooser.setDirectory(dir.path());
+                chooser.selectFile(lockedBmp);
+                WhenOpen<QMessageBox>(
+                    [](QMessageBox& refusal)
+                    {
+                        EXPECT_TRUE(refusal.text().contains("read-only"));
+                        refusal.accept();
+                    });
+                Confirm(chooser);
+                EXPECT_TRUE(chooser.isVisible());
+                chooser.selectFile("*.bmp"); // a pattern lists files, it is no name
+                Confirm(chooser);
+                EXPECT_TRUE(chooser.isVisible());
+                auto* types = chooser.findChild<QComboBox*>("fileTypeCombo");
+                types->setCurrentIndex(int(png));
+                if (png)
+                    types->textActivated(types->currentText());
+                chooser.selectFile("export");
+                Confirm(chooser);
+            });
+        EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser),
+                  dir.filePath(png ? "export.png" : "export.bmp"));
+    }
 }
 
 TEST(FileChoosers, FiltersConvertAndTheFlagsDecideWhatMayBeChosen)

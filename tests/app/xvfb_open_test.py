@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The real viewer under Xvfb: File > Open by keystrokes, every picture pixel, Ctrl+= to 2x;
-then `tavrel FILE` and a rewrite from outside. Exits 77 when Xvfb, xdotool or import is missing."""
+"""The real viewer under Xvfb: `tavrel FILE` shows every pixel, follows a rewrite from outside,
+and File > Open by keystrokes shows another sheet. Exits 77 without Xvfb, xdotool or import."""
 
 import os
 import shutil
@@ -21,7 +21,7 @@ def sheet_index(x, y):
     return (x // 16 + y // 48) % 16 if y < 192 else 0
 
 
-def expected_color(x, y, blue=16):
+def expected_color(x, y, blue):
     """The outline just outside the picture, the sheet in row 0, the checkerboard behind."""
     index = sheet_index(x, y)
     if x in (-1, WIDTH) or y in (-1, HEIGHT):
@@ -31,30 +31,18 @@ def expected_color(x, y, blue=16):
     return (192, 192, 192) if (x // 32 + y // 32) % 2 == 0 else (255, 255, 255)
 
 
-def write_sheet(path, blue=16):
-    """Colour i is red i & 31, green i >> 3 and the given blue, as colour words."""
-    with open(path + ".new", "wb") as out:
+def write_sheet(path, blue):
+    with open(path, "wb") as out:
         out.write(b"".join(struct.pack("<H", (i & 31) | (i >> 3) << 5 | blue << 10)
                            for i in range(256)))
         out.write(bytes(sheet_index(x, y) | sheet_index(x + 1, y) << 4
                         for y in range(HEIGHT) for x in range(0, WIDTH, 2)))
-    os.replace(path + ".new", path)
 
 
 def need(answer, failure):
     if not answer:
         raise RuntimeError(failure)
     return answer
-
-
-def until(check, timeout=20):
-    """The first true answer of check within timeout seconds, else None."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if answer := check():
-            return answer
-        time.sleep(0.2)
-    return None
 
 
 def start_xvfb(processes):
@@ -70,9 +58,28 @@ def start_xvfb(processes):
         return ":" + need(pipe.readline().strip(), "Xvfb did not report a display").decode()
 
 
+def shows_sheet(shot, blue):
+    pixels = Image.open(shot).convert("RGB").load()
+    width, height = Image.open(shot).size
+    # The outline's top-left corner: a black row and column of its full
+    # length; the picture starts one pixel in.
+    ox, oy = need(next(((x + 1, y + 1) for y in range(height - HEIGHT) for x in range(width - WIDTH)
+                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 2)) and
+                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 2))), None),
+                  "no picture outline in the window")
+    wrong = ["picture pixel (%d, %d) is %s, expected %s"
+             % (x, y, pixels[ox + x, oy + y], expected_color(x, y, blue))
+             for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
+             if pixels[ox + x, oy + y] != expected_color(x, y, blue)]
+    print("\n".join(wrong[:10]))
+    return not wrong
+
+
 def run(tavrel, work, processes):
-    sheet = os.path.join(work, "sheet.spr")
-    write_sheet(sheet)
+    sheet, other = os.path.join(work, "sheet.spr"), os.path.join(work, "other.spr")
+    write_sheet(sheet, blue=16)
+    write_sheet(other, blue=4)
+    os.chmod(other, 0o444)  # Open takes a file it may only read
     env = {key: value for key, value in os.environ.items()
            if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
     env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
@@ -84,88 +91,45 @@ def run(tavrel, work, processes):
                               timeout=15)
         return done.stdout.split() if done.returncode == 0 else []
 
-    def shown(*what):
-        return xdotool("search", "--onlyvisible", *what)
+    def find(name):
+        # Polled: a search while another window closes can fail.
+        for _ in range(40):
+            if found := xdotool("search", "--onlyvisible", "--name", name):
+                return found[0]
+            time.sleep(0.5)
+        raise RuntimeError("no window " + name)
 
-    processes.append(subprocess.Popen([tavrel], cwd=work, env=env))
-    window = need(shown("--sync", "--name", "^Orvo Sprite Manager$"), "no main window")[0]
-    # A key pressed while the window settles can get lost: press again
-    # until the File menu's pop-up shows as one more window.
-    for _ in range(3):
-        before = len(shown("--class", "tavrel"))
-        xdotool("windowfocus", "--sync", window)
-        xdotool("key", "alt+f")
-        if until(lambda: len(shown("--class", "tavrel")) > before, timeout=5):
-            break
-    else:
-        raise RuntimeError("the File menu did not open")
-    time.sleep(1)
-    xdotool("key", "o")
-    xdotool("windowfocus", "--sync", need(shown("--sync", "--name", "^Open$"), "no chooser")[0])
-    xdotool("key", "ctrl+a")
-    xdotool("type", "--delay", "30", sheet)
-    xdotool("key", "Return")
-    need(until(lambda: not shown("--name", "^Open$")), "the Open chooser stayed open")
-    time.sleep(1)
-
-    shot = os.path.join(work, "screen.png")
-    corner = check_picture(xdotool, window, env, shot)
-    if not corner or check_zoomed(xdotool, window, env, shot, corner):
-        return 1
-    first = processes.pop()
-    first.terminate()
-    first.wait(timeout=5)
+    def check_sheet(title, blue):
+        window = find("^%s - Orvo" % title)
+        time.sleep(1.5)
+        shot = os.path.join(work, "window.png")
+        subprocess.run(["import", "-window", window, shot], env=env, check=True, timeout=30)
+        need(shows_sheet(shot, blue), "%s does not show the sheet in blue %d" % (title, blue))
+        return window
 
     # tavrel FILE, then the file rewritten from outside: the picture follows.
     processes.append(subprocess.Popen([tavrel, sheet], cwd=work, env=env))
-    window = need(shown("--sync", "--name", "^sheet.spr - Orvo Sprite Manager$"),
-                  "no main window with the file")[0]
-    time.sleep(1)
-    if not check_picture(xdotool, window, env, shot):
-        return 1
+    check_sheet("sheet.spr", 16)
     write_sheet(sheet, blue=8)
-    time.sleep(1.5)
-    return 0 if check_picture(xdotool, window, env, shot, blue=8) else 1
+    window = check_sheet("sheet.spr", 8)
 
-
-def check_picture(xdotool, window, env, shot, blue=16):
-    """Every picture pixel on a screenshot; the picture's corner, or None."""
-    subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
-    pixels = Image.open(shot).convert("RGB").load()
-    area = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
-    left, top = int(area["X"]), int(area["Y"])
-    # The outline's top-left corner: a black row and column of its full
-    # length; the picture starts one pixel in.
-    ox, oy = need(next(((x, y) for y in range(top, top + int(area["HEIGHT"]) - HEIGHT)
-                        for x in range(left, left + int(area["WIDTH"]) - WIDTH)
-                        if all(pixels[x + i, y] == BLACK for i in range(WIDTH + 2)) and
-                        all(pixels[x, y + j] == BLACK for j in range(HEIGHT + 2))), None),
-                  "no picture outline on the screen")
-    cx, cy = ox + 1, oy + 1
-    wrong = ["picture pixel (%d, %d) is %s, expected %s"
-             % (x, y, pixels[cx + x, cy + y], expected_color(x, y, blue))
-             for y in range(-1, HEIGHT + 1) for x in range(-1, WIDTH + 1)
-             if pixels[cx + x, cy + y] != expected_color(x, y, blue)]
-    print("\n".join(wrong[:10]))
-    return None if wrong else (cx, cy)
-
-
-def check_zoomed(xdotool, window, env, shot, corner):
-    """After Ctrl+= every run of one colour along a row is whole 2-pixel blocks, mostly 32."""
-    xdotool("windowfocus", "--sync", window)
-    xdotool("key", "ctrl+equal")
-    time.sleep(1)
-    subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
-    pixels = Image.open(shot).convert("RGB").load()
-    runs = []
-    for y in range(corner[1] + 10, corner[1] + 250, 12):
-        row = [pixels[x, y] for x in range(corner[0] + 10, corner[0] + 240)]
-        starts = [i for i in range(1, len(row)) if row[i] != row[i - 1]]
-        runs += [b - a for a, b in zip(starts, starts[1:])]
-    odd = [run for run in runs if run % 2]
-    if odd or not runs or max(set(runs), key=runs.count) != 2 * 16:
-        print("after Ctrl+= the runs are %s" % runs[:40])
-        return 1
+    # A key pressed while the window settles can get lost: press again
+    # until the File menu's pop-up shows as one more window.
+    def windows():
+        return len(xdotool("search", "--onlyvisible", "--class", "tavrel"))
+    for _ in range(5):
+        before = windows()
+        xdotool("windowfocus", "--sync", window)
+        xdotool("key", "alt+f")
+        time.sleep(1)
+        if windows() > before:
+            break
+    xdotool("key", "o")
+    xdotool("windowfocus", "--sync", find("^Open$"))
+    xdotool("key", "ctrl+a")
+    xdotool("type", "--delay", "30", other)
+    xdotool("key", "Return")
+    check_sheet("other.spr", 4)
     return 0
 
 
@@ -183,11 +147,8 @@ def main():
             return 1
         finally:
             for process in reversed(processes):  # tavrel first, then its X server
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
+                process.kill()
+                process.wait()
 
 
 if __name__ == "__main__":
