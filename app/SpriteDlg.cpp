@@ -202,7 +202,7 @@ void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& chosen,
         ShowFailure(opened.result, failureCaption, path);
         return;
     }
-    AddRecentFile(chosen);
+    RememberRecentFile(chosen);
     m_sheetWatch.Watch(SheetPath());
     m_ctlPalette.setCurrentIndex(0);
     if (opened.showSp2Note)
@@ -236,7 +236,7 @@ void CSpriteDlg::OnFileSaveAs()
         return;
     const std::string path = PathOf(chosen);
     if (SaveAfterAsking(&path))
-        AddRecentFile(chosen);
+        RememberRecentFile(chosen);
 }
 
 void CSpriteDlg::SaveSprite()

@@ -120,6 +120,7 @@ private:
     // Desktop side: what follows any change of the document.
     void UpdateDocumentState();
     void ShowOpened(const OpenOutcome& opened, const QString& path, const char* failureCaption);
+    void RememberRecentFile(const QString& path);
     void RebuildRecentMenu();
     void OnSheetFileSettled();
     void OnEditedFileSettled();

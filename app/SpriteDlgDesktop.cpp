@@ -145,6 +145,13 @@ void CSpriteDlg::UpdateDocumentState()
         m_sheetWatch.Watch(path);
 }
 
+// The menu is otherwise rebuilt only as it opens, and a greyed one never opens.
+void CSpriteDlg::RememberRecentFile(const QString& path)
+{
+    AddRecentFile(path);
+    RebuildRecentMenu();
+}
+
 void CSpriteDlg::RebuildRecentMenu()
 {
     m_pRecentMenu->clear();

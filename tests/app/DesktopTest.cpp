@@ -72,12 +72,15 @@ TEST_F(Desktop, FilesFromTheDesktopOpenOrStartANewSheet)
 
 TEST_F(Desktop, OpenRecentKeepsTheLastEightThatStillExistNewestFirst)
 {
+    // A greyed menu never opens, so the first file must make it usable at once.
+    QMenu* recent = window.MenuBar().actions().first()->menu()->actions().at(2)->menu();
+    EXPECT_FALSE(recent->isEnabled());
     for (int i = 0; i < 10; ++i)
         window.OpenPath(WriteFile(Path(QString("%1.spr").arg(i)), SprBytes("")));
+    EXPECT_TRUE(recent->isEnabled());
     window.OpenPath(Path("5.spr")); // once, and first
     QFile::remove(Path("8.spr"));
     // The menu shows them when it opens; an item opens its file.
-    QMenu* recent = window.MenuBar().actions().first()->menu()->actions().at(2)->menu();
     emit recent->aboutToShow();
     QStringList names;
     for (QAction* item : recent->actions())
