@@ -1,7 +1,6 @@
 #include "app/SpriteDlg.h"
 
 #include "app/AppIcon.h"
-#include "app/DesktopSettings.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
 #include "image/SpriteImage.h"
