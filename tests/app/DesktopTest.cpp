@@ -149,6 +149,12 @@ TEST_F(Desktop, AnOutsideChangeIsReadOnlyWholeAndAsksBeforeDroppingChanges)
     WriteInPieces(Path("sheet.spr"), EditedSpr(2), 20);
     EXPECT_TRUE(QTest::qWaitFor([&] { return FirstPixel(window) == 2; }));
     EXPECT_FALSE(tookHalf);
+    // An editor that deletes the file and writes it anew later: only the
+    // folder's watch sees it come back.
+    QFile::remove(Path("sheet.spr"));
+    QTest::qWait(3 * CFileWatch::kQuietMs);
+    WriteFile(Path("sheet.spr"), EditedSpr(3));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FirstPixel(window) == 3; }));
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     // The program's own save is no outside change.
