@@ -3,11 +3,15 @@
 
 Each run starts a fresh process and times it from just before the start to
 the moment its first window is mapped, as told by the X server's MapNotify
-event. The two programs take turns, so both see the same load on the
+event. The programs take turns, so all see the same load on the
 machine, and the medians of many runs are compared:
 
   tavrel          to its main window mapped
   empty Qt window to its window mapped (bench/empty_qt_window.cpp)
+  Qt window with a menu bar
+                  the empty window with a one-item menu bar: what any
+                  window with text pays before it is mapped (it reads the
+                  system's font configuration; the empty window never does)
   tavrel FILE     to the sheet painted: a generated SPR sheet whose every
                   pixel is one colour, found by reading one screen pixel
 
@@ -230,7 +234,8 @@ def run(arguments, work, processes):
     write_sheet(sheet)
 
     measures = {"tavrel": (tavrel, bench.time_to_map_only),
-                "empty Qt window": (empty, bench.time_to_map_only)}
+                "empty Qt window": (empty, bench.time_to_map_only),
+                "Qt window with a menu bar": (empty + ["--menu"], bench.time_to_map_only)}
     bench.sheet_at = bench.find_sheet(tavrel + [sheet])
     if bench.sheet_at:
         measures["tavrel FILE (sheet painted)"] = (tavrel + [sheet], bench.time_to_sheet)
