@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
 
 #include "app/AppIcon.h"
@@ -39,9 +40,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     AddLine(*this, QString::fromUtf8(kAboutVersionPrefix) + QStringLiteral(TAVREL_VERSION),
             kAboutVersionRect, units);
     AddLine(*this, QString::fromUtf8(kAboutRights), kAboutRightsRect, units);
-    AddLine(*this, QString::fromUtf8(kAboutWebSite), kAboutWebSiteRect, units);
-    AddLine(*this, QString::fromUtf8(kAboutDeveloper), kAboutDeveloperRect, units);
-    AddLine(*this, QString::fromUtf8(kAboutContact), kAboutContactRect, units);
+    AddLine(*this, QString::fromUtf8(kAboutLicence), kAboutLicenceRect, units);
+    AddLine(*this, QString::fromUtf8(kAboutFreeSoftware), kAboutFreeSoftwareRect, units);
+    AddLine(*this, QString::fromUtf8(kAboutNoWarranty), kAboutNoWarrantyRect, units);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkButton), this);
     ok->setGeometry(DialogRectToPixels(kAboutOkRect, units));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/FileWatch.h"
@@ -5,7 +6,7 @@
 #include "app/SheetView.h"
 #include "app/UserPrompts.h"
 #include "app/ViewSettings.h"
-#include "doc/SpriteDocument.h"
+#include "document/SpriteDocument.h"
 #include "res/MenuTemplate.h"
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's desktop side: files from the command line, a drop or the
 // recent list, Revert, the watch on the sheet's file, Edit Externally,
 // Preferences, the title, greyed commands and the question before unsaved

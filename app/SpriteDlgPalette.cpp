@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SpriteDlg.h"
 
 #include "app/FileChooser.h"
-#include "doc/PaletteSource.h"
+#include "document/PaletteSource.h"
 #include "res/Resource.h"
 #include "res/Strings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's view side: the sheet view, the palette panel and the
 // status bar, their layout as the window grows, and the View menu.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Times tavrel-convert against the Pillow baseline (pillow_convert.py).
 
 Usage: convert_bench.py [--convert PATH] [--count N] [--formats bmp,png] [--keep]

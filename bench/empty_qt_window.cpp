@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for bench/startup_bench.py: the least a Qt Widgets program
 // does before its first window is mapped. Tavrel's start-up is measured
 // against this one, started the same way in the same run. With --menu it

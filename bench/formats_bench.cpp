@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, saving and exporting (BMP, PNG) one sprite sheet whose file sits
 // in the page cache, in a folder under TMPDIR. Saves go through the safe
 // replacement, which flushes to the disk, so they measure the disk as much
 // as the code; the Write* cases leave out the file system by writing to /dev/null.
 
-#include "doc/SpriteDocument.h"
+#include "document/SpriteDocument.h"
 #include "formats/PngFile.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"

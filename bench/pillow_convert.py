@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """SPR sprite sheets to 8-bit BMP or PNG with Pillow: the script a modder would write.
 
 Usage: pillow_convert.py [--png] OUTPUT_FOLDER SHEET.spr...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Composing the picture the window shows, ours against Qt's raster engine
 // doing the same visible work: an image of the picture's size, the
 // checkerboard as rectangle fills, then the picture drawn over it as a

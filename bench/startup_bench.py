@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Start-up time of the viewer under Xvfb, against an empty Qt window.
 
 Each run starts a fresh process and times it from just before the start to

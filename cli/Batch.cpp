@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Batch.h"
 
 #include "cli/Conversion.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
-#include "doc/PaletteSource.h"
+#include "document/PaletteSource.h"
 #include "formats/TrailingBlock.h"
 #include "image/ColorTable.h"
 #include "io/ReplaceBatch.h"

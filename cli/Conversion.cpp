@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Conversion.h"
 
-#include "doc/PaletteSource.h"
-#include "doc/SpriteDocument.h"
+#include "document/PaletteSource.h"
+#include "document/SpriteDocument.h"
 
 namespace
 {

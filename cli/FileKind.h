@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "doc/PictureFormat.h"
+#include "document/PictureFormat.h"
 #include "formats/PaletteFile.h"
 #include "formats/SpriteFile.h"
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/SheetInfo.h"
 
-#include "doc/SpriteDocument.h"
+#include "document/SpriteDocument.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 

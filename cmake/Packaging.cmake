@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cpack -G DEB: one package with both programs and their desktop files. Its
 # Depends come from dpkg-shlibdeps; the MIME, menu and icon caches are brought
 # up to date by the triggers of the packages that own them, so the package

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hands arbitrary bytes to the BMP import, its own checks and DevIL's
 // decoder included. An import fails or gives an image of a supported shape;
 // an indexed or RGB picture exported as BMP and imported again comes back

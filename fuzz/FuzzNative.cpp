@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as the image's native format. A load either leaves
 // the image exactly as it was or gives an image that saves back to the
 // bytes it came from, the rows the input lacked as zeros.

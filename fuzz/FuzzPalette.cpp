@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hands arbitrary bytes to the palette reader. It fails with a reason or
 // gives 1 to 256 opaque colours; those colours written in the format they
 // were read from (and as colour words, where the count fits) read again as

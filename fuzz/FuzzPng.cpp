@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hands arbitrary bytes to the PNG reader, libpng's checks included. A read
 // fails with a reason or gives an image of a supported shape; an 8-, 24- or
 // 32-bit picture written as PNG and read again comes back with the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens arbitrary bytes as an SPR file and as an SP2 file, as the Open
 // command does: reader, then (SPR) the trailing block. Any bytes load, and
 // the sheet written back is the bytes read, with bit 15 of each colour word

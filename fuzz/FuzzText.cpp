@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the stream's text-reading operations, in an order and with
 // delimiters and buffer sizes the input chooses, over the rest of the input.
 // Every operation must stay inside the bytes and the buffers it is given,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target once over every file named on the command line, or
 // over every file of a named folder, outside libFuzzer: the committed corpus
 // and the inputs that once crashed become an ordinary test.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the fuzz targets' seed inputs, one folder per target.
 
     make_seeds.py OUTPUT [--max-bytes N]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image's own serialisation: "ZARN", a tag, version 1, width, height,
 // bits per pixel (little-endian 32-bit each), then the raw pixel rows.
 #include "image/SpriteImage.h"

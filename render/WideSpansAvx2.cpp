@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/WideSpans.h"
 
 // Builds target plain SSE2, so these are compiled for AVX2 function by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The layouts of the two windows in dialog units: x and y count quarters of
@@ -23,7 +24,7 @@ inline constexpr DialogRect kAboutWindowRect{0, 0, 205, 59};
 inline constexpr DialogRect kAboutIconRect{177, 32, 21, 20};
 inline constexpr DialogRect kAboutVersionRect{7, 7, 119, 8};
 inline constexpr DialogRect kAboutRightsRect{7, 14, 129, 8};
-inline constexpr DialogRect kAboutWebSiteRect{7, 23, 105, 8};
-inline constexpr DialogRect kAboutDeveloperRect{7, 35, 88, 8};
-inline constexpr DialogRect kAboutContactRect{7, 44, 88, 8};
+inline constexpr DialogRect kAboutLicenceRect{7, 23, 105, 8};
+inline constexpr DialogRect kAboutFreeSoftwareRect{7, 35, 88, 8};
+inline constexpr DialogRect kAboutNoWarrantyRect{7, 44, 88, 8};
 inline constexpr DialogRect kAboutOkRect{148, 7, 50, 14};

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Every text the viewer shows: captions, menu items, selector entries,
@@ -18,10 +19,10 @@ inline constexpr const char* kPaletteEntries[] = {
 
 // About box lines.
 inline constexpr char kAboutVersionPrefix[] = "Tavrel Version ";
-inline constexpr char kAboutRights[] = "\u00A9 2026 the Tavrel developers";
-inline constexpr char kAboutWebSite[] = "tavrel.example.org";
-inline constexpr char kAboutDeveloper[] = "By the Tavrel developers";
-inline constexpr char kAboutContact[] = "tavrel@example.org";
+inline constexpr char kAboutRights[] = "Copyright \u00A9 2026 the Tavrel authors";
+inline constexpr char kAboutLicence[] = "Licence: GPL-3.0-or-later";
+inline constexpr char kAboutFreeSoftware[] = "This is free software;";
+inline constexpr char kAboutNoWarranty[] = "there is NO WARRANTY.";
 inline constexpr char kOkButton[] = "OK";
 
 // Chooser filters: description and pattern pairs, each followed by "|",

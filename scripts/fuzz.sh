@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer in ./build-fuzz, then runs each in turn.
 #   scripts/fuzz.sh [seconds per target, default 30] [target...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tavrel needs that are missing, then configures
 # and builds it in ./build (for tests also in ./build-sanitize). Safe to run
 # again: it installs only what is missing and rebuilds only what changed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets Tavrel up (see setup.sh) and runs the whole test suite: once in the
 # ordinary build, a short run of every fuzz target, then the suite again
 # built with AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the hicolor PNG icons from the pixel-art XPM icons at build time:
 // each size is a whole-number blow-up of one XPM, so every source pixel
 // becomes a square block and the art stays sharp.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The real viewer under Xvfb: `tavrel FILE` shows every pixel, follows a rewrite from outside,
 and File > Open by keystrokes shows another sheet. Exits 77 without Xvfb, xdotool or import."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrel-convert as a careless or hostile user runs it: links between
 // outputs, standard output under other names, full disks, size limits, pipes
 // whose reader left, renames that fail, signals in the middle of a batch.

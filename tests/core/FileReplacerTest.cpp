@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/FileReplacer.h"
 #include "io/ReplaceBatch.h"
 #include "tests/core/SpriteFileTestFiles.h"

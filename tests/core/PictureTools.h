@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The outside tools (Pillow, ImageMagick) that write and decode pictures

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BmpFiles.h"
 #include "SpriteFileTestFiles.h"
 
-#include "doc/SpriteDocument.h"
+#include "document/SpriteDocument.h"
 #include "image/SpriteImage.h"
 
 #include <gtest/gtest.h>

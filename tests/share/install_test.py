@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installs the build into a temporary DESTDIR and checks the part named by the second
 argument (see CHECKS). Exits 77 (skipped) when a tool the check needs is missing."""
 
@@ -17,6 +18,7 @@ DESKTOP = "usr/share/applications/org.tavrel.Tavrel.desktop"
 MIME_PACKAGE = "usr/share/mime/packages/tavrel.xml"
 MAN_PAGES = ["usr/share/man/man1/tavrel.1", "usr/share/man/man1/tavrel-convert.1"]
 PROGRAMS = ["usr/bin/tavrel", "usr/bin/tavrel-convert"]
+COPYRIGHT = "usr/share/doc/tavrel/copyright"
 # Size: the XPM icon it is drawn from.
 ICONS = {16: "Icon16.xpm", 32: "Icon32.xpm", 48: "Icon16.xpm", 64: "Icon32.xpm",
          128: "Icon32.xpm", 256: "Icon32.xpm"}
@@ -39,7 +41,7 @@ def run(command, **options):
 
 
 def check_tree(root):
-    wanted = PROGRAMS + MAN_PAGES + [DESKTOP, MIME_PACKAGE] + [icon_path(s) for s in ICONS]
+    wanted = PROGRAMS + MAN_PAGES + [DESKTOP, MIME_PACKAGE, COPYRIGHT] + [icon_path(s) for s in ICONS]
     faults = ["missing: " + path for path in wanted if not os.path.isfile(os.path.join(root, path))]
     return faults + ["not executable: " + path for path in PROGRAMS
                      if not os.access(os.path.join(root, path), os.X_OK)]

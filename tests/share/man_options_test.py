@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """man_options_test.py TAVREL_CONVERT MAN_PAGE: the page's tagged paragraphs under OPTIONS
 name the same options as the option lines of --help, no more and no fewer."""
 

@@ -1,4 +1,5 @@
-#include "doc/ImportMatch.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/ImportMatch.h"
 
 #include "formats/ColorMapping.h"
 #include "image/SpriteImage.h"

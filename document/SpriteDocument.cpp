@@ -1,4 +1,5 @@
-#include "doc/SpriteDocument.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/SpriteDocument.h"
 
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"

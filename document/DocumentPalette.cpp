@@ -1,6 +1,7 @@
-#include "doc/SpriteDocument.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/SpriteDocument.h"
 
-#include "doc/PaletteSource.h"
+#include "document/PaletteSource.h"
 #include "formats/ColorMapping.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"

@@ -1,4 +1,5 @@
-#include "doc/PaletteSource.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/PaletteSource.h"
 
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"

@@ -1,4 +1,5 @@
-#include "doc/PictureFormat.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/PictureFormat.h"
 
 #include "formats/BmpFile.h"
 #include "formats/PaletteRow.h"

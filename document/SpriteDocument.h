@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "base/Result.h"
-#include "doc/ImportMatch.h"
-#include "doc/PictureFormat.h"
-#include "doc/SaveLosses.h"
+#include "document/ImportMatch.h"
+#include "document/PictureFormat.h"
+#include "document/SaveLosses.h"
 #include "formats/PaletteFile.h"
 #include "formats/SpriteFile.h"
 #include "formats/TrailingBlock.h"
@@ -110,7 +111,7 @@ public:
     // Forgets everything, as a closing window does.
     void Clear();
 
-    // PNG, palette files and colour matching (doc/DocumentPalette.cpp).
+    // PNG, palette files and colour matching (document/DocumentPalette.cpp).
     //
     // Import in two steps, so that the viewer can ask in between: the picture
     // is read and matched against the sheet's colours, nothing changes yet;
@@ -162,7 +163,7 @@ public:
     // How Open reads trailing blocks: CTrailingBlock::Read unless a test
     // needs a failure or a smaller limit for keeping a block by reference.
     void SetTrailingBlockReader(TrailingBlockReader reader) { m_readTrailing = reader; }
-    // The desktop's round trips (doc/SpriteDocumentRoundTrip.cpp).
+    // The desktop's round trips (document/SpriteDocumentRoundTrip.cpp).
     // A file named on the command line or dropped: a BMP or PNG picture
     // becomes a new unnamed SPR sheet, anything else opens as Open does.
     OpenOutcome OpenPath(const std::string& path);

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's side of the desktop's round trips: files handed over by the
 // desktop, a read again from disk, and a sheet edited in another program.
 
-#include "doc/SpriteDocument.h"
+#include "document/SpriteDocument.h"
 
 #include "formats/ColorMapping.h"
 #include "formats/PngFile.h"

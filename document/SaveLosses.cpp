@@ -1,4 +1,5 @@
-#include "doc/SaveLosses.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/SaveLosses.h"
 
 #include "image/SpriteImage.h"
 
