@@ -23,8 +23,21 @@ void CPalettePanel::SetPicture(const CSpriteImage* source, const CSpriteImage* d
                                int paletteRow)
 {
     m_pSource = source;
+    m_pDisplay = display;
     m_nRow = paletteRow;
     m_counts = CountIndices(display);
+    update();
+}
+
+void CPalettePanel::SetRow(int paletteRow)
+{
+    m_nRow = paletteRow;
+    update();
+}
+
+void CPalettePanel::PixelsChanged()
+{
+    m_counts = CountIndices(m_pDisplay);
     update();
 }
 

@@ -21,6 +21,9 @@ public:
 
     // The panel keeps the pointers, as the sheet view does.
     void SetPicture(const CSpriteImage* source, const CSpriteImage* display, int paletteRow);
+    void SetRow(int paletteRow);
+    // The picture's pixels changed: how many show each entry, again.
+    void PixelsChanged();
     // The side of one swatch, in device-independent pixels.
     void SetSwatchSize(int side);
     int ChosenRow() const { return m_nRow; }
@@ -49,6 +52,7 @@ private:
     void Hover(int entry);
 
     const CSpriteImage* m_pSource = nullptr;
+    const CSpriteImage* m_pDisplay = nullptr;
     int m_nRow = 0;
     int m_nSide = 8;
     int m_nHovered = -1;

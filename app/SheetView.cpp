@@ -90,6 +90,30 @@ void CSheetView::SetPicture(const CSpriteImage* source, const CSpriteImage* disp
     PictureChanged();
 }
 
+void CSheetView::SetPaletteRow(int paletteRow)
+{
+    m_nPaletteRow = paletteRow;
+    if (m_nHighlightEntry >= 0)
+        m_highlight = IndicesShowing(m_nHighlightEntry, m_nPaletteRow);
+    PictureChanged();
+}
+
+void CSheetView::PixelsChanged(const QRect& /*area*/)
+{
+    PictureChanged();
+}
+
+void CSheetView::ColorsChanged()
+{
+    PictureChanged();
+}
+
+void CSheetView::ScrollToTopLeft()
+{
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
 bool CSheetView::ShowsPaletteRows() const
 {
     return m_pDisplay == nullptr || m_pDisplay->GetBitsPerPixel() == 8;

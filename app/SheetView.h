@@ -37,6 +37,13 @@ public:
     // (both may be null: then the bare checkerboard). The view keeps the
     // pointers; the owner calls again before they change or go.
     void SetPicture(const CSpriteImage* source, const CSpriteImage* display, int paletteRow);
+    // The same picture in another palette row.
+    void SetPaletteRow(int paletteRow);
+    // The pixels in this image rectangle, or the colours, changed.
+    void PixelsChanged(const QRect& area);
+    void ColorsChanged();
+    // A new sheet starts at its top-left.
+    void ScrollToTopLeft();
     // True when palette rows mean something: no picture, or an 8-bit one.
     bool ShowsPaletteRows() const;
 

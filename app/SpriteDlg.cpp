@@ -45,9 +45,9 @@ void CSpriteDlg::OnInitDialog()
     setAcceptDrops(true);
     connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
     connect(&m_editWatch, &CFileWatch::Settled, this, [this] { OnEditedFileSettled(); });
+    FollowDocument();
     RebuildRecentMenu();
-    UpdateDocumentState();
-    m_ctlPalette.setCurrentIndex(0);
+    OnSheetReplaced(Replacement::NewSheet);
     m_ctlPalette.setFocus();
 }
 
@@ -166,6 +166,12 @@ bool CSpriteDlg::OnCommand(int id)
     case ID_HELP_ABOUT:
         OnHelpAbout();
         return true;
+    case ID_EDIT_UNDO:
+        OnEditUndo();
+        return true;
+    case ID_EDIT_REDO:
+        OnEditRedo();
+        return true;
     default:
         // File > New has no handler.
         return OnDesktopCommand(id) || OnViewCommand(id);
@@ -194,27 +200,18 @@ void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& chosen,
                             const char* failureCaption)
 {
     const std::string path = PathOf(chosen);
-    m_editWatch.Watch(QString());
     if (!m_document.HasSheet())
     {
-        // The view must let go of the sheet the document has just dropped.
-        RequestRepaint();
         ShowFailure(opened.result, failureCaption, path);
         return;
     }
     RememberRecentFile(chosen);
-    m_sheetWatch.Watch(SheetPath());
-    m_ctlPalette.setCurrentIndex(0);
+    // The note is shown over the new sheet.
     if (opened.showSp2Note)
-    {
-        // The note is shown over the new sheet.
-        RequestRepaint();
         ShowMessage(kMsgSp2Note, kCaptionLoadingSprite, MessageIcon::Information,
                     InformativeText({}, path));
-        return;
-    }
-    ShowFailure(opened.result, kCaptionReadingSprite, path);
-    RequestRepaint();
+    else
+        ShowFailure(opened.result, kCaptionReadingSprite, path);
 }
 
 void CSpriteDlg::OnFileSave()
@@ -255,10 +252,6 @@ bool CSpriteDlg::SaveAfterAsking(const std::string* path)
     const LossySave lossy = losses.Any() ? LossySave::Accept : LossySave::Refuse;
     const Result saved =
         path ? m_document.SaveAs(*path, nullptr, lossy) : m_document.Save(nullptr, lossy);
-    // The program's own save is no change from outside; a save by rename
-    // needs the watch set up again.
-    m_sheetWatch.Watch(SheetPath());
-    UpdateDocumentState();
     ShowFailure(saved, kCaptionSavingSprite, target);
     return saved.Ok();
 }
@@ -294,23 +287,24 @@ void CSpriteDlg::OnHelpAbout()
     m_prompts.RunAboutBox(*this);
 }
 
+void CSpriteDlg::OnEditUndo()
+{
+    m_document.Undo();
+}
+
+void CSpriteDlg::OnEditRedo()
+{
+    m_document.Redo();
+}
+
 void CSpriteDlg::OnSelchangePalette()
 {
     m_document.ChoosePaletteRow(m_ctlPalette.currentIndex());
-    RequestRepaint();
 }
 
 void CSpriteDlg::ClearSprite()
 {
     m_document.Clear();
-    m_editWatch.Watch(QString());
-    RequestRepaint();
-}
-
-void CSpriteDlg::RequestRepaint()
-{
-    ShowPicture();
-    UpdateDocumentState();
 }
 
 void CSpriteDlg::accept()

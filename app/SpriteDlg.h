@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/DocumentSignals.h"
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
 #include "app/SheetView.h"
@@ -27,7 +28,8 @@ class QStatusBar;
 // The main window: a menu, the sheet view, the palette selector and panel,
 // and a status bar that tells what is under the pointer; a view of the sheet
 // being worked on. Its handlers ask the document, then show choosers and
-// messages and repaint.
+// messages; what they change reaches the widgets through the document's
+// notifications.
 class CSpriteDlg : public QDialog
 {
     Q_OBJECT
@@ -46,6 +48,8 @@ public:
     void OnFileExport();
     void OnFileExit();
     void OnHelpAbout();
+    void OnEditUndo();
+    void OnEditRedo();
     void OnSelchangePalette();
     // The View menu's commands; false for another id.
     bool OnViewCommand(int id);
@@ -99,11 +103,17 @@ private:
     void CreateControls();
     void CreateMenu();
     void AddMenuItems(QMenu& menu, std::span<const MenuItemTemplate> items);
-    void RequestRepaint();
+    // The widgets follow the document (app/SpriteDlgDocument.cpp).
+    void FollowDocument();
+    void OnSheetReplaced(Replacement why);
+    void OnPaletteRowChanged(int row);
+    void UpdateTitle();
+    // Greys the commands that have nothing to act on, and names the steps
+    // Undo and Redo would take.
+    void UpdateCommands();
     // The view side (app/SpriteDlgView.cpp): controls, layout and commands.
     void CreateViewControls(const DialogBaseUnits& units);
     void LayoutControls();
-    void ShowPicture();
     void ApplyViewSettings();
     void OnPixelHovered(std::optional<QPoint> pixel);
     void OnEntryHovered(int entry);
@@ -118,8 +128,6 @@ private:
     // the layout cannot hold the picture exactly.
     // True when it saved.
     bool SaveAfterAsking(const std::string* path);
-    // Desktop side: what follows any change of the document.
-    void UpdateDocumentState();
     void ShowOpened(const OpenOutcome& opened, const QString& path, const char* failureCaption);
     void RememberRecentFile(const QString& path);
     void RebuildRecentMenu();
@@ -143,6 +151,7 @@ private:
     int m_nColumnShift = 0; // how far the palette column moved right with the window
     QIcon m_hIcon;
     CSpriteDocument m_document;
+    CDocumentSignals m_documentSignals{m_document};
     QMenu* m_pRecentMenu = nullptr;
     CFileWatch m_sheetWatch; // the sheet's own file
     CFileWatch m_editWatch;  // the PNG an image editor has open

@@ -24,11 +24,6 @@
 
 namespace
 {
-// The commands that need a sheet; Revert needs its file as well.
-constexpr int kSheetCommands[] = {ID_FILE_SAVE,   ID_FILE_SAVE_AS,         ID_FILE_IMPORT,
-                                  ID_FILE_EXPORT, ID_FILE_EDIT_EXTERNALLY, ID_FILE_LOAD_PALETTE,
-                                  ID_FILE_SAVE_PALETTE};
-
 QString Text(const char* text)
 {
     return QString::fromUtf8(text);
@@ -99,8 +94,6 @@ void CSpriteDlg::OnFileRevert()
     if (m_document.SourcePath().empty() || !ConfirmDiscard())
         return;
     const Result read = m_document.Revert();
-    m_sheetWatch.Watch(SheetPath());
-    RequestRepaint();
     ShowFailure(read, kCaptionReadingSprite, m_document.SourcePath());
 }
 
@@ -130,20 +123,6 @@ QString CSpriteDlg::DocumentName() const
 {
     const QString path = SheetPath();
     return path.isEmpty() ? Text(kUntitledName) : QFileInfo(path).fileName();
-}
-
-void CSpriteDlg::UpdateDocumentState()
-{
-    const bool sheet = m_document.HasSheet();
-    setWindowTitle(sheet ? Text(kTitleFormat).arg(DocumentName()) : Text(kMainWindowCaption));
-    setWindowModified(sheet && m_document.IsModified());
-    for (const int id : kSheetCommands)
-        if (QAction* action = CommandAction(id))
-            action->setEnabled(sheet);
-    CommandAction(ID_FILE_REVERT)->setEnabled(sheet && !m_document.SourcePath().empty());
-    const QString path = SheetPath();
-    if (path != m_sheetWatch.Path())
-        m_sheetWatch.Watch(path);
 }
 
 // The menu is otherwise rebuilt only as it opens, and a greyed one never opens.
@@ -179,11 +158,10 @@ void CSpriteDlg::OnSheetFileSettled()
         m_sheetWatch.Acknowledge();
         return;
     }
-    const Result read = m_document.Revert(SheetReadRule::WholeSheet);
+    const Result read = m_document.Reload();
     if (!read && m_sheetWatch.RetryWhenQuiet())
         return; // half written, perhaps: the sheet on screen stays
     m_sheetWatch.Acknowledge();
-    RequestRepaint();
     // A file still short of a whole sheet is a writer that paused: the next
     // write brings the rest.
     if (read.reason != Reason::EndedEarly)
@@ -223,7 +201,6 @@ void CSpriteDlg::OnEditedFileSettled()
     if (back.message == Message::LoadPngFailed && m_editWatch.RetryWhenQuiet())
         return; // the editor may not have finished writing
     m_editWatch.Acknowledge();
-    RequestRepaint();
     ShowFailure(back, kCaptionEditExternally, PathOf(m_editWatch.Path()));
 }
 

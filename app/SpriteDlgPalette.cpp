@@ -34,8 +34,6 @@ void CSpriteDlg::ImportPicture(const std::string& path)
         match.fit == ImportFit::MapsOntoSheet &&
         m_prompts.AskYesNo(*this, Text(kMsgKeepSheetPalette), Text(kCaptionImportImage));
     m_document.FinishImport(ontoSheet);
-    m_ctlPalette.setCurrentIndex(m_document.PaletteRow());
-    RequestRepaint();
     // Said over the imported picture, so the user sees what it is.
     if (match.fit == ImportFit::Mismatch)
         ShowMessage(kMsgPaletteMismatch, kCaptionImportImage, MessageIcon::Information,
@@ -50,12 +48,7 @@ void CSpriteDlg::OnFileLoadPalette()
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
-    if (const Result loaded = m_document.LoadPalette(path); !loaded)
-    {
-        ShowFailure(loaded, kCaptionLoadingPalette, path);
-        return;
-    }
-    RequestRepaint();
+    ShowFailure(m_document.LoadPalette(path), kCaptionLoadingPalette, path);
 }
 
 void CSpriteDlg::OnFileSavePalette()

@@ -53,18 +53,13 @@ void CSpriteDlg::CreateViewControls(const DialogBaseUnits& units)
     connect(&m_ctlView, &CSheetView::PixelHovered, this,
             [this](std::optional<QPoint> pixel) { OnPixelHovered(pixel); });
     connect(&m_ctlPalettePanel, &CPalettePanel::RowChosen, this,
-            [this](int row)
-            {
-                m_ctlPalette.setCurrentIndex(row);
-                OnSelchangePalette();
-            });
+            [this](int row) { m_document.ChoosePaletteRow(row); });
     connect(&m_ctlPalettePanel, &CPalettePanel::EntryHovered, this,
             [this](int entry) { OnEntryHovered(entry); });
 
     m_viewSettings = LoadViewSettings();
     ApplyViewSettings();
     m_ctlView.SetZoom(m_viewSettings.zoom);
-    ShowPicture();
     LayoutControls();
     if (m_viewSettings.windowSize.isValid())
         resize(m_viewSettings.windowSize);
@@ -83,24 +78,12 @@ void CSpriteDlg::LayoutControls()
     m_ctlView.setGeometry(0, 0, m_pPaletteGroup->x(), m_pClientArea->height());
 }
 
-void CSpriteDlg::ShowPicture()
-{
-    const int row = m_ctlPalette.currentIndex();
-    m_ctlView.SetPicture(m_document.Source(), m_document.Display(), row);
-    m_ctlPalettePanel.SetPicture(m_document.Source(), m_document.Display(), row);
-    // A picture of 16, 24 or 32 bits has no palette rows to choose.
-    const bool rows = m_ctlView.ShowsPaletteRows();
-    m_ctlPalette.setEnabled(rows);
-    m_ctlPalettePanel.setEnabled(rows);
-    m_pStatusBar->clearMessage();
-}
-
 void CSpriteDlg::OnPixelHovered(std::optional<QPoint> pixel)
 {
     const QString text =
         pixel ? PixelText(InspectPixel(m_document.Source(), m_document.Display(),
-                                       m_ctlPalette.currentIndex(), pixel->x(), pixel->y()),
-                          pixel->x(), pixel->y(), m_ctlPalette.currentIndex())
+                                       m_document.PaletteRow(), pixel->x(), pixel->y()),
+                          pixel->x(), pixel->y(), m_document.PaletteRow())
               : QString();
     if (text.isEmpty())
         m_pStatusBar->clearMessage();

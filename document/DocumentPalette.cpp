@@ -20,8 +20,8 @@ Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& matc
     auto mapped = std::make_unique<CSpriteImage>();
     // A sheet without palette rows (a truecolour picture imported as it
     // was) has no colours to keep.
-    if (m_source->GetBitsPerPixel() == 8)
-        match = MatchPictureToSheet(*picture, m_source->m_colorTable, m_paletteRow, *mapped);
+    if (m_sheet.source->GetBitsPerPixel() == 8)
+        match = MatchPictureToSheet(*picture, m_sheet.source->m_colorTable, m_paletteRow, *mapped);
     m_importPicture = std::move(picture);
     if (match.fit == ImportFit::MapsOntoSheet)
         m_importMapped = std::move(mapped);
@@ -35,14 +35,14 @@ void CSpriteDocument::FinishImport(bool ontoSheetColors)
     if (!m_importPicture)
         return;
     const bool mapped = ontoSheetColors && m_importMapped;
-    const std::int32_t row = m_paletteRow;
-    Install(mapped ? std::move(m_importMapped) : std::move(m_importPicture));
-    // The recovered indices stand for the colours of the row that was shown.
-    if (mapped)
-        ChoosePaletteRow(row);
+    auto picture = mapped ? std::move(m_importMapped) : std::move(m_importPicture);
     m_importPicture.reset();
     m_importMapped.reset();
-    m_modified = true;
+    Apply(EditKind::Import, std::make_unique<CSheetStep>(std::move(picture)));
+    // A picture shows in the first row, unless its indices were recovered
+    // for the colours of the row that was shown.
+    if (!mapped)
+        ChoosePaletteRow(0);
 }
 
 Result CSpriteDocument::ExportPicture(const std::string& path, const ExportOptions& options,
@@ -50,7 +50,7 @@ Result CSpriteDocument::ExportPicture(const std::string& path, const ExportOptio
 {
     if (!HasSheet())
         return {};
-    return SavePicture(*m_source, path, options, batch);
+    return SavePicture(*m_sheet.source, path, options, batch);
 }
 
 Result CSpriteDocument::LoadPalette(const std::string& path)
@@ -82,21 +82,21 @@ Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& colors, std
     if (first < 0 || first + count > kSprColorCount)
         return WithMessage(Failure(Reason::PalettePastTable, count, first),
                            Message::LoadPaletteFailed);
-    CColorTable& table = m_source->m_colorTable;
-    if (table.GetSize() < kSprColorCount)
+    const CColorTable& table = m_sheet.source->m_colorTable;
+    if (table.GetSize() >= first + count)
     {
-        // A shorter table grows to a sheet's 256 colours, the new ones black.
-        CColorTable grown;
-        if (!grown.SetSize(kSprColorCount))
-            return WithMessage(Failure(Reason::OutOfMemory), Message::LoadPaletteFailed);
-        for (std::int32_t i = 0; i < table.GetSize(); ++i)
-            grown.SetAt(i, *table.GetAt(i));
-        table = grown;
+        Apply(EditKind::LoadPalette, std::make_unique<CColorsStep>(first, colors));
+        return {};
     }
+    // A shorter table grows to a sheet's 256 colours, the new ones black.
+    auto grown = std::make_unique<CSpriteImage>(*m_sheet.source);
+    if (grown->GetPixels() == nullptr || !grown->m_colorTable.SetSize(kSprColorCount))
+        return WithMessage(Failure(Reason::OutOfMemory), Message::LoadPaletteFailed);
+    for (std::int32_t i = 0; i < table.GetSize(); ++i)
+        grown->m_colorTable.SetAt(i, *table.GetAt(i));
     for (std::size_t i = 0; i < colors.size(); ++i)
-        table.SetAt(first + std::int32_t(i), colors[i]);
-    RefreshDisplay();
-    m_modified = true;
+        grown->m_colorTable.SetAt(first + std::int32_t(i), colors[i]);
+    Apply(EditKind::LoadPalette, std::make_unique<CSheetStep>(std::move(grown)));
     return {};
 }
 
@@ -108,7 +108,7 @@ Result CSpriteDocument::SavePalette(const std::string& path, PaletteFormat forma
     if (row && (*row < 0 || *row >= kPaletteRowCount))
         return WithMessage(Failure(Reason::BadPaletteRow, *row, kPaletteRowCount - 1),
                            Message::SavePaletteFailed);
-    const std::vector<ColorEntry> colors = ColorsOf(m_source->m_colorTable, row);
+    const std::vector<ColorEntry> colors = ColorsOf(m_sheet.source->m_colorTable, row);
     if (Result saved = SavePaletteFile(colors, format, path.c_str(), batch); !saved)
         return WithMessage(saved, Message::SavePaletteFailed);
     return {};
@@ -121,17 +121,9 @@ Result CSpriteDocument::MapOntoColors(const CColorTable& table, std::optional<st
     auto mapped = std::make_unique<CSpriteImage>();
     MappingKind kind = MappingKind::Matched;
     if (Result result =
-            MapToSheetColors(*m_source, table, row.value_or(kMapWholeTable), *mapped, kind);
+            MapToSheetColors(*m_sheet.source, table, row.value_or(kMapWholeTable), *mapped, kind);
         !result)
         return result;
-    m_source = std::move(mapped);
-    RefreshDisplay();
-    m_modified = true;
+    Apply(EditKind::MatchPalette, std::make_unique<CSheetStep>(std::move(mapped)));
     return {};
-}
-
-void CSpriteDocument::RefreshDisplay()
-{
-    *m_display = *m_source;
-    ApplyPaletteRow(*m_source, *m_display, m_paletteRow);
 }

@@ -5,30 +5,50 @@
 #include "image/SpriteImage.h"
 
 #include <algorithm>
+#include <cstring>
 
 CSpriteDocument::CSpriteDocument() = default;
 CSpriteDocument::~CSpriteDocument() = default;
+
+void CSpriteDocument::AddObserver(IDocumentObserver* observer)
+{
+    m_observers.push_back(observer);
+}
+
+void CSpriteDocument::RemoveObserver(IDocumentObserver* observer)
+{
+    std::erase(m_observers, observer);
+}
+
+template <typename Call> void CSpriteDocument::Tell(Call call)
+{
+    // An observer may add or remove observers while it is told.
+    const std::vector<IDocumentObserver*> observers = m_observers;
+    for (IDocumentObserver* observer : observers)
+        call(*observer);
+}
 
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
     Clear();
     const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
-    auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(path.c_str(), layout, *image); !loaded)
+    SheetState sheet;
+    sheet.source = std::make_unique<CSpriteImage>();
+    sheet.layout = layout;
+    if (Result loaded = LoadSpriteSheet(path.c_str(), layout, *sheet.source); !loaded)
         return {loaded};
-    Install(std::move(image));
-    m_layout = layout;
-    m_sourcePath = path;
+    OpenOutcome opened;
     if (layout == SpriteLayout::Sp2)
-        return {{}, true};
-    if (trailing == TrailingBlockUse::Skip)
-        return {};
-    if (Result read = m_readTrailing(path.c_str(), m_trailing); !read)
-    {
-        m_unreadTrailingFile = IdentityOf(path.c_str());
-        return {WithMessage(read, Message::ReadTrailingFailed)};
-    }
-    return {};
+        opened.showSp2Note = true;
+    else if (trailing == TrailingBlockUse::Read)
+        if (Result read = m_readTrailing(path.c_str(), sheet.trailing); !read)
+        {
+            m_unreadTrailingFile = IdentityOf(path.c_str());
+            opened.result = WithMessage(read, Message::ReadTrailingFailed);
+        }
+    m_sourcePath = path;
+    Install(std::move(sheet), true);
+    return opened;
 }
 
 Result CSpriteDocument::Import(const std::string& path)
@@ -42,7 +62,7 @@ Result CSpriteDocument::Import(const std::string& path)
 
 void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const
 {
-    const CColorTable& old = m_source->m_colorTable;
+    const CColorTable& old = m_sheet.source->m_colorTable;
     CColorTable& table = picture.m_colorTable;
     const std::int32_t kept = std::min(old.GetSize(), table.GetSize());
     for (std::int32_t i = std::max(definedColors, 0); i < kept; ++i)
@@ -53,13 +73,13 @@ Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout
                                     CTrailingBlock trailing)
 {
     Clear();
-    auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *image); !loaded)
+    SheetState sheet;
+    sheet.source = std::make_unique<CSpriteImage>();
+    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *sheet.source); !loaded)
         return loaded;
-    Install(std::move(image));
-    m_layout = layout;
-    m_trailing = std::move(trailing);
-    m_modified = true;
+    sheet.layout = layout;
+    sheet.trailing = std::move(trailing);
+    Install(std::move(sheet), false);
     return {};
 }
 
@@ -69,16 +89,21 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
         return {};
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
-    const Result saved =
-        SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
+    const Result saved = SaveSpriteFile(*m_sheet.source, m_fileName.c_str(), m_sheet.layout,
+                                        &m_sheet.trailing, batch);
     if (!saved)
         return saved;
-    m_modified = false;
+    m_history.MarkClean();
+    const bool renamed = m_sourcePath != m_fileName;
     m_sourcePath = m_fileName;
     // The block now also lies in the file just written, which may have
     // replaced the one it was copied from.
-    if (!batch && m_layout == SpriteLayout::Spr)
-        m_trailing.Rebase(m_fileName.c_str());
+    if (!batch && m_sheet.layout == SpriteLayout::Spr)
+        m_sheet.trailing.Rebase(m_fileName.c_str());
+    if (renamed)
+        Tell([](IDocumentObserver& observer) { observer.OnNameChanged(); });
+    Tell([](IDocumentObserver& observer) { observer.OnSaved(); });
+    AnnounceState();
     return saved;
 }
 
@@ -88,7 +113,7 @@ Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
         return WithMessage({}, Message::NoFileName);
     if (m_unreadTrailingFile.Is(IdentityOf(m_fileName.c_str())))
         return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
-    const SaveLosses losses = FindSaveLosses(*m_source, m_layout);
+    const SaveLosses losses = FindSaveLosses(*m_sheet.source, m_sheet.layout);
     if (!losses.Any() || lossy == LossySave::Accept)
         return {};
     Result refused = WithMessage(Failure(Reason::PictureChanged), Message::SaveChangesPicture);
@@ -106,20 +131,26 @@ Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layou
 {
     if (!HasSheet())
         return {};
+    const bool renamed = m_fileName != path;
+    const bool relaid = m_sheet.layout != layout;
     m_fileName = path;
-    m_layout = layout;
+    m_sheet.layout = layout;
+    if (renamed)
+        Tell([](IDocumentObserver& observer) { observer.OnNameChanged(); });
+    if (relaid)
+        Tell([](IDocumentObserver& observer) { observer.OnLayoutChanged(); });
     return Save(batch, lossy);
 }
 
 SaveLosses CSpriteDocument::LossesOfSave() const
 {
-    return HasSheet() ? FindSaveLosses(*m_source, m_layout) : SaveLosses();
+    return HasSheet() ? FindSaveLosses(*m_sheet.source, m_sheet.layout) : SaveLosses();
 }
 
 SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 {
     const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
-    return HasSheet() ? FindSaveLosses(*m_source, layout) : SaveLosses();
+    return HasSheet() ? FindSaveLosses(*m_sheet.source, layout) : SaveLosses();
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
@@ -135,42 +166,166 @@ Result CSpriteDocument::ExportPaletteRow(const std::string& path, std::int32_t r
 
 void CSpriteDocument::ChoosePaletteRow(std::int32_t row)
 {
-    if (!HasSheet())
+    if (!HasSheet() || row == m_paletteRow)
         return;
     m_paletteRow = row;
-    ApplyPaletteRow(*m_source, *m_display, row);
+    if (!m_displayStale)
+        ApplyPaletteRow(*m_sheet.source, *m_display, row);
+    Tell([row](IDocumentObserver& observer) { observer.OnPaletteRowChanged(row); });
 }
 
 void CSpriteDocument::Clear()
 {
     m_fileName.clear();
     m_sourcePath.clear();
-    m_display.reset();
-    m_source.reset();
-    m_trailing = CTrailingBlock();
+    m_sheet = SheetState();
+    m_displayStale = true;
     m_unreadTrailingFile = {};
-    m_layout = SpriteLayout::Spr;
-    m_paletteRow = 0;
-    m_modified = false;
+    m_history.Reset(true);
     m_importPicture.reset();
     m_importMapped.reset();
+    AnnounceEverything();
 }
 
 std::int32_t CSpriteDocument::Width() const
 {
-    return m_display ? m_display->GetWidth() : 0;
+    return HasSheet() ? m_sheet.source->GetWidth() : 0;
 }
 
 std::int32_t CSpriteDocument::Height() const
 {
-    return m_display ? m_display->GetHeight() : 0;
+    return HasSheet() ? m_sheet.source->GetHeight() : 0;
 }
 
-void CSpriteDocument::Install(std::unique_ptr<CSpriteImage> source)
+const CSpriteImage* CSpriteDocument::Display() const
 {
-    m_display.reset();
-    m_source = std::move(source);
-    m_display = std::make_unique<CSpriteImage>();
-    *m_display = *m_source;
-    ChoosePaletteRow(0);
+    if (!HasSheet())
+        return nullptr;
+    if (!m_display)
+        m_display = std::make_unique<CSpriteImage>();
+    if (m_displayStale)
+    {
+        *m_display = *m_sheet.source;
+        ApplyPaletteRow(*m_sheet.source, *m_display, m_paletteRow);
+        m_displayStale = false;
+    }
+    return m_display.get();
+}
+
+void CSpriteDocument::Install(SheetState sheet, bool clean)
+{
+    m_sheet = std::move(sheet);
+    m_displayStale = true;
+    m_paletteRow = 0;
+    m_history.Reset(clean);
+    AnnounceEverything();
+}
+
+void CSpriteDocument::Apply(EditKind kind, std::unique_ptr<IUndoStep> step)
+{
+    SheetChanges changes;
+    step->Redo(m_sheet, changes);
+    m_history.Push(kind, std::move(step));
+    Announce(changes);
+    AnnounceState();
+}
+
+void CSpriteDocument::Undo()
+{
+    IUndoStep* step = m_history.StepBack();
+    if (step == nullptr)
+        return;
+    SheetChanges changes;
+    step->Undo(m_sheet, changes);
+    Announce(changes);
+    AnnounceState();
+}
+
+void CSpriteDocument::Redo()
+{
+    IUndoStep* step = m_history.StepForward();
+    if (step == nullptr)
+        return;
+    SheetChanges changes;
+    step->Redo(m_sheet, changes);
+    Announce(changes);
+    AnnounceState();
+}
+
+void CSpriteDocument::MarkUnsaved()
+{
+    if (!HasSheet())
+        return;
+    m_history.MarkUnclean();
+    AnnounceState();
+}
+
+namespace
+{
+void CopyPixels(const CSpriteImage& from, CSpriteImage& to, const SheetRect& area)
+{
+    const std::size_t pixelBytes = std::size_t(from.GetBitsPerPixel() / 8);
+    const std::size_t stride = std::size_t(from.GetWidth()) * pixelBytes;
+    const std::size_t offset = std::size_t(area.x) * pixelBytes;
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y)
+        std::memcpy(to.GetPixels() + std::size_t(y) * stride + offset,
+                    from.GetPixels() + std::size_t(y) * stride + offset,
+                    std::size_t(area.width) * pixelBytes);
+}
+
+void CopyColors(const CSpriteImage& from, CSpriteImage& to, std::int32_t first, std::int32_t last)
+{
+    for (std::int32_t entry = first; entry <= last; ++entry)
+        to.m_colorTable.SetAt(entry, *from.m_colorTable.GetAt(entry));
+}
+} // namespace
+
+void CSpriteDocument::Announce(const SheetChanges& changes)
+{
+    if (changes.replaced)
+        m_displayStale = true;
+    if (!m_displayStale)
+    {
+        if (!changes.pixels.IsEmpty())
+            CopyPixels(*m_sheet.source, *m_display, changes.pixels);
+        if (changes.firstColor >= 0)
+        {
+            CopyColors(*m_sheet.source, *m_display, changes.firstColor, changes.lastColor);
+            ApplyPaletteRow(*m_sheet.source, *m_display, m_paletteRow);
+        }
+    }
+    if (changes.replaced)
+        Tell([](IDocumentObserver& observer) { observer.OnSheetReplaced(Replacement::Step); });
+    if (!changes.replaced && !changes.pixels.IsEmpty())
+        Tell([&changes](IDocumentObserver& observer) { observer.OnPixelsChanged(changes.pixels); });
+    if (!changes.replaced && changes.firstColor >= 0)
+        Tell([&changes](IDocumentObserver& observer)
+             { observer.OnColorsChanged(changes.firstColor, changes.lastColor); });
+    if (changes.layout)
+        Tell([](IDocumentObserver& observer) { observer.OnLayoutChanged(); });
+}
+
+void CSpriteDocument::AnnounceEverything()
+{
+    Tell(
+        [this](IDocumentObserver& observer)
+        {
+            observer.OnSheetReplaced(Replacement::NewSheet);
+            observer.OnPaletteRowChanged(m_paletteRow);
+            observer.OnNameChanged();
+            observer.OnLayoutChanged();
+        });
+    m_toldModified = !IsModified();
+    AnnounceState();
+}
+
+void CSpriteDocument::AnnounceState()
+{
+    const bool modified = IsModified();
+    if (modified != m_toldModified)
+    {
+        m_toldModified = modified;
+        Tell([modified](IDocumentObserver& observer) { observer.OnModifiedChanged(modified); });
+    }
+    Tell([](IDocumentObserver& observer) { observer.OnHistoryChanged(); });
 }

@@ -2,9 +2,13 @@
 #pragma once
 
 #include "base/Result.h"
+#include "document/DocumentObserver.h"
+#include "document/EditKind.h"
 #include "document/ImportMatch.h"
 #include "document/PictureFormat.h"
 #include "document/SaveLosses.h"
+#include "document/SheetState.h"
+#include "document/UndoHistory.h"
 #include "formats/PaletteFile.h"
 #include "formats/SpriteFile.h"
 #include "formats/TrailingBlock.h"
@@ -44,13 +48,6 @@ enum class LossySave
 
 // How Open reads an SPR file's trailing block.
 using TrailingBlockReader = Result (*)(const char* path, CTrailingBlock& block);
-// Whether a read again takes a file shorter than its layout's sheet, as Open
-// does, or waits for the rest: a file changed outside may be half written.
-enum class SheetReadRule
-{
-    AsOpen,
-    WholeSheet,
-};
 
 // What to do when the sheet's file has changed on disk.
 enum class OutsideChange
@@ -62,19 +59,27 @@ enum class OutsideChange
 // The sheet being worked on and every rule of the commands on it: the source
 // image as opened or imported, the display image (a copy whose first 16
 // colours are the chosen palette row), the trailing block of an SPR file,
-// the layout a Save writes, the name it writes to, and whether there are
-// changes no Save has written. Front ends ask, then tell the user: nothing
-// here shows a message. Every command but Open does nothing without a sheet.
+// the layout a Save writes, the name it writes to, the history of its
+// changes and whether there are changes no Save has written. Front ends ask,
+// then tell the user: nothing here shows a message. Observers hear of every
+// change after it is made. Every command but Open does nothing without a
+// sheet.
 class CSpriteDocument
 {
 public:
     CSpriteDocument();
     ~CSpriteDocument();
+
+    // Observers are told of every change until removed; the document does
+    // not own them.
+    void AddObserver(IDocumentObserver* observer);
+    void RemoveObserver(IDocumentObserver* observer);
+
     CSpriteDocument(const CSpriteDocument&) = delete;
     CSpriteDocument& operator=(const CSpriteDocument&) = delete;
 
-    // Forgets everything, the file name included, before anything is read,
-    // so a failed Open leaves no sheet. The layout comes from the name's
+    // Forgets everything, the file name and the history included, before
+    // anything is read, so a failed Open leaves no sheet. The layout comes from the name's
     // extension. An SPR file's trailing block that cannot be read is a
     // failure with the sheet open all the same, without the block.
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
@@ -107,9 +112,28 @@ public:
     // 16 * row + 15 in entries 0 to 15 (a PNG of 16 colours for ".png").
     Result ExportPaletteRow(const std::string& path, std::int32_t row,
                             CReplaceBatch* batch = nullptr) const;
+    // A choice of view, not a change of the sheet: no step, no changes to save.
     void ChoosePaletteRow(std::int32_t row);
-    // Forgets everything, as a closing window does.
+    // Forgets everything but the palette row, which is the view's choice, as
+    // a closing window does.
     void Clear();
+
+    // The history. Every change of the sheet is one step; the sheet has
+    // unsaved changes exactly when it stands elsewhere than where it was
+    // last opened, read again or saved. Open, Clear and a new sheet start a
+    // new history.
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    std::optional<EditKind> UndoKind() const { return m_history.UndoKind(); }
+    std::optional<EditKind> RedoKind() const { return m_history.RedoKind(); }
+    void Undo();
+    void Redo();
+    // The memory the steps may hold; 0 keeps no history (a converter).
+    void SetHistoryLimit(std::size_t bytes) { m_history.SetLimit(bytes); }
+    const CUndoHistory& History() const { return m_history; }
+    // The file on disk no longer holds the sheet (deleted, cut short):
+    // there are changes to save until a Save writes it again.
+    void MarkUnsaved();
 
     // PNG, palette files and colour matching (document/DocumentPalette.cpp).
     //
@@ -144,21 +168,23 @@ public:
     Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
     // The layout and trailing block a save writes, for a converter whose
     // output layout is not that of its input.
-    void SetTrailingBlock(CTrailingBlock trailing) { m_trailing = std::move(trailing); }
+    void SetTrailingBlock(CTrailingBlock trailing) { m_sheet.trailing = std::move(trailing); }
 
-    bool HasSheet() const { return m_source != nullptr; }
-    const CSpriteImage* Source() const { return m_source.get(); }
-    const CSpriteImage* Display() const { return m_display.get(); }
+    bool HasSheet() const { return m_sheet.source != nullptr; }
+    const CSpriteImage* Source() const { return m_sheet.source.get(); }
+    // Built when first asked for after the sheet was replaced, then kept in
+    // step with every change; the pointer stays the same while there is a sheet.
+    const CSpriteImage* Display() const;
     std::int32_t PaletteRow() const { return m_paletteRow; }
     std::int32_t Width() const;
     std::int32_t Height() const;
-    SpriteLayout Layout() const { return m_layout; }
+    SpriteLayout Layout() const { return m_sheet.layout; }
     const std::string& FileName() const { return m_fileName; }
     // The file the sheet was last read from or saved to, which Open keeps
     // though its FileName is empty; empty for a sheet from a picture.
     const std::string& SourcePath() const { return m_sourcePath; }
-    const CTrailingBlock& TrailingBlock() const { return m_trailing; }
-    bool IsModified() const { return m_modified; }
+    const CTrailingBlock& TrailingBlock() const { return m_sheet.trailing; }
+    bool IsModified() const { return HasSheet() && !m_history.IsClean(); }
 
     // How Open reads trailing blocks: CTrailingBlock::Read unless a test
     // needs a failure or a smaller limit for keeping a block by reference.
@@ -169,8 +195,12 @@ public:
     OpenOutcome OpenPath(const std::string& path);
     static bool IsPicturePath(const std::string& path);
     // Reads SourcePath again in the sheet's layout, keeping the palette
-    // row. On failure the sheet stays as it was, changes and all.
-    Result Revert(SheetReadRule rule = SheetReadRule::AsOpen);
+    // row: a step that can be undone, after which the sheet is what its file
+    // holds. On failure the sheet stays as it was, changes and all.
+    Result Revert();
+    // The same for a file changed outside, which may be half written: a
+    // file shorter than its layout's sheet is not taken.
+    Result Reload();
     OutsideChange DecideOutsideChange() const;
     // The sheet as an indexed PNG with its whole table, for an image editor.
     Result WriteForEditing(const std::string& path) const;
@@ -181,22 +211,33 @@ public:
     Result BringBackEdited(const std::string& path);
 
 private:
-    void Install(std::unique_ptr<CSpriteImage> source);
+    // A new sheet and a new history: clean when the sheet is what a file
+    // holds, never clean for a sheet that is in no file yet.
+    void Install(SheetState sheet, bool clean);
+    // Does the step and makes it the newest in the history.
+    void Apply(EditKind kind, std::unique_ptr<IUndoStep> step);
     // Copies the colours the new picture's file left undefined from the sheet
     // it replaces.
     void KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const;
     Result CheckSaveTarget(LossySave lossy) const;
-    // The display again from the source, in the row shown.
-    void RefreshDisplay();
+    // Revert and Reload; a reload waits for a whole sheet.
+    Result ReadAgain(EditKind kind);
+    // The display follows the source, then observers hear of it all.
+    void Announce(const SheetChanges& changes);
+    void AnnounceEverything();
+    // After a command: the unsaved state and the history, when they changed.
+    void AnnounceState();
+    template <typename Call> void Tell(Call call);
 
-    std::unique_ptr<CSpriteImage> m_source;
-    std::unique_ptr<CSpriteImage> m_display;
+    SheetState m_sheet;
+    mutable std::unique_ptr<CSpriteImage> m_display;
+    mutable bool m_displayStale = true;
     std::int32_t m_paletteRow = 0;
-    CTrailingBlock m_trailing;
-    SpriteLayout m_layout = SpriteLayout::Spr;
     std::string m_fileName;
     std::string m_sourcePath;
-    bool m_modified = false;
+    CUndoHistory m_history;
+    bool m_toldModified = false;
+    std::vector<IDocumentObserver*> m_observers;
     // The file whose trailing block could not be read at Open.
     FileIdentity m_unreadTrailingFile;
     TrailingBlockReader m_readTrailing = [](const char* path, CTrailingBlock& block)

@@ -23,11 +23,38 @@ bool HasExtension(const std::string& path, const char* extension)
                       { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-bool SamePixels(const CSpriteImage& a, const CSpriteImage& b)
+bool SameShape(const CSpriteImage& a, const CSpriteImage& b)
 {
     return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
            a.GetBitsPerPixel() == b.GetBitsPerPixel() &&
-           std::equal(a.GetPixels(), a.GetPixels() + a.GetPixelBytes(), b.GetPixels());
+           a.m_colorTable.GetSize() == b.m_colorTable.GetSize() &&
+           std::equal(a.m_colorTable.GetAt(0), a.m_colorTable.GetAt(0) + a.m_colorTable.GetSize(),
+                      b.m_colorTable.GetAt(0),
+                      [](const ColorEntry& x, const ColorEntry& y)
+                      { return std::memcmp(&x, &y, sizeof x) == 0; });
+}
+
+// The smallest rectangle holding every pixel that differs; empty for none.
+SheetRect ChangedArea(const CSpriteImage& a, const CSpriteImage& b)
+{
+    const std::int32_t pixelBytes = a.GetBitsPerPixel() / 8;
+    const std::size_t rowBytes = std::size_t(a.GetWidth()) * std::size_t(pixelBytes);
+    SheetRect changed;
+    for (std::int32_t y = 0; y < a.GetHeight(); ++y)
+    {
+        const std::uint8_t* rowA = a.GetPixels() + std::size_t(y) * rowBytes;
+        const std::uint8_t* rowB = b.GetPixels() + std::size_t(y) * rowBytes;
+        const auto first = std::mismatch(rowA, rowA + rowBytes, rowB).first;
+        if (first == rowA + rowBytes)
+            continue;
+        std::size_t last = rowBytes;
+        while (rowA[last - 1] == rowB[last - 1])
+            --last;
+        const auto left = std::int32_t(std::size_t(first - rowA) / std::size_t(pixelBytes));
+        const auto right = std::int32_t((last - 1) / std::size_t(pixelBytes));
+        changed = Union(changed, {left, y, right - left + 1, 1});
+    }
+    return changed;
 }
 } // namespace
 
@@ -43,46 +70,55 @@ OpenOutcome CSpriteDocument::OpenPath(const std::string& path)
     return Open(path);
 }
 
-Result CSpriteDocument::Revert(SheetReadRule rule)
+Result CSpriteDocument::Revert()
+{
+    return ReadAgain(EditKind::Revert);
+}
+
+Result CSpriteDocument::Reload()
+{
+    return ReadAgain(EditKind::Reload);
+}
+
+Result CSpriteDocument::ReadAgain(EditKind kind)
 {
     if (!HasSheet() || m_sourcePath.empty())
         return {};
+    const SpriteLayout layout = m_sheet.layout;
     const Message failed =
-        m_layout == SpriteLayout::Spr ? Message::LoadSprFailed : Message::LoadSp2Failed;
-    if (rule == SheetReadRule::WholeSheet)
+        layout == SpriteLayout::Spr ? Message::LoadSprFailed : Message::LoadSp2Failed;
+    if (kind == EditKind::Reload)
     {
         std::error_code error;
         const std::uintmax_t size = std::filesystem::file_size(m_sourcePath, error);
-        const std::int64_t whole = m_layout == SpriteLayout::Spr ? kSprSheetBytes : kSp2SheetBytes;
+        const std::int64_t whole = layout == SpriteLayout::Spr ? kSprSheetBytes : kSp2SheetBytes;
         if (error || size < std::uintmax_t(whole))
             return WithMessage(Failure(Reason::EndedEarly, error ? 0 : std::int64_t(size), whole),
                                failed);
     }
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(m_sourcePath.c_str(), m_layout, *image); !loaded)
+    if (Result loaded = LoadSpriteSheet(m_sourcePath.c_str(), layout, *image); !loaded)
         return loaded;
     CTrailingBlock trailing;
-    if (m_layout == SpriteLayout::Spr)
+    if (layout == SpriteLayout::Spr)
         if (Result read = CTrailingBlock::Read(m_sourcePath.c_str(), trailing); !read)
             return WithMessage(read, Message::ReadTrailingFailed);
-    const std::int32_t row = m_paletteRow;
-    Install(std::move(image));
-    ChoosePaletteRow(row);
-    m_trailing = std::move(trailing);
-    m_modified = false;
+    Apply(kind, std::make_unique<CSheetStep>(std::move(image), std::move(trailing)));
+    m_history.MarkClean();
+    AnnounceState();
     return {};
 }
 
 OutsideChange CSpriteDocument::DecideOutsideChange() const
 {
-    return m_modified ? OutsideChange::Ask : OutsideChange::Reload;
+    return IsModified() ? OutsideChange::Ask : OutsideChange::Reload;
 }
 
 Result CSpriteDocument::WriteForEditing(const std::string& path) const
 {
     if (!HasSheet())
         return {};
-    if (Result saved = SavePngFile(*m_source, path.c_str(), PngWriteOptions{}); !saved)
+    if (Result saved = SavePngFile(*m_sheet.source, path.c_str(), PngWriteOptions{}); !saved)
         return WithMessage(saved, Message::ExportPngFailed);
     return {};
 }
@@ -97,14 +133,19 @@ Result CSpriteDocument::BringBackEdited(const std::string& path)
     auto mapped = std::make_unique<CSpriteImage>();
     MappingKind kind = MappingKind::SameOrder;
     if (Result matched =
-            MapToSheetColors(picture, m_source->m_colorTable, kMapWholeTable, *mapped, kind);
+            MapToSheetColors(picture, m_sheet.source->m_colorTable, kMapWholeTable, *mapped, kind);
         !matched)
         return WithMessage(matched, Message::EditedColorsUnmapped);
-    if (SamePixels(*mapped, *m_source))
+    // An editor keeps the picture's size and the sheet's table: the step
+    // holds only the pixels it changed.
+    const CSpriteImage& sheet = *m_sheet.source;
+    if (!SameShape(*mapped, sheet))
+    {
+        Apply(EditKind::EditExternally, std::make_unique<CSheetStep>(std::move(mapped)));
         return {};
-    const std::int32_t row = m_paletteRow;
-    Install(std::move(mapped));
-    ChoosePaletteRow(row);
-    m_modified = true;
+    }
+    const SheetRect changed = ChangedArea(*mapped, sheet);
+    if (!changed.IsEmpty())
+        Apply(EditKind::EditExternally, CPixelsStep::Capture(*mapped, changed));
     return {};
 }

@@ -52,6 +52,12 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"E&xit", ID_FILE_EXIT, "Ctrl+Q"},
 };
 
+// Undo and Redo name the step they take: "&Undo Import".
+inline constexpr MenuItemTemplate kEditMenuItems[] = {
+    {"&Undo", ID_EDIT_UNDO, "Ctrl+Z"},
+    {"&Redo", ID_EDIT_REDO, "Ctrl+Shift+Z; Ctrl+Y"},
+};
+
 inline constexpr MenuItemTemplate kBackgroundMenuItems[] = {
     {"&Checkerboard", ID_VIEW_BACKGROUND_CHECKER, nullptr, MenuCheck::Radio},
     {"&Solid Colour...", ID_VIEW_BACKGROUND_COLOR, nullptr, MenuCheck::Radio},
@@ -82,6 +88,7 @@ inline constexpr MenuItemTemplate kHelpMenuItems[] = {
 
 inline constexpr MenuPopupTemplate kMainMenu[] = {
     {"&File", kFileMenuItems},
+    {"&Edit", kEditMenuItems},
     {"&View", kViewMenuItems},
     {"&Help", kHelpMenuItems},
 };

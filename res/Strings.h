@@ -102,6 +102,9 @@ inline constexpr char kTileHeightLabel[] = "&Height:";
 // The desktop side: the window's title, questions, Edit Externally and
 // Preferences. %1 is the sheet's name.
 inline constexpr char kTitleFormat[] = "%1[*] - Orvo Sprite Manager";
+// Edit > Undo and Redo with the name of the step they take: "&Undo Import".
+inline constexpr char kUndoFormat[] = "&Undo %1";
+inline constexpr char kRedoFormat[] = "&Redo %1";
 inline constexpr char kUntitledName[] = "Untitled";
 inline constexpr char kAskSaveChanges[] = "Save changes to %1?";
 inline constexpr char kAskReloadChanged[] =

@@ -168,6 +168,13 @@ protected:
         (window.*handler)();
     }
 
+    // The user picks a row in the selector.
+    void ChooseRow(int row)
+    {
+        window.PaletteSelector().setCurrentIndex(row);
+        emit window.PaletteSelector().activated(row);
+    }
+
     void Open(const QString& name, const QByteArray& bytes)
     {
         Run(WriteFile(Path(name), bytes), &CSpriteDlg::OnFileOpen);

@@ -94,7 +94,7 @@ TEST_F(Desktop, OpenRecentKeepsTheLastEightThatStillExistNewestFirst)
 TEST_F(Desktop, RevertReadsTheFileAgainAndKeepsTheSheetWhenItCannot)
 {
     OpenWithUnsavedImport();
-    window.PaletteSelector().setCurrentIndex(3);
+    ChooseRow(3);
     window.PaletteSelector().activated(3);
     window.OnCommand(ID_FILE_REVERT);
     EXPECT_EQ(prompts.questions, QStringList{"save sheet.spr"});

@@ -30,7 +30,7 @@ using PaletteCommands = WindowTest;
 TEST_F(PaletteCommands, LoadAndSavePaletteAskAndReport)
 {
     Open("sheet.spr", SprBytes("TAIL"));
-    window.PaletteSelector().setCurrentIndex(2);
+    ChooseRow(2);
     window.PaletteSelector().activated(2);
     prompts.yesNoAnswers = {true, false};
     Run(Path("row"), &CSpriteDlg::OnFileSavePalette); // no extension: JASC-PAL

@@ -40,7 +40,7 @@ protected:
 
 TEST_F(SheetWindow, TheInspectorTellsWhatThePixelUnderThePointerHolds)
 {
-    window.PaletteSelector().setCurrentIndex(2);
+    ChooseRow(2);
     window.OnSelchangePalette();
     QCoreApplication::processEvents();
     PaintCounter counter;
@@ -66,7 +66,7 @@ TEST_F(SheetWindow, PalettePanelAndSelectorChooseTheSameRow)
     const int side = panel.sizeHint().width() / 16;
     QTest::mouseClick(&panel, Qt::LeftButton, Qt::NoModifier, QPoint(3 * side + 1, 5 * side + 1));
     EXPECT_EQ(window.PaletteSelector().currentIndex(), 5);
-    window.PaletteSelector().setCurrentIndex(9);
+    ChooseRow(9);
     window.PaletteSelector().activated(9);
     EXPECT_EQ(panel.ChosenRow(), 9);
     QTest::keyClick(&panel, Qt::Key_Down);

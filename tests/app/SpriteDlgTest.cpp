@@ -26,12 +26,15 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
 {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.PaletteSelector().setCurrentIndex(5);
+    ChooseRow(5);
     Open("sheet.spr", SprBytes("TAIL"));
     EXPECT_EQ(Row(), 0);
-    // With a sheet from a file, every command is on.
+    // With a sheet from a file, every command is on but those of a history
+    // that has no step yet.
     for (QAction* command : window.MenuBar().findChildren<QAction*>())
-        EXPECT_TRUE(command->isEnabled()) << command->text().toStdString();
+        EXPECT_EQ(command->isEnabled(),
+                  command->data() != ID_EDIT_UNDO && command->data() != ID_EDIT_REDO)
+            << command->text().toStdString();
 
     // Save after Open asks for a name; from then on Save writes without asking.
     Run(Path("named.spr"), &CSpriteDlg::OnFileSave);
@@ -40,7 +43,7 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
     EXPECT_TRUE(QFile::exists(Path("named.spr")));
 
     // Import shows the picture's row.
-    window.PaletteSelector().setCurrentIndex(11);
+    ChooseRow(11);
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileExport);
     Run(Path("sheet.bmp"), &CSpriteDlg::OnFileImport);
     EXPECT_EQ(Row(), 0);
@@ -105,7 +108,7 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
     prompts.messages.clear();
 
     // Cancelling Open says nothing; a failed Open leaves the selector where it was.
-    window.PaletteSelector().setCurrentIndex(3);
+    ChooseRow(3);
     Run(QString(), &CSpriteDlg::OnFileOpen);
     Run(Path("missing.spr"), &CSpriteDlg::OnFileOpen);
     EXPECT_EQ(Row(), 3);
@@ -148,6 +151,7 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
               "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import=32773 off "
               "&Export=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
               "Save &Palette...=32795 off = Pre&ferences...=32796 E&xit=32771Ctrl+Q "
+              "&Edit= &Undo=57643Ctrl+Z off &Redo=57644Ctrl+Shift+Z off "
               "&View= Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
               "Zoom to &Fit=32783Ctrl+9 = &Background= &Checkerboard=32784 "
               "&Solid Colour...=32785 Pixel &Grid=32786 &Tile Grid= &None=32787 "

@@ -57,12 +57,13 @@ TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingFirst)
     EXPECT_TRUE(sp2.result.Ok() && sp2.showSp2Note);
     EXPECT_EQ(State(), "256x256x8 tail 0 SP2 name '' row 0");
 
-    // A failed Open leaves nothing, not even the name; the reason says why.
+    // A failed Open leaves nothing, not even the name, but the row the view
+    // shows; the reason says why.
     ASSERT_TRUE(document.SaveAs(Path("kept.sp2")));
     document.ChoosePaletteRow(3);
     EXPECT_EQ(FullText(document.Open(Path("missing.SP2")).result),
               "Error: Could not load SP2 file. (No such file or directory)");
-    EXPECT_EQ(State(), "0x0x0 tail 0 SPR name '' row 0");
+    EXPECT_EQ(State(), "0x0x0 tail 0 SPR name '' row 3");
 }
 
 TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverOverwritten)

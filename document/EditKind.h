@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The commands that change the sheet, each one step of the history. The
+// window names the step in its Undo and Redo items ("Undo Import").
+enum class EditKind
+{
+    Import,
+    LoadPalette,
+    MatchPalette,
+    EditExternally,
+    Revert,
+    Reload,
+};
+
+// The step's name as the Edit menu shows it after "Undo " or "Redo ".
+const char* EditKindText(EditKind kind);
