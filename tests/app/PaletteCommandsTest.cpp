@@ -31,7 +31,6 @@ TEST_F(PaletteCommands, LoadAndSavePaletteAskAndReport)
 {
     Open("sheet.spr", SprBytes("TAIL"));
     ChooseRow(2);
-    window.PaletteSelector().activated(2);
     prompts.yesNoAnswers = {true, false};
     Run(Path("row"), &CSpriteDlg::OnFileSavePalette); // no extension: JASC-PAL
     Run(Path("all"), &CSpriteDlg::OnFileSavePalette);

@@ -20,6 +20,13 @@ class SpriteWindow : public WindowTest
 {
 protected:
     int Row() { return window.PaletteSelector().currentIndex(); }
+    QAction* CommandAction(int id)
+    {
+        for (QAction* action : window.MenuBar().findChildren<QAction*>())
+            if (action->data().toInt() == id)
+                return action;
+        return nullptr;
+    }
 };
 
 TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWouldChangeThePicture)
@@ -113,6 +120,46 @@ TEST_F(SpriteWindow, FailuresAreReportedWithTheirCaptionAndWhatToDoNext)
     Run(Path("missing.spr"), &CSpriteDlg::OnFileOpen);
     EXPECT_EQ(Row(), 3);
     EXPECT_EQ(prompts.messages, QStringList{"Sprite Image: Error: Could not load SPR file."});
+}
+
+// Undo and Redo name their step, and the view, the title and the commands
+// follow them through the document alone.
+TEST_F(SpriteWindow, UndoAndRedoNameTheStepAndEveryViewFollows)
+{
+    window.show();
+    Open("sheet.spr", SprBytes("TAIL"));
+    const auto shot = [&] { return window.SheetView().viewport()->grab().toImage(); };
+    const QImage opened = shot();
+    QAction* undo = CommandAction(ID_EDIT_UNDO);
+    QAction* redo = CommandAction(ID_EDIT_REDO);
+
+    // Colour 0x7C1F everywhere in the shown row.
+    QByteArray words;
+    for (int i = 0; i < 16; ++i)
+        words.append("\x1F\x7C", 2);
+    Run(WriteFile(Path("magenta.pal"), words), &CSpriteDlg::OnFileLoadPalette);
+    const QImage loaded = shot();
+    EXPECT_NE(loaded, opened);
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(undo->text(), "&Undo Load Palette");
+    EXPECT_TRUE(undo->isEnabled() && !redo->isEnabled());
+
+    undo->trigger();
+    EXPECT_EQ(shot(), opened);
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(redo->text(), "&Redo Load Palette");
+    EXPECT_EQ(undo->text(), "&Undo");
+    EXPECT_TRUE(!undo->isEnabled() && redo->isEnabled());
+    redo->trigger();
+    EXPECT_EQ(shot(), loaded);
+    EXPECT_TRUE(window.isWindowModified());
+
+    // Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y are the keys.
+    EXPECT_EQ(undo->shortcuts(), QKeySequence::listFromString("Ctrl+Z"));
+    EXPECT_EQ(redo->shortcuts(), QKeySequence::listFromString("Ctrl+Shift+Z; Ctrl+Y"));
+    // Open starts a new history.
+    Open("sheet.spr", SprBytes("TAIL"));
+    EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
 }
 
 TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
