@@ -107,10 +107,14 @@ void CPalettePanel::paintEvent(QPaintEvent* /*event*/)
 void CPalettePanel::mousePressEvent(QMouseEvent* event)
 {
     const int entry = EntryAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || entry < 0)
+    if (entry < 0 || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton))
         return;
-    m_nColumn = entry % kSide;
-    emit RowChosen(entry / kSide);
+    if (event->button() == Qt::LeftButton)
+    {
+        m_nColumn = entry % kSide;
+        emit RowChosen(entry / kSide);
+    }
+    emit EntryChosen(entry, event->button());
 }
 
 void CPalettePanel::mouseMoveEvent(QMouseEvent* event)

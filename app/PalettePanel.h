@@ -36,6 +36,9 @@ public:
 
 signals:
     void RowChosen(int row);
+    // A swatch pressed with the left or the right mouse button: the entries
+    // of the shown row are what the drawing tools draw with.
+    void EntryChosen(int entry, Qt::MouseButton button);
     // The entry under the pointer or the keyboard's swatch; -1 for none.
     void EntryHovered(int entry);
 

@@ -230,6 +230,12 @@ void CSpriteDocument::Apply(EditKind kind, std::unique_ptr<IUndoStep> step)
     AnnounceState();
 }
 
+void CSpriteDocument::Record(EditKind kind, std::unique_ptr<IUndoStep> step)
+{
+    m_history.Push(kind, std::move(step));
+    AnnounceState();
+}
+
 void CSpriteDocument::Undo()
 {
     IUndoStep* step = m_history.StepBack();

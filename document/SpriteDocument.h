@@ -216,6 +216,10 @@ private:
     void Install(SheetState sheet, bool clean);
     // Does the step and makes it the newest in the history.
     void Apply(EditKind kind, std::unique_ptr<IUndoStep> step);
+    // Makes a change already made in place, and announced as it was made
+    // (a stroke drawn as the pointer moves), the newest step; the step holds
+    // the state from before the change.
+    void Record(EditKind kind, std::unique_ptr<IUndoStep> step);
     // Copies the colours the new picture's file left undefined from the sheet
     // it replaces.
     void KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const;

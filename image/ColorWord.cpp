@@ -29,3 +29,8 @@ std::uint16_t EntryToColorWord(const ColorEntry& entry)
                                       ((entry.green >> kColorFieldShift) << kGreenShift) |
                                       ((entry.blue >> kColorFieldShift) << kBlueShift));
 }
+
+ColorEntry RoundToColorWord(const ColorEntry& entry)
+{
+    return ColorWordToEntry(EntryToColorWord(entry));
+}

@@ -16,3 +16,8 @@ constexpr std::int32_t kPaletteRowCount = 16;
 // and clears bit 15.
 ColorEntry ColorWordToEntry(std::uint16_t word);
 std::uint16_t EntryToColorWord(const ColorEntry& entry);
+
+// The colour a sheet's file holds for this one: the colour of its colour
+// word, opaque. Colours entering a sheet's table go through it, so what the
+// screen shows is what a Save writes.
+ColorEntry RoundToColorWord(const ColorEntry& entry);
