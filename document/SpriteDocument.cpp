@@ -12,9 +12,9 @@ CSpriteDocument::~CSpriteDocument() = default;
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
     Clear();
-    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
+    SpriteLayout layout = SpriteLayout::Spr;
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(path.c_str(), layout, *image); !loaded)
+    if (Result loaded = ReadSheetFile(path, *image, layout); !loaded)
         return {loaded};
     Install(std::move(image));
     m_layout = layout;
@@ -54,7 +54,7 @@ Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout
 {
     Clear();
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *image); !loaded)
+    if (Result loaded = ReadPictureFile(path, *image); !loaded)
         return loaded;
     Install(std::move(image));
     m_layout = layout;
@@ -69,8 +69,7 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
         return {};
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
-    const Result saved =
-        SaveSpriteFile(*m_source, m_fileName.c_str(), m_layout, &m_trailing, batch);
+    const Result saved = SaveSheetFile(*m_source, m_fileName, m_layout, &m_trailing, batch);
     if (!saved)
         return saved;
     m_modified = false;
@@ -86,7 +85,7 @@ Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 {
     if (m_fileName.empty())
         return WithMessage({}, Message::NoFileName);
-    if (m_unreadTrailingFile.Is(IdentityOf(m_fileName.c_str())))
+    if (IsSameFile(m_unreadTrailingFile, IdentityOf(m_fileName.c_str())))
         return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
     const SaveLosses losses = FindSaveLosses(*m_source, m_layout);
     if (!losses.Any() || lossy == LossySave::Accept)
@@ -98,7 +97,7 @@ Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 
 Result CSpriteDocument::SaveAs(const std::string& path, CReplaceBatch* batch, LossySave lossy)
 {
-    return SaveAsLayout(path, ChooseSpriteLayout(path.c_str()), batch, lossy);
+    return SaveAsLayout(path, LayoutForName(path), batch, lossy);
 }
 
 Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layout,
@@ -118,19 +117,18 @@ SaveLosses CSpriteDocument::LossesOfSave() const
 
 SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 {
-    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
-    return HasSheet() ? FindSaveLosses(*m_source, layout) : SaveLosses();
+    return HasSheet() ? FindSaveLosses(*m_source, LayoutForName(path)) : SaveLosses();
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
 {
-    return ExportPicture(path, {PictureFormatForPath(path)}, batch);
+    return ExportPicture(path, {PictureFormatForName(path)}, batch);
 }
 
 Result CSpriteDocument::ExportPaletteRow(const std::string& path, std::int32_t row,
                                          CReplaceBatch* batch) const
 {
-    return ExportPicture(path, {PictureFormatForPath(path), row}, batch);
+    return ExportPicture(path, {PictureFormatForName(path), row}, batch);
 }
 
 void CSpriteDocument::ChoosePaletteRow(std::int32_t row)

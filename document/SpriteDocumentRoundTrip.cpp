@@ -9,20 +9,10 @@
 #include "image/SpriteImage.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <filesystem>
 
 namespace
 {
-bool HasExtension(const std::string& path, const char* extension)
-{
-    const std::string actual = std::filesystem::path(path).extension().string();
-    return std::equal(actual.begin(), actual.end(), extension, extension + std::strlen(extension),
-                      [](char a, char b)
-                      { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
 bool SamePixels(const CSpriteImage& a, const CSpriteImage& b)
 {
     return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
@@ -33,7 +23,7 @@ bool SamePixels(const CSpriteImage& a, const CSpriteImage& b)
 
 bool CSpriteDocument::IsPicturePath(const std::string& path)
 {
-    return HasExtension(path, ".bmp") || HasExtension(path, ".png");
+    return KindOf(FormatToOpen(path)) == FormatKind::Picture;
 }
 
 OpenOutcome CSpriteDocument::OpenPath(const std::string& path)
@@ -59,12 +49,12 @@ Result CSpriteDocument::Revert(SheetReadRule rule)
                                failed);
     }
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(m_sourcePath.c_str(), m_layout, *image); !loaded)
+    if (Result loaded = ReadSheetAs(m_sourcePath, m_layout, *image); !loaded)
         return loaded;
     CTrailingBlock trailing;
     if (m_layout == SpriteLayout::Spr)
-        if (Result read = CTrailingBlock::Read(m_sourcePath.c_str(), trailing); !read)
-            return WithMessage(read, Message::ReadTrailingFailed);
+        if (Result read = ReadTrailingBlockFile(m_sourcePath, trailing); !read)
+            return read;
     const std::int32_t row = m_paletteRow;
     Install(std::move(image));
     ChoosePaletteRow(row);
