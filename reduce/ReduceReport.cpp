@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reduce/ReduceReport.h"
+
+#include <algorithm>
+
+ColorEntry ShownColor(const ColorEntry& entry)
+{
+    return ColorWordToEntry(EntryToColorWord(entry));
+}
+
+ReduceReport MeasureReduction(const PictureColors& colors, const std::vector<std::uint8_t>& entries,
+                              const PaletteRow& row)
+{
+    // The difference of each picture colour and entry pair, worked out once.
+    std::array<LabColor, kPaletteRowSize> shown;
+    std::array<std::uint32_t, kPaletteRowSize> rgb{};
+    for (std::size_t e = 0; e < row.size(); ++e)
+    {
+        const ColorEntry color = ShownColor(row[e]);
+        rgb[e] = RgbOf(color.red, color.green, color.blue);
+        shown[e] = WordLab(EntryToColorWord(row[e]));
+    }
+    std::vector<float> differences(colors.colors.size() * kPaletteRowSize, -1);
+
+    ReduceReport report;
+    report.opaquePixels = colors.opaquePixels;
+    report.madeTransparent = colors.madeTransparent;
+    report.madeOpaque = colors.madeOpaque;
+    double total = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        const std::int32_t number = colors.pixels[i];
+        if (number == PictureColors::kTransparent)
+            continue;
+        const PictureColor& color = colors.colors[std::size_t(number)];
+        const std::uint8_t entry = entries[i];
+        float& difference = differences[std::size_t(number) * kPaletteRowSize + entry];
+        if (difference < 0)
+            difference = DeltaE2000(color.lab, shown[entry]);
+        total += difference;
+        report.largestError = std::max(report.largestError, double(difference));
+        if (color.rgb != rgb[entry])
+            ++report.changedPixels;
+    }
+    if (report.opaquePixels > 0)
+        report.meanError = total / double(report.opaquePixels);
+    return report;
+}
