@@ -12,13 +12,15 @@ namespace
 {
 
 constexpr std::int32_t kMeanRounds = 16;  // k-means rounds before snapping, at most
-constexpr std::int32_t kSnapRounds = 4;   // snapping and assigning again, at most
-constexpr std::int32_t kShortlist = 3;    // centres weighed by CIEDE2000 for each colour
-constexpr std::int32_t kWordsWeighed = 6; // snapping candidates weighed by CIEDE2000
+constexpr std::int32_t kSnapRounds = 3;   // snapping and assigning again, at most
+constexpr std::int32_t kShortlist = 2;    // centres weighed by CIEDE2000 for each colour
+constexpr std::int32_t kWordsWeighed = 4; // snapping candidates weighed by CIEDE2000
 constexpr std::int32_t kFieldSteps = 4;   // candidate values of each 5-bit channel
 constexpr std::int32_t kFieldMax = 31;
 constexpr float kFieldScale = 8;          // a 5-bit value v is shown as v × 8
-constexpr std::int32_t kWordCount = 1 << 15;
+constexpr int kFineCellBits = 5;
+constexpr int kCoarseCellBits = 4;
+constexpr std::size_t kMostFineCells = 2048;
 
 using Members = std::vector<std::vector<std::int32_t>>;
 
@@ -111,20 +113,21 @@ public:
     CMeans(const std::vector<PictureColor>& colors, std::vector<LabColor> centres,
            std::size_t fixedCount)
         : m_colors(colors), m_centres(std::move(centres)), m_fixedCount(fixedCount),
-          m_assigned(colors.size(), -1), m_errors(colors.size())
+          m_assigned(colors.size(), -1)
     {
     }
 
-    // True when any colour changed centre.
-    bool Assign()
+    // Each colour to its nearest centre: by distance in CIELAB, or by
+    // CIEDE2000 among the nearest in CIELAB. True when any colour moved.
+    bool Assign(bool perceptual)
     {
         bool changed = false;
         for (std::size_t i = 0; i < m_colors.size(); ++i)
         {
-            const Nearest nearest = NearestColor(m_colors[i].lab, m_centres, kShortlist);
+            const Nearest nearest = perceptual ? NearestColor(m_colors[i].lab, m_centres, kShortlist)
+                                               : NearestInLab(m_colors[i].lab, m_centres);
             changed |= nearest.position != m_assigned[i];
             m_assigned[i] = nearest.position;
-            m_errors[i] = nearest.difference;
         }
         return changed;
     }
@@ -142,8 +145,12 @@ public:
     void MoveCentres()
     {
         const Members groups = Groups();
+        std::vector<float> errors;
+        if (std::any_of(groups.begin() + std::ptrdiff_t(m_fixedCount), groups.end(),
+                        [](const std::vector<std::int32_t>& group) { return group.empty(); }))
+            errors = Errors();
         for (std::size_t c = m_fixedCount; c < m_centres.size(); ++c)
-            m_centres[c] = groups[c].empty() ? WorstServed() : WeightedMean(m_colors, groups[c]);
+            m_centres[c] = groups[c].empty() ? WorstServed(errors, m_colors) : WeightedMean(m_colors, groups[c]);
     }
 
     void SetCentre(std::size_t c, const LabColor& lab) { m_centres[c] = lab; }
@@ -153,21 +160,28 @@ public:
     std::size_t FixedCount() const { return m_fixedCount; }
 
 private:
-    LabColor WorstServed()
+    // Each colour's CIEDE2000 to its centre, times its count.
+    std::vector<float> Errors() const
     {
-        std::size_t worst = 0;
-        for (std::size_t i = 1; i < m_colors.size(); ++i)
-            if (m_errors[i] * float(m_colors[i].count) > m_errors[worst] * float(m_colors[worst].count))
-                worst = i;
-        m_errors[worst] = 0; // not the seed of a second centre
-        return m_colors[worst].lab;
+        std::vector<float> errors;
+        for (std::size_t i = 0; i < m_colors.size(); ++i)
+            errors.push_back(float(m_colors[i].count) *
+                             DeltaE2000(m_colors[i].lab, m_centres[std::size_t(m_assigned[i])]));
+        return errors;
+    }
+
+    // The colour served worst, which is then served by itself.
+    static LabColor WorstServed(std::vector<float>& errors, const std::vector<PictureColor>& colors)
+    {
+        const auto worst = std::size_t(std::max_element(errors.begin(), errors.end()) - errors.begin());
+        errors[worst] = 0;
+        return colors[worst].lab;
     }
 
     const std::vector<PictureColor>& m_colors;
     std::vector<LabColor> m_centres;
     std::size_t m_fixedCount;
     std::vector<std::int32_t> m_assigned;
-    std::vector<float> m_errors;
 };
 
 // Words whose channels lie around the colour: kFieldSteps values each.
@@ -189,20 +203,24 @@ std::vector<std::uint16_t> WordsAround(const LabColor& lab)
     return words;
 }
 
-// The colours gathered by 15-bit colour, each with its pixel count and the
-// weighted mean of its colours: k-means over these costs a fraction of the
-// work, and a 15-bit cell is far smaller than any difference between the
-// centres of a reduction.
-std::vector<PictureColor> GatherBy15Bits(const std::vector<PictureColor>& colors)
+// The colours gathered into cells of the colour cube, each with its pixel
+// count and the weighted mean of its colours: k-means over these costs a
+// fraction of the work, and a cell of 15-bit colours is far smaller than
+// any difference between the centres of a reduction. A picture of very many
+// colours is gathered once more, into cells of 12 bits.
+std::vector<PictureColor> GatherIntoCells(const std::vector<PictureColor>& colors, int bits)
 {
-    std::vector<std::int32_t> cellOf(kWordCount, -1);
+    const int shift = 8 - bits;
+    const std::uint32_t mask = (1u << bits) - 1;
+    std::vector<std::int32_t> cellOf(std::size_t(1) << (3 * bits), -1);
     std::vector<PictureColor> cells;
     std::vector<std::array<double, 3>> sums;
     for (const PictureColor& color : colors)
     {
-        const std::uint32_t word = (color.rgb >> 19 & 0x1F) | (color.rgb >> 11 & 0x1F) << 5 |
-                                   (color.rgb >> 3 & 0x1F) << 10;
-        std::int32_t& cell = cellOf[word];
+        const std::uint32_t key = (color.rgb >> (16 + shift) & mask) |
+                                  (color.rgb >> (8 + shift) & mask) << bits |
+                                  (color.rgb >> shift & mask) << (2 * bits);
+        std::int32_t& cell = cellOf[key];
         if (cell < 0)
         {
             cell = std::int32_t(cells.size());
@@ -223,6 +241,8 @@ std::vector<PictureColor> GatherBy15Bits(const std::vector<PictureColor>& colors
         lab.b = float(sums[c][2] / count);
         lab.chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
     }
+    if (bits == kFineCellBits && cells.size() > kMostFineCells)
+        return GatherIntoCells(colors, kCoarseCellBits);
     return cells;
 }
 
@@ -274,7 +294,7 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
     for (std::uint16_t word : fixed)
         centres.push_back(WordLab(word));
     const bool fits = std::int32_t(unfixed.size()) <= count;
-    const std::vector<PictureColor> cells = fits ? colors : GatherBy15Bits(colors);
+    const std::vector<PictureColor> cells = fits ? colors : GatherIntoCells(colors, kFineCellBits);
     if (fits)
     {
         // Room for every colour: each becomes its own word.
@@ -287,7 +307,7 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
             centres.push_back(WeightedMean(cells, box));
     }
     CMeans means(cells, centres, fixed.size());
-    for (std::int32_t round = 0; round < kMeanRounds && means.Assign(); ++round)
+    for (std::int32_t round = 0; round < kMeanRounds && means.Assign(false); ++round)
         means.MoveCentres();
 
     // Snapped words, one for each free centre; a centre left without
@@ -308,7 +328,7 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
             snapped[free] = BestWordFor(cells, groups[c]);
             means.SetCentre(c, WordLab(snapped[free]));
         }
-        if (!means.Assign())
+        if (!means.Assign(true))
             break;
         groups = means.Groups();
     }

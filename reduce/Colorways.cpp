@@ -58,6 +58,46 @@ Result ReadColorways(const std::vector<const CSpriteImage*>& pictures,
     return {};
 }
 
+// Numbers the pairs of a class and a colour, in the order they first come:
+// through a table of every pair while that is small, as it is for pictures
+// that make a sheet, else through a hash table.
+class CPairNumbers
+{
+public:
+    CPairNumbers(std::int32_t classes, std::int32_t colors)
+        : m_colors(colors), m_table(std::size_t(classes) * std::size_t(colors) <= kMostTablePairs
+                                        ? std::size_t(classes) * std::size_t(colors)
+                                        : 0,
+                                    -1)
+    {
+    }
+
+    std::int32_t Number(std::int32_t pairClass, std::int32_t color)
+    {
+        if (m_table.empty())
+        {
+            const std::int32_t number =
+                m_hashed.Number(std::uint64_t(pairClass) << 32 | std::uint32_t(color));
+            m_count = m_hashed.Count();
+            return number;
+        }
+        std::int32_t& number = m_table[std::size_t(pairClass) * std::size_t(m_colors) + std::size_t(color)];
+        if (number < 0)
+            number = m_count++;
+        return number;
+    }
+
+    std::int32_t Count() const { return m_count; }
+
+private:
+    static constexpr std::size_t kMostTablePairs = 1 << 16;
+
+    std::int32_t m_colors;
+    std::vector<std::int32_t> m_table;
+    CKeyTable m_hashed;
+    std::int32_t m_count = 0;
+};
+
 // Each pixel's class, numbered in the order classes first appear (rows top
 // first), -1 where transparent: the base's colours, split by each further
 // picture's in turn.
@@ -68,11 +108,10 @@ std::vector<std::int32_t> PixelClasses(const std::vector<PictureColors>& colors,
     classCount = std::int32_t(colors[0].colors.size());
     for (std::size_t p = 1; p < colors.size(); ++p)
     {
-        CKeyTable split;
+        CPairNumbers split(classCount, std::int32_t(colors[p].colors.size()));
         for (std::size_t i = 0; i < classes.size(); ++i)
             if (classes[i] >= 0)
-                classes[i] = split.Number(std::uint64_t(classes[i]) << 32 |
-                                          std::uint32_t(colors[p].pixels[i]));
+                classes[i] = split.Number(classes[i], colors[p].pixels[i]);
         classCount = split.Count();
     }
     return classes;
@@ -84,6 +123,20 @@ std::vector<std::uint8_t> EntriesOf(const std::vector<std::int32_t>& classes)
     for (std::size_t i = 0; i < classes.size(); ++i)
         entries[i] = std::uint8_t(classes[i] + 1);
     return entries;
+}
+
+// Each class's colour in one picture, in its nearest 15-bit colour, as
+// entries 1 onwards.
+PaletteRow ExactRow(const PictureColors& colors, const std::vector<std::int32_t>& firstPixels,
+                    PaletteRow row)
+{
+    for (std::size_t c = 0; c < firstPixels.size(); ++c)
+    {
+        const std::vector<PictureColor> color{
+            colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])]};
+        row[c + 1] = ColorWordToEntry(BestWordFor(color, {0}));
+    }
+    return row;
 }
 
 // Each entry's colour in one picture: the 15-bit colour nearest its pixels.
@@ -130,10 +183,31 @@ Result FinishSheet(const std::vector<PictureColors>& colors, const std::vector<s
     for (std::int32_t entry = 0; entry < kPaletteRowSize; ++entry)
         picture.m_colorTable.SetAt(entry, sheet.rows[0][std::size_t(entry)]);
     sheet.sheet = picture;
-    sheet.reports.clear();
-    for (std::size_t p = 0; p < colors.size(); ++p)
-        sheet.reports.push_back(MeasureReduction(colors[p], entries, sheet.rows[p]));
     return {};
+}
+
+// What showing each class in its row's 15-bit colour changes in one picture.
+ReduceReport ExactReport(const PictureColors& colors, const std::vector<std::int32_t>& firstPixels,
+                         const std::vector<std::int64_t>& classSizes, const PaletteRow& row)
+{
+    ReduceReport report;
+    report.opaquePixels = colors.opaquePixels;
+    report.madeTransparent = colors.madeTransparent;
+    report.madeOpaque = colors.madeOpaque;
+    double total = 0;
+    for (std::size_t c = 0; c < firstPixels.size(); ++c)
+    {
+        const PictureColor& color = colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])];
+        const ColorEntry& shown = row[c + 1];
+        const float difference = DeltaE2000(color.lab, WordLab(EntryToColorWord(shown)));
+        total += double(difference) * double(classSizes[c]);
+        report.largestError = std::max(report.largestError, double(difference));
+        if (color.rgb != RgbOf(shown.red, shown.green, shown.blue))
+            report.changedPixels += classSizes[c];
+    }
+    if (report.opaquePixels > 0)
+        report.meanError = total / double(report.opaquePixels);
+    return report;
 }
 
 } // namespace
@@ -154,12 +228,24 @@ Result BuildColorways(const std::vector<const CSpriteImage*>& pictures,
         tooMany.detail = PixelText(first, colors[0].width);
         return tooMany;
     }
-    const std::vector<std::uint8_t> entries = EntriesOf(classes);
+    std::vector<std::int32_t> firstPixels;
+    std::vector<std::int64_t> classSizes(std::size_t(classCount), 0);
+    for (std::size_t i = 0; i < classes.size(); ++i)
+    {
+        if (classes[i] < 0)
+            continue;
+        if (classes[i] == std::int32_t(firstPixels.size()))
+            firstPixels.push_back(std::int32_t(i));
+        ++classSizes[std::size_t(classes[i])];
+    }
     ColorwaySheet built;
     built.classCount = classCount;
     for (std::size_t p = 0; p < colors.size(); ++p)
-        built.rows.push_back(RowFor(colors[p], entries, rows[p]));
-    if (Result finished = FinishSheet(colors, entries, built); !finished)
+    {
+        built.rows.push_back(ExactRow(colors[p], firstPixels, rows[p]));
+        built.reports.push_back(ExactReport(colors[p], firstPixels, classSizes, built.rows[p]));
+    }
+    if (Result finished = FinishSheet(colors, EntriesOf(classes), built); !finished)
         return finished;
     sheet = std::move(built);
     return {};
@@ -182,6 +268,8 @@ Result ReduceColorways(const std::vector<const CSpriteImage*>& pictures,
     built.rows.push_back(base.row);
     for (std::size_t p = 1; p < colors.size(); ++p)
         built.rows.push_back(RowFor(colors[p], entries, rows[p]));
+    for (std::size_t p = 0; p < colors.size(); ++p)
+        built.reports.push_back(MeasureReduction(colors[p], entries, built.rows[p]));
     if (Result finished = FinishSheet(colors, entries, built); !finished)
         return finished;
     sheet = std::move(built);

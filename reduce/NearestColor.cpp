@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 namespace
@@ -53,5 +54,18 @@ Nearest NearestColor(const LabColor& lab, const std::vector<LabColor>& choices,
             (difference == nearest.difference && position < nearest.position))
             nearest = {position, difference};
     }
+    return nearest;
+}
+
+Nearest NearestInLab(const LabColor& lab, const std::vector<LabColor>& choices)
+{
+    Nearest nearest{-1, std::numeric_limits<float>::max()};
+    for (std::size_t i = 0; i < choices.size(); ++i)
+    {
+        const float distance = LabDistanceSquared(lab, choices[i]);
+        if (distance < nearest.difference)
+            nearest = {std::int32_t(i), distance};
+    }
+    nearest.difference = std::sqrt(nearest.difference);
     return nearest;
 }

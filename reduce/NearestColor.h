@@ -21,6 +21,9 @@ constexpr std::int32_t kWholeList = 0;
 Nearest NearestColor(const LabColor& lab, const std::vector<LabColor>& choices,
                      std::int32_t shortlist = kWholeList);
 
+// The nearest by distance in CIELAB, and that distance.
+Nearest NearestInLab(const LabColor& lab, const std::vector<LabColor>& choices);
+
 inline float LabDistanceSquared(const LabColor& first, const LabColor& second)
 {
     const float dL = first.L - second.L;

@@ -2,69 +2,71 @@
 #include "reduce/PictureColors.h"
 
 #include "image/SpriteImage.h"
-#include "reduce/KeyTable.h"
 
 namespace
 {
 
 constexpr std::uint32_t kColorKey = 0xFF00FF;
 constexpr std::uint8_t kOpaque = 255;
+constexpr std::size_t kCellCount = 1 << 15;
 
 // A pixel's colour, or kNoColor when it is transparent.
 constexpr std::uint32_t kNoColor = 0xFFFFFFFF;
 
-class CPixelReader
+std::uint32_t Keyed(std::uint32_t rgb)
+{
+    return rgb == kColorKey ? kNoColor : rgb;
+}
+
+// Numbers a picture's colours through their 15-bit cells, each cell heading
+// a list of its colours: a few steps for any picture, and small tables.
+class CColorCollector
 {
 public:
-    CPixelReader(const CSpriteImage& picture, std::int32_t threshold, PictureColors& colors)
-        : m_picture(picture), m_threshold(threshold), m_colors(colors)
-    {
-    }
+    explicit CColorCollector(PictureColors& colors) : m_colors(colors), m_cellFirst(kCellCount, -1) {}
 
-    std::uint32_t Read(std::int32_t i) const
+    // Every pixel's colour through read(i), which answers 0xRRGGBB or kNoColor.
+    template <typename Read>
+    void Collect(Read read)
     {
-        const std::uint8_t* pixels = m_picture.GetPixels();
-        switch (m_picture.GetBitsPerPixel())
+        const std::size_t count = std::size_t(m_colors.width) * std::size_t(m_colors.height);
+        m_colors.pixels.resize(count);
+        // Runs of one colour, common in sprites, are numbered once.
+        std::uint32_t lastRgb = kNoColor;
+        std::int32_t lastNumber = PictureColors::kTransparent;
+        for (std::size_t i = 0; i < count; ++i)
         {
-        case 8:
-            return Indexed(pixels[i]);
-        case 24:
-            return Keyed(RgbOf(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]));
-        default:
-            return WithAlpha(pixels + 4 * i);
+            const std::uint32_t rgb = read(i);
+            if (rgb != lastRgb)
+            {
+                lastRgb = rgb;
+                lastNumber = rgb == kNoColor ? PictureColors::kTransparent : Number(rgb);
+            }
+            m_colors.pixels[i] = lastNumber;
+            if (lastNumber != PictureColors::kTransparent)
+                ++m_colors.colors[std::size_t(lastNumber)].count;
         }
+        for (const PictureColor& color : m_colors.colors)
+            m_colors.opaquePixels += color.count;
     }
 
 private:
-    std::uint32_t Indexed(std::uint8_t index) const
+    std::int32_t Number(std::uint32_t rgb)
     {
-        const ColorEntry* entry = m_picture.GetColor(index);
-        if (index == 0 || entry == nullptr)
-            return kNoColor;
-        return Keyed(RgbOf(entry->red, entry->green, entry->blue));
+        const std::uint32_t cell = (rgb >> 9 & 0x7C00) | (rgb >> 6 & 0x3E0) | (rgb >> 3 & 0x1F);
+        for (std::int32_t n = m_cellFirst[cell]; n >= 0; n = m_nextInCell[std::size_t(n)])
+            if (m_colors.colors[std::size_t(n)].rgb == rgb)
+                return n;
+        const auto number = std::int32_t(m_colors.colors.size());
+        m_colors.colors.push_back({rgb, 0, LabOfRgb(rgb)});
+        m_nextInCell.push_back(m_cellFirst[cell]);
+        m_cellFirst[cell] = number;
+        return number;
     }
 
-    static std::uint32_t Keyed(std::uint32_t rgb) { return rgb == kColorKey ? kNoColor : rgb; }
-
-    std::uint32_t WithAlpha(const std::uint8_t* pixel) const
-    {
-        const std::uint8_t alpha = pixel[3];
-        if (alpha == 0)
-            return kNoColor;
-        if (alpha < m_threshold)
-        {
-            ++m_colors.madeTransparent;
-            return kNoColor;
-        }
-        const std::uint32_t rgb = Keyed(RgbOf(pixel[0], pixel[1], pixel[2]));
-        if (alpha != kOpaque && rgb != kNoColor)
-            ++m_colors.madeOpaque;
-        return rgb;
-    }
-
-    const CSpriteImage& m_picture;
-    std::int32_t m_threshold;
     PictureColors& m_colors;
+    std::vector<std::int32_t> m_cellFirst;
+    std::vector<std::int32_t> m_nextInCell;
 };
 
 } // namespace
@@ -91,24 +93,44 @@ Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshol
     colors = PictureColors{};
     colors.width = picture.GetWidth();
     colors.height = picture.GetHeight();
-    const std::int32_t count = colors.width * colors.height;
-    colors.pixels.resize(std::size_t(count));
-    CKeyTable numbers;
-    const CPixelReader reader(picture, alphaThreshold, colors);
-    for (std::int32_t i = 0; i < count; ++i)
+    CColorCollector collector(colors);
+    const std::uint8_t* pixels = picture.GetPixels();
+    if (depth == 8)
     {
-        const std::uint32_t rgb = reader.Read(i);
-        if (rgb == kNoColor)
+        // Index 0, and any index past the table, is transparent as shown.
+        std::uint32_t table[256];
+        for (std::int32_t index = 0; index < 256; ++index)
         {
-            colors.pixels[std::size_t(i)] = PictureColors::kTransparent;
-            continue;
+            const ColorEntry* entry = picture.GetColor(index);
+            table[index] = index == 0 || entry == nullptr
+                               ? kNoColor
+                               : Keyed(RgbOf(entry->red, entry->green, entry->blue));
         }
-        const std::int32_t number = numbers.Number(rgb);
-        if (number == std::int32_t(colors.colors.size()))
-            colors.colors.push_back({rgb, 0, LabOfRgb(rgb)});
-        ++colors.colors[std::size_t(number)].count;
-        colors.pixels[std::size_t(i)] = number;
-        ++colors.opaquePixels;
+        collector.Collect([&](std::size_t i) { return table[pixels[i]]; });
+    }
+    else if (depth == 24)
+    {
+        collector.Collect([&](std::size_t i) {
+            return Keyed(RgbOf(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]));
+        });
+    }
+    else
+    {
+        collector.Collect([&](std::size_t i) {
+            const std::uint8_t* pixel = pixels + 4 * i;
+            const std::uint8_t alpha = pixel[3];
+            if (alpha == 0)
+                return kNoColor;
+            if (alpha < alphaThreshold)
+            {
+                ++colors.madeTransparent;
+                return kNoColor;
+            }
+            const std::uint32_t rgb = Keyed(RgbOf(pixel[0], pixel[1], pixel[2]));
+            if (alpha != kOpaque && rgb != kNoColor)
+                ++colors.madeOpaque;
+            return rgb;
+        });
     }
     return {};
 }

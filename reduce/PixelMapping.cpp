@@ -11,7 +11,7 @@ namespace
 {
 
 constexpr std::int32_t kWordCount = 1 << 15;
-constexpr std::int32_t kMappingShortlist = 4;
+constexpr std::int32_t kMappingShortlist = 3;
 constexpr std::int32_t kBayerSize = 4;
 constexpr std::int32_t kBayer[kBayerSize][kBayerSize] = {
     {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
@@ -58,12 +58,20 @@ Mix MixFor(const PictureColor& color, const std::vector<RowColor>& row,
 {
     const Nearest nearest = NearestColor(color.lab, labs);
     Mix mix{nearest.position, nearest.position, 0, row[std::size_t(nearest.position)].rgb == color.rgb};
-    if (mix.exact || row.size() < 2)
+    if (mix.exact)
         return mix;
-    std::vector<LabColor> others = labs;
-    others.erase(others.begin() + nearest.position);
-    std::int32_t second = NearestColor(color.lab, others).position;
-    mix.second = second + (second >= nearest.position ? 1 : 0);
+    // The second is the nearest of another colour: a row may hold one twice.
+    std::vector<LabColor> others;
+    std::vector<std::int32_t> positions;
+    for (std::size_t i = 0; i < row.size(); ++i)
+        if (row[i].rgb != row[std::size_t(mix.first)].rgb)
+        {
+            others.push_back(labs[i]);
+            positions.push_back(std::int32_t(i));
+        }
+    if (others.empty())
+        return mix;
+    mix.second = positions[std::size_t(NearestColor(color.lab, others).position)];
 
     const std::array<float, 3> p = Linear(color.rgb);
     const std::array<float, 3> a = Linear(row[std::size_t(mix.first)].rgb);
