@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reduce/ColorChoice.h"
 
-#include "image/ColorWord.h"
 #include "reduce/NearestColor.h"
 
 #include <algorithm>
@@ -21,6 +20,7 @@ constexpr float kFieldScale = 8;          // a 5-bit value v is shown as v × 8
 constexpr int kFineCellBits = 5;
 constexpr int kCoarseCellBits = 4;
 constexpr std::size_t kMostFineCells = 2048;
+constexpr std::uint32_t kBelowWordBits = 0x070707; // what a 15-bit colour (v × 8) never has
 
 using Members = std::vector<std::vector<std::int32_t>>;
 
@@ -277,14 +277,14 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
                                             const std::vector<std::uint16_t>& fixed,
                                             std::int32_t count)
 {
+    // The colours a fixed word already shows exactly need no word of their own.
     std::vector<std::int32_t> unfixed;
     for (std::size_t i = 0; i < colors.size(); ++i)
     {
-        const ColorEntry entry = ColorWordToEntry(EntryToColorWord(
-            ColorEntry{std::uint8_t(colors[i].rgb >> 16), std::uint8_t(colors[i].rgb >> 8),
-                       std::uint8_t(colors[i].rgb), 255}));
-        const bool isWord = RgbOf(entry.red, entry.green, entry.blue) == colors[i].rgb;
-        if (!isWord || std::find(fixed.begin(), fixed.end(), EntryToColorWord(entry)) == fixed.end())
+        const std::uint32_t rgb = colors[i].rgb;
+        const bool isWord = (rgb & kBelowWordBits) == 0;
+        const auto word = std::uint16_t((rgb >> 19 & 0x1F) | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F) << 10);
+        if (!isWord || std::find(fixed.begin(), fixed.end(), word) == fixed.end())
             unfixed.push_back(std::int32_t(i));
     }
     if (count <= 0 || unfixed.empty())
@@ -309,6 +309,7 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
     CMeans means(cells, centres, fixed.size());
     for (std::int32_t round = 0; round < kMeanRounds && means.Assign(false); ++round)
         means.MoveCentres();
+    means.Assign(false); // the groups of the centres as they last moved
 
     // Snapped words, one for each free centre; a centre left without
     // colours is dropped, so each word serves some colour.

@@ -48,7 +48,6 @@ struct Mix
     std::int32_t first = 0;
     std::int32_t second = 0;
     float share = 0;
-    bool exact = false;
 };
 
 // The two nearest row colours by CIEDE2000, mixed in linear light in the
@@ -57,8 +56,8 @@ Mix MixFor(const PictureColor& color, const std::vector<RowColor>& row,
            const std::vector<LabColor>& labs)
 {
     const Nearest nearest = NearestColor(color.lab, labs);
-    Mix mix{nearest.position, nearest.position, 0, row[std::size_t(nearest.position)].rgb == color.rgb};
-    if (mix.exact)
+    Mix mix{nearest.position, nearest.position, 0};
+    if (row[std::size_t(nearest.position)].rgb == color.rgb)
         return mix;
     // The second is the nearest of another colour: a row may hold one twice.
     std::vector<LabColor> others;

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "image/ColorEntry.h"
+#include "image/ColorWord.h"
 #include "reduce/PictureColors.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include "image/ColorEntry.h"
-#include "image/ColorWord.h"
 
 using PaletteRow = std::array<ColorEntry, kPaletteRowSize>;
 

@@ -157,9 +157,10 @@ TEST(ReduceColors, FixedAndKeptRowColorsNeverChangeAndFixedOnesAloneAreUsed)
         ReducedPicture reduced;
         ASSERT_TRUE(ReduceColors(picture, row, options, reduced));
         EXPECT_EQ(std::memcmp(reduced.row.data(), row.data(), sizeof row), 0);
-        std::set<int> used(reduced.picture.GetPixels(),
-                           reduced.picture.GetPixels() + reduced.picture.GetPixelBytes());
+        const std::uint8_t* pixels = reduced.picture.GetPixels();
+        std::set<int> used(pixels, pixels + reduced.picture.GetPixelBytes());
         EXPECT_GT(used.size(), 8u) << "the gradients use most of the row";
+        EXPECT_EQ(std::count(pixels, pixels + 64 * 48, 0), 3 * 48) << "columns 0-2 only";
     }
 
     // Keeping the colours used: black (entry 1 here) and white are in the
