@@ -64,9 +64,96 @@ std::array<double, 3> Spread(const std::vector<PictureColor>& colors,
     return spread;
 }
 
-// Splits the box of widest spread at the weighted median of its widest axis,
-// until there are `count` boxes or none can be split.
-Members MedianCut(const std::vector<PictureColor>& colors, std::int32_t count)
+// Where to cut colours sorted along an axis so that the two parts' spreads
+// (count-weighted sums of squared distances from their means, in all three
+// axes) add up to the least: from running sums, in one pass.
+std::size_t LeastSpreadCut(const std::vector<PictureColor>& colors,
+                           const std::vector<std::int32_t>& sorted)
+{
+    struct Sums
+    {
+        double weight = 0, L = 0, a = 0, b = 0, squares = 0;
+        void Add(const PictureColor& color, double sign)
+        {
+            const double w = sign * color.count;
+            const LabColor& lab = color.lab;
+            weight += w;
+            L += w * lab.L;
+            a += w * lab.a;
+            b += w * lab.b;
+            squares += w * (double(lab.L) * lab.L + double(lab.a) * lab.a + double(lab.b) * lab.b);
+        }
+        double Spread() const { return squares - (L * L + a * a + b * b) / weight; }
+    };
+    Sums after;
+    for (std::int32_t i : sorted)
+        after.Add(colors[std::size_t(i)], 1);
+    Sums before;
+    std::size_t best = 1;
+    double bestSpread = std::numeric_limits<double>::max();
+    for (std::size_t cut = 1; cut < sorted.size(); ++cut)
+    {
+        before.Add(colors[std::size_t(sorted[cut - 1])], 1);
+        after.Add(colors[std::size_t(sorted[cut - 1])], -1);
+        const double spread = before.Spread() + after.Spread();
+        if (spread < bestSpread)
+            best = cut, bestSpread = spread;
+    }
+    return best;
+}
+
+// Where to cut colours sorted along an axis: at their weighted median.
+std::size_t MedianCut(const std::vector<PictureColor>& colors, const std::vector<std::int32_t>& sorted)
+{
+    std::int64_t total = 0, below = 0;
+    for (std::int32_t i : sorted)
+        total += colors[std::size_t(i)].count;
+    std::size_t cut = 1;
+    while (cut + 1 < sorted.size() && 2 * (below + colors[std::size_t(sorted[cut - 1])].count) < total)
+        below += colors[std::size_t(sorted[cut++ - 1])].count;
+    return cut;
+}
+
+// Centres chosen one by one, each at the colour that is worst served by
+// those before it (the largest count times squared distance), beginning
+// beside the fixed centres, or at the commonest colour: clusters far apart
+// each get one, which splitting boxes can miss.
+std::vector<LabColor> FarthestColors(const std::vector<PictureColor>& colors,
+                                     const std::vector<LabColor>& fixedCentres, std::int32_t count)
+{
+    std::vector<LabColor> chosen;
+    std::vector<float> distances(colors.size(), std::numeric_limits<float>::max());
+    const auto serve = [&](const LabColor& centre) {
+        for (std::size_t i = 0; i < colors.size(); ++i)
+            distances[i] = std::min(distances[i], LabDistanceSquared(colors[i].lab, centre));
+    };
+    for (const LabColor& centre : fixedCentres)
+        serve(centre);
+    while (std::int32_t(chosen.size()) < count)
+    {
+        std::size_t worst = 0;
+        double worstCost = -1;
+        for (std::size_t i = 0; i < colors.size(); ++i)
+        {
+            const double cost = distances[i] == std::numeric_limits<float>::max()
+                                    ? double(colors[i].count)
+                                    : double(colors[i].count) * distances[i];
+            if (cost > worstCost)
+                worst = i, worstCost = cost;
+        }
+        if (worstCost == 0)
+            break;
+        chosen.push_back(colors[worst].lab);
+        serve(chosen.back());
+    }
+    return chosen;
+}
+
+using CutRule = std::size_t (*)(const std::vector<PictureColor>&, const std::vector<std::int32_t>&);
+
+// Splits the box of widest spread along its widest axis, where the rule
+// says, until there are `count` boxes or none can be split.
+Members SplitBoxes(const std::vector<PictureColor>& colors, std::int32_t count, CutRule cutAt)
 {
     Members boxes(1);
     for (std::size_t i = 0; i < colors.size(); ++i)
@@ -94,14 +181,11 @@ Members MedianCut(const std::vector<PictureColor>& colors, std::int32_t count)
             return Coordinate(colors[std::size_t(x)].lab, axis) <
                    Coordinate(colors[std::size_t(y)].lab, axis);
         });
-        std::int64_t total = 0, below = 0;
-        for (std::int32_t i : box)
-            total += colors[std::size_t(i)].count;
-        std::size_t cut = 1;
-        while (cut + 1 < box.size() && 2 * (below + colors[std::size_t(box[cut - 1])].count) < total)
-            below += colors[std::size_t(box[cut++ - 1])].count;
-        boxes.emplace_back(box.begin() + std::ptrdiff_t(cut), box.end());
+        const std::size_t cut = cutAt(colors, box);
+        // The upper part is taken out first: adding a box moves the others.
+        std::vector<std::int32_t> upper(box.begin() + std::ptrdiff_t(cut), box.end());
         box.resize(cut);
+        boxes.push_back(std::move(upper));
     }
     return boxes;
 }
@@ -122,15 +206,21 @@ public:
     bool Assign(bool perceptual)
     {
         bool changed = false;
+        m_cost = 0;
         for (std::size_t i = 0; i < m_colors.size(); ++i)
         {
             const Nearest nearest = perceptual ? NearestColor(m_colors[i].lab, m_centres, kShortlist)
                                                : NearestInLab(m_colors[i].lab, m_centres);
             changed |= nearest.position != m_assigned[i];
             m_assigned[i] = nearest.position;
+            m_cost += double(m_colors[i].count) * nearest.difference;
         }
         return changed;
     }
+
+    // The count-weighted difference of the colours to their centres, as the
+    // last Assign measured it.
+    double Cost() const { return m_cost; }
 
     Members Groups() const
     {
@@ -182,6 +272,7 @@ private:
     std::vector<LabColor> m_centres;
     std::size_t m_fixedCount;
     std::vector<std::int32_t> m_assigned;
+    double m_cost = 0;
 };
 
 // Words whose channels lie around the colour: kFieldSteps values each.
@@ -246,6 +337,12 @@ std::vector<PictureColor> GatherIntoCells(const std::vector<PictureColor>& color
     return cells;
 }
 
+struct Choice
+{
+    std::vector<std::uint16_t> words;
+    double cost = 0; // the count-weighted CIEDE2000 of the colours to their words
+};
+
 } // namespace
 
 std::uint16_t BestWordFor(const std::vector<PictureColor>& colors,
@@ -273,46 +370,20 @@ std::uint16_t BestWordFor(const std::vector<PictureColor>& colors,
     return best;
 }
 
-std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& colors,
-                                            const std::vector<std::uint16_t>& fixed,
-                                            std::int32_t count)
+namespace
 {
-    // The colours a fixed word already shows exactly need no word of their own.
-    std::vector<std::int32_t> unfixed;
-    for (std::size_t i = 0; i < colors.size(); ++i)
-    {
-        const std::uint32_t rgb = colors[i].rgb;
-        const bool isWord = (rgb & kBelowWordBits) == 0;
-        const auto word = std::uint16_t((rgb >> 19 & 0x1F) | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F) << 10);
-        if (!isWord || std::find(fixed.begin(), fixed.end(), word) == fixed.end())
-            unfixed.push_back(std::int32_t(i));
-    }
-    if (count <= 0 || unfixed.empty())
-        return {};
 
-    std::vector<LabColor> centres;
-    for (std::uint16_t word : fixed)
-        centres.push_back(WordLab(word));
-    const bool fits = std::int32_t(unfixed.size()) <= count;
-    const std::vector<PictureColor> cells = fits ? colors : GatherIntoCells(colors, kFineCellBits);
-    if (fits)
-    {
-        // Room for every colour: each becomes its own word.
-        for (std::int32_t i : unfixed)
-            centres.push_back(colors[std::size_t(i)].lab);
-    }
-    else
-    {
-        for (const std::vector<std::int32_t>& box : MedianCut(cells, count))
-            centres.push_back(WeightedMean(cells, box));
-    }
+// k-means from the centres given, then rounds of snapping each free centre
+// to a word and assigning the colours again. A centre left without colours
+// is dropped, so each word serves some colour.
+Choice Refine(const std::vector<PictureColor>& cells, const std::vector<std::uint16_t>& fixed,
+              const std::vector<LabColor>& centres)
+{
     CMeans means(cells, centres, fixed.size());
     for (std::int32_t round = 0; round < kMeanRounds && means.Assign(false); ++round)
         means.MoveCentres();
     means.Assign(false); // the groups of the centres as they last moved
 
-    // Snapped words, one for each free centre; a centre left without
-    // colours is dropped, so each word serves some colour.
     std::vector<std::uint16_t> snapped(means.CentreCount() - means.FixedCount());
     Members groups = means.Groups();
     for (std::int32_t round = 0; round < kSnapRounds; ++round)
@@ -329,15 +400,67 @@ std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& col
             snapped[free] = BestWordFor(cells, groups[c]);
             means.SetCentre(c, WordLab(snapped[free]));
         }
-        if (!means.Assign(true))
+        const bool moved = means.Assign(true);
+        if (!moved)
             break;
         groups = means.Groups();
     }
 
-    std::vector<std::uint16_t> words;
+    Choice choice;
+    choice.cost = means.Cost();
     for (std::uint16_t word : snapped)
-        if (std::find(words.begin(), words.end(), word) == words.end() &&
+        if (std::find(choice.words.begin(), choice.words.end(), word) == choice.words.end() &&
             std::find(fixed.begin(), fixed.end(), word) == fixed.end())
-            words.push_back(word);
-    return words;
+            choice.words.push_back(word);
+    return choice;
+}
+
+} // namespace
+
+std::vector<std::uint16_t> ChooseColorWords(const std::vector<PictureColor>& colors,
+                                            const std::vector<std::uint16_t>& fixed,
+                                            std::int32_t count)
+{
+    // The colours a fixed word already shows exactly need no word of their own.
+    std::vector<std::int32_t> unfixed;
+    for (std::size_t i = 0; i < colors.size(); ++i)
+    {
+        const std::uint32_t rgb = colors[i].rgb;
+        const bool isWord = (rgb & kBelowWordBits) == 0;
+        const auto word =
+            std::uint16_t((rgb >> 19 & 0x1F) | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F) << 10);
+        if (!isWord || std::find(fixed.begin(), fixed.end(), word) == fixed.end())
+            unfixed.push_back(std::int32_t(i));
+    }
+    if (count <= 0 || unfixed.empty())
+        return {};
+
+    std::vector<LabColor> centres;
+    for (std::uint16_t word : fixed)
+        centres.push_back(WordLab(word));
+    if (std::int32_t(unfixed.size()) <= count)
+    {
+        // Room for every colour: each becomes its own word.
+        for (std::int32_t i : unfixed)
+            centres.push_back(colors[std::size_t(i)].lab);
+        return Refine(colors, fixed, centres).words;
+    }
+    // k-means finds a nearby optimum only: it starts from two splits of the
+    // colours and from their farthest colours, and the best result is kept.
+    const std::vector<PictureColor> cells = GatherIntoCells(colors, kFineCellBits);
+    std::vector<std::vector<LabColor>> starts(3, centres);
+    for (const std::vector<std::int32_t>& box : SplitBoxes(cells, count, MedianCut))
+        starts[0].push_back(WeightedMean(cells, box));
+    for (const std::vector<std::int32_t>& box : SplitBoxes(cells, count, LeastSpreadCut))
+        starts[1].push_back(WeightedMean(cells, box));
+    for (const LabColor& centre : FarthestColors(cells, centres, count))
+        starts[2].push_back(centre);
+    Choice best;
+    for (const std::vector<LabColor>& start : starts)
+    {
+        Choice choice = Refine(cells, fixed, start);
+        if (best.words.empty() || choice.cost < best.cost)
+            best = std::move(choice);
+    }
+    return best.words;
 }

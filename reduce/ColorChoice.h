@@ -10,12 +10,14 @@
 // beside the fixed words (which are never changed, and serve the colours
 // nearest them), for the least perceptual error once every colour is shown
 // in its nearest word:
-//  - k-means in CIELAB over the colours weighted by their pixel counts,
-//    started from a median cut and assigning each colour to its nearest
-//    centre by CIEDE2000;
+//  - k-means in CIELAB over the colours (gathered in cells of 15-bit
+//    colours) weighted by their pixel counts;
 //  - each centre then snapped to the 15-bit colour with the least
 //    count-weighted CIEDE2000 to its colours, and the colours assigned again
-//    to the snapped words, a few rounds.
+//    to the snapped words by CIEDE2000, a few rounds;
+//  - all of it three times, from boxes cut at their weighted median, from
+//    boxes cut where the two parts spread least, and from the colours
+//    farthest from one another, keeping the best.
 // Colours that fit (at most `count` besides the fixed ones) become their own
 // words: a picture in 15-bit colours comes back exactly. The words are
 // distinct, none is a fixed one, and there may be fewer than `count`.

@@ -144,6 +144,26 @@ CSpriteImage Gradients()
     });
 }
 
+TEST(ReduceColors, FifteenClustersOfColorsGetAWordEach)
+{
+    // Fifteen colours far apart, each spread into 27 shades a step or two
+    // up: a cluster left without a word of its own would be far off.
+    const ColorEntry far[] = {{0, 0, 0, 255},      {244, 244, 244, 255}, {220, 20, 20, 255},
+                              {20, 180, 20, 255},  {30, 30, 220, 255},   {240, 230, 30, 255},
+                              {30, 220, 230, 255}, {200, 40, 200, 255},  {240, 140, 20, 255},
+                              {110, 30, 150, 255}, {128, 128, 128, 255}, {120, 70, 30, 255},
+                              {244, 170, 200, 255}, {20, 80, 40, 255},   {20, 30, 90, 255}};
+    const CSpriteImage picture = DrawPicture(27, 15, [&](int x, int y) {
+        const auto shade = [](std::uint8_t c, int s) { return std::uint8_t(c + s * 3); };
+        const ColorEntry c = far[y];
+        return ColorEntry{shade(c.red, x % 3), shade(c.green, x / 3 % 3), shade(c.blue, x / 9), 255};
+    });
+    ReducedPicture reduced;
+    ASSERT_TRUE(ReduceColors(picture, PaletteRow{}, ReduceOptions{}, reduced));
+    EXPECT_LT(reduced.report.largestError, 8.0);
+    EXPECT_LT(reduced.report.meanError, 2.0);
+}
+
 TEST(ReduceColors, FixedAndKeptRowColorsNeverChangeAndFixedOnesAloneAreUsed)
 {
     const CSpriteImage picture = Gradients();
