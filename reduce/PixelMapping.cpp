@@ -55,7 +55,7 @@ struct Mix
 Mix MixFor(const PictureColor& color, const std::vector<RowColor>& row,
            const std::vector<LabColor>& labs)
 {
-    const Nearest nearest = NearestColor(color.lab, labs);
+    const Nearest nearest = NearestColor(color.lab, labs, kMappingShortlist);
     Mix mix{nearest.position, nearest.position, 0};
     if (row[std::size_t(nearest.position)].rgb == color.rgb)
         return mix;
@@ -70,7 +70,7 @@ Mix MixFor(const PictureColor& color, const std::vector<RowColor>& row,
         }
     if (others.empty())
         return mix;
-    mix.second = positions[std::size_t(NearestColor(color.lab, others).position)];
+    mix.second = positions[std::size_t(NearestColor(color.lab, others, kMappingShortlist).position)];
 
     const std::array<float, 3> p = Linear(color.rgb);
     const std::array<float, 3> a = Linear(row[std::size_t(mix.first)].rgb);
@@ -200,7 +200,7 @@ private:
     {
         std::int32_t& nearest = m_nearest[word];
         if (nearest < 0)
-            nearest = NearestColor(WordLab(word), m_labs).position;
+            nearest = NearestColor(WordLab(word), m_labs, kMappingShortlist).position;
         return nearest;
     }
 

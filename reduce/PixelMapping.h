@@ -27,7 +27,8 @@ struct RowColor
 RowColor MakeRowColor(std::int32_t entry, std::uint16_t word);
 
 // Each pixel's entry in the row: 0 where it is transparent. Without
-// dithering every colour gets its nearest row colour by CIEDE2000. A colour
+// dithering every colour gets its nearest row colour by CIEDE2000 (weighed
+// among the three nearest in CIELAB, which all but never misses). A colour
 // the row holds exactly is never dithered, nor takes or passes on error:
 // flat areas stay flat, and a picture in the row's colours maps exactly
 // with any dithering. An empty `row` gives entry 0 everywhere.
