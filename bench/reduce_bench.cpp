@@ -53,7 +53,8 @@ CSpriteImage RenderedSheet(int hues)
                     if (d > 1 || x < 0 || y < 0 || x >= kSheetWidth || y >= kSheetHeight)
                         continue;
                     // Lit from the top left, with a grain of noise.
-                    const float light = 0.35f + 0.65f * std::max(0.0f, 1 - d * 0.8f - (dx + dy) * 0.3f);
+                    const float light =
+                        0.35f + 0.65f * std::max(0.0f, 1 - d * 0.8f - (dx + dy) * 0.3f);
                     const float grain = float(Hash(std::uint32_t(y * kSheetWidth + x)) % 17) - 8;
                     std::uint8_t* pixel = pixels + 4 * (y * kSheetWidth + x);
                     for (int c = 0; c < 3; ++c)
@@ -140,9 +141,8 @@ void BM_EightColorways(benchmark::State& state)
         {
             const std::uint8_t* shape = shapes.GetPixels() + 4 * i;
             const int shade = (shape[0] + shape[1] + shape[2]) / 52; // 0-14
-            const ColorEntry color =
-                ColorWordToEntry(std::uint16_t((shade * 2 + n * 5) % 32 | (shade + n) % 32 << 5 |
-                                               (31 - shade - n) << 10));
+            const ColorEntry color = ColorWordToEntry(std::uint16_t(
+                (shade * 2 + n * 5) % 32 | (shade + n) % 32 << 5 | (31 - shade - n) << 10));
             std::uint8_t* pixel = picture.GetPixels() + 4 * i;
             pixel[0] = color.red, pixel[1] = color.green, pixel[2] = color.blue;
             pixel[3] = shape[3] < kDefaultAlphaThreshold ? 0 : 255;

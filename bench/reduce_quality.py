@@ -77,7 +77,8 @@ def ciede2000(lab1, lab2):
     else:
         h_mean = (h1p + h2p + 360) / 2 if h1p + h2p < 360 else (h1p + h2p - 360) / 2
     t = (1 - 0.17 * math.cos(math.radians(h_mean - 30)) + 0.24 * math.cos(math.radians(2 * h_mean))
-         + 0.32 * math.cos(math.radians(3 * h_mean + 6)) - 0.20 * math.cos(math.radians(4 * h_mean - 63)))
+         + 0.32 * math.cos(math.radians(3 * h_mean + 6))
+         - 0.20 * math.cos(math.radians(4 * h_mean - 63)))
     d_theta = 30 * math.exp(-((h_mean - 275) / 25) ** 2)
     r_c = 2 * math.sqrt(cp_mean ** 7 / (cp_mean ** 7 + 25 ** 7))
     s_l = 1 + 0.015 * (l_mean - 50) ** 2 / math.sqrt(20 + (l_mean - 50) ** 2)
@@ -141,8 +142,8 @@ def pillow_pairs(opaque, method=Image.Quantize.MEDIANCUT):
 
 
 def tavrel_pairs(program, picture, pixels):
-    run = subprocess.run([program, str(picture.width), str(picture.height)], input=picture.tobytes(),
-                         capture_output=True, check=True)
+    run = subprocess.run([program, str(picture.width), str(picture.height)],
+                         input=picture.tobytes(), capture_output=True, check=True)
     row = [tuple(run.stdout[3 * i:3 * i + 3]) for i in range(16)]
     indices = run.stdout[48:]
     pairs = []

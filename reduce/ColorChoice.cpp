@@ -16,7 +16,7 @@ constexpr std::int32_t kShortlist = 2;    // centres weighed by CIEDE2000 for ea
 constexpr std::int32_t kWordsWeighed = 4; // snapping candidates weighed by CIEDE2000
 constexpr std::int32_t kFieldSteps = 4;   // candidate values of each 5-bit channel
 constexpr std::int32_t kFieldMax = 31;
-constexpr float kFieldScale = 8;          // a 5-bit value v is shown as v × 8
+constexpr float kFieldScale = 8; // a 5-bit value v is shown as v × 8
 constexpr int kFineCellBits = 5;
 constexpr int kCoarseCellBits = 4;
 constexpr std::size_t kMostFineCells = 2048;
@@ -103,13 +103,15 @@ std::size_t LeastSpreadCut(const std::vector<PictureColor>& colors,
 }
 
 // Where to cut colours sorted along an axis: at their weighted median.
-std::size_t MedianCut(const std::vector<PictureColor>& colors, const std::vector<std::int32_t>& sorted)
+std::size_t MedianCut(const std::vector<PictureColor>& colors,
+                      const std::vector<std::int32_t>& sorted)
 {
     std::int64_t total = 0, below = 0;
     for (std::int32_t i : sorted)
         total += colors[std::size_t(i)].count;
     std::size_t cut = 1;
-    while (cut + 1 < sorted.size() && 2 * (below + colors[std::size_t(sorted[cut - 1])].count) < total)
+    while (cut + 1 < sorted.size() &&
+           2 * (below + colors[std::size_t(sorted[cut - 1])].count) < total)
         below += colors[std::size_t(sorted[cut++ - 1])].count;
     return cut;
 }
@@ -123,7 +125,8 @@ std::vector<LabColor> FarthestColors(const std::vector<PictureColor>& colors,
 {
     std::vector<LabColor> chosen;
     std::vector<float> distances(colors.size(), std::numeric_limits<float>::max());
-    const auto serve = [&](const LabColor& centre) {
+    const auto serve = [&](const LabColor& centre)
+    {
         for (std::size_t i = 0; i < colors.size(); ++i)
             distances[i] = std::min(distances[i], LabDistanceSquared(colors[i].lab, centre));
     };
@@ -174,13 +177,15 @@ Members SplitBoxes(const std::vector<PictureColor>& colors, std::int32_t count, 
         }
         if (widestTotal == 0)
             break;
-        const int axis = int(std::max_element(widestSpread.begin(), widestSpread.end()) -
-                             widestSpread.begin());
+        const int axis =
+            int(std::max_element(widestSpread.begin(), widestSpread.end()) - widestSpread.begin());
         std::vector<std::int32_t>& box = boxes[widest];
-        std::sort(box.begin(), box.end(), [&](std::int32_t x, std::int32_t y) {
-            return Coordinate(colors[std::size_t(x)].lab, axis) <
-                   Coordinate(colors[std::size_t(y)].lab, axis);
-        });
+        std::sort(box.begin(), box.end(),
+                  [&](std::int32_t x, std::int32_t y)
+                  {
+                      return Coordinate(colors[std::size_t(x)].lab, axis) <
+                             Coordinate(colors[std::size_t(y)].lab, axis);
+                  });
         const std::size_t cut = cutAt(colors, box);
         // The upper part is taken out first: adding a box moves the others.
         std::vector<std::int32_t> upper(box.begin() + std::ptrdiff_t(cut), box.end());
@@ -209,8 +214,9 @@ public:
         m_cost = 0;
         for (std::size_t i = 0; i < m_colors.size(); ++i)
         {
-            const Nearest nearest = perceptual ? NearestColor(m_colors[i].lab, m_centres, kShortlist)
-                                               : NearestInLab(m_colors[i].lab, m_centres);
+            const Nearest nearest = perceptual
+                                        ? NearestColor(m_colors[i].lab, m_centres, kShortlist)
+                                        : NearestInLab(m_colors[i].lab, m_centres);
             changed |= nearest.position != m_assigned[i];
             m_assigned[i] = nearest.position;
             m_cost += double(m_colors[i].count) * nearest.difference;
@@ -240,7 +246,8 @@ public:
                         [](const std::vector<std::int32_t>& group) { return group.empty(); }))
             errors = Errors();
         for (std::size_t c = m_fixedCount; c < m_centres.size(); ++c)
-            m_centres[c] = groups[c].empty() ? WorstServed(errors, m_colors) : WeightedMean(m_colors, groups[c]);
+            m_centres[c] = groups[c].empty() ? WorstServed(errors, m_colors)
+                                             : WeightedMean(m_colors, groups[c]);
     }
 
     void SetCentre(std::size_t c, const LabColor& lab) { m_centres[c] = lab; }
@@ -263,7 +270,8 @@ private:
     // The colour served worst, which is then served by itself.
     static LabColor WorstServed(std::vector<float>& errors, const std::vector<PictureColor>& colors)
     {
-        const auto worst = std::size_t(std::max_element(errors.begin(), errors.end()) - errors.begin());
+        const auto worst =
+            std::size_t(std::max_element(errors.begin(), errors.end()) - errors.begin());
         errors[worst] = 0;
         return colors[worst].lab;
     }
@@ -289,8 +297,8 @@ std::vector<std::uint16_t> WordsAround(const LabColor& lab)
     for (std::int32_t r = 0; r < kFieldSteps; ++r)
         for (std::int32_t g = 0; g < kFieldSteps; ++g)
             for (std::int32_t b = 0; b < kFieldSteps; ++b)
-                words.push_back(std::uint16_t((first[0] + r) | (first[1] + g) << 5 |
-                                              (first[2] + b) << 10));
+                words.push_back(
+                    std::uint16_t((first[0] + r) | (first[1] + g) << 5 | (first[2] + b) << 10));
     return words;
 }
 
@@ -351,11 +359,10 @@ std::uint16_t BestWordFor(const std::vector<PictureColor>& colors,
     const LabColor mean = WeightedMean(colors, members);
     std::vector<std::uint16_t> words = WordsAround(mean);
     // By the weighted squared distance, which the mean orders exactly, first.
-    std::partial_sort(words.begin(), words.begin() + kWordsWeighed, words.end(),
-                      [&](std::uint16_t x, std::uint16_t y) {
-                          return LabDistanceSquared(WordLab(x), mean) <
-                                 LabDistanceSquared(WordLab(y), mean);
-                      });
+    std::partial_sort(
+        words.begin(), words.begin() + kWordsWeighed, words.end(),
+        [&](std::uint16_t x, std::uint16_t y)
+        { return LabDistanceSquared(WordLab(x), mean) < LabDistanceSquared(WordLab(y), mean); });
     std::uint16_t best = words[0];
     double bestCost = std::numeric_limits<double>::max();
     for (std::int32_t w = 0; w < kWordsWeighed; ++w)

@@ -81,7 +81,8 @@ public:
             m_count = m_hashed.Count();
             return number;
         }
-        std::int32_t& number = m_table[std::size_t(pairClass) * std::size_t(m_colors) + std::size_t(color)];
+        std::int32_t& number =
+            m_table[std::size_t(pairClass) * std::size_t(m_colors) + std::size_t(color)];
         if (number < 0)
             number = m_count++;
         return number;
@@ -151,7 +152,8 @@ PaletteRow RowFor(const PictureColors& colors, const std::vector<std::uint8_t>& 
         if (entries[i] == 0)
             continue;
         const std::int32_t colour = colors.pixels[i];
-        const std::int32_t number = numbers.Number(std::uint64_t(entries[i]) << 32 | std::uint32_t(colour));
+        const std::int32_t number =
+            numbers.Number(std::uint64_t(entries[i]) << 32 | std::uint32_t(colour));
         if (number == std::int32_t(members.size()))
         {
             members.push_back(colors.colors[std::size_t(colour)]);
@@ -172,8 +174,8 @@ PaletteRow RowFor(const PictureColors& colors, const std::vector<std::uint8_t>& 
     return row;
 }
 
-Result FinishSheet(const std::vector<PictureColors>& colors, const std::vector<std::uint8_t>& entries,
-                   ColorwaySheet& sheet)
+Result FinishSheet(const std::vector<PictureColors>& colors,
+                   const std::vector<std::uint8_t>& entries, ColorwaySheet& sheet)
 {
     CSpriteImage picture;
     if (!picture.Create(colors[0].width, colors[0].height, 8))
@@ -197,7 +199,8 @@ ReduceReport ExactReport(const PictureColors& colors, const std::vector<std::int
     double total = 0;
     for (std::size_t c = 0; c < firstPixels.size(); ++c)
     {
-        const PictureColor& color = colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])];
+        const PictureColor& color =
+            colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])];
         const ColorEntry& shown = row[c + 1];
         const float difference = DeltaE2000(color.lab, WordLab(EntryToColorWord(shown)));
         total += double(difference) * double(classSizes[c]);
@@ -223,7 +226,8 @@ Result BuildColorways(const std::vector<const CSpriteImage*>& pictures,
     const std::vector<std::int32_t> classes = PixelClasses(colors, classCount);
     if (classCount > kMostClasses)
     {
-        const auto first = std::find(classes.begin(), classes.end(), kMostClasses) - classes.begin();
+        const auto first =
+            std::find(classes.begin(), classes.end(), kMostClasses) - classes.begin();
         Result tooMany = Failure(Reason::ColorwayTooManyClasses, classCount, kMostClasses);
         tooMany.detail = PixelText(first, colors[0].width);
         return tooMany;
@@ -261,8 +265,8 @@ Result ReduceColorways(const std::vector<const CSpriteImage*>& pictures,
     ReducedPicture base;
     if (Result reduced = ReduceColors(colors[0], rows[0], options, base); !reduced)
         return reduced;
-    const std::vector<std::uint8_t> entries(base.picture.GetPixels(),
-                                            base.picture.GetPixels() + base.picture.GetPixelBytes());
+    const std::vector<std::uint8_t> entries(
+        base.picture.GetPixels(), base.picture.GetPixels() + base.picture.GetPixelBytes());
     ColorwaySheet built;
     PixelClasses(colors, built.classCount);
     built.rows.push_back(base.row);

@@ -95,8 +95,9 @@ float LinearOf(std::uint8_t channel)
 
 float SrgbOfLinear(float linear)
 {
-    const float c = linear <= 0.0031308f ? 12.92f * linear
-                                          : 1.055f * std::pow(std::max(linear, 0.0f), 1 / 2.4f) - 0.055f;
+    const float c = linear <= 0.0031308f
+                        ? 12.92f * linear
+                        : 1.055f * std::pow(std::max(linear, 0.0f), 1 / 2.4f) - 0.055f;
     return std::clamp(c * 255, 0.0f, 255.0f);
 }
 
@@ -119,7 +120,8 @@ LabColor LabFromLinear(float red, float green, float blue)
 std::array<float, 3> LinearOfLab(const LabColor& lab)
 {
     constexpr float kDelta = 6.0f / 29.0f;
-    const auto inverse = [](float f) { return f > kDelta ? f * f * f : 3 * kDelta * kDelta * (f - 4.0f / 29.0f); };
+    const auto inverse = [](float f)
+    { return f > kDelta ? f * f * f : 3 * kDelta * kDelta * (f - 4.0f / 29.0f); };
     const float fy = (lab.L + 16) / 116;
     const float x = kWhiteX * inverse(fy + lab.a / 500);
     const float y = inverse(fy);
@@ -159,7 +161,8 @@ float DeltaE2000(const LabColor& first, const LabColor& second)
     {
         const float u1a = a1 / c1, u1b = first.b / c1;
         const float u2a = a2 / c2, u2b = second.b / c2;
-        const float chord = std::sqrt((u2a - u1a) * (u2a - u1a) + (u2b - u1b) * (u2b - u1b)); // 2 sin(Δh / 2)
+        const float chord =
+            std::sqrt((u2a - u1a) * (u2a - u1a) + (u2b - u1b) * (u2b - u1b)); // 2 sin(Δh / 2)
         dH = std::copysign(std::sqrt(c1 * c2) * chord, u1a * u2b - u1b * u2a);
         cosMean = u1a + u2a;
         sinMean = u1b + u2b;

@@ -23,7 +23,9 @@ std::uint32_t Keyed(std::uint32_t rgb)
 class CColorCollector
 {
 public:
-    explicit CColorCollector(PictureColors& colors) : m_colors(colors), m_cellFirst(kCellCount, -1) {}
+    explicit CColorCollector(PictureColors& colors) : m_colors(colors), m_cellFirst(kCellCount, -1)
+    {
+    }
 
     // Every pixel's colour through read(i), which answers 0xRRGGBB or kNoColor.
     template <typename Read>
@@ -110,27 +112,29 @@ Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshol
     }
     else if (depth == 24)
     {
-        collector.Collect([&](std::size_t i) {
-            return Keyed(RgbOf(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]));
-        });
+        collector.Collect(
+            [&](std::size_t i)
+            { return Keyed(RgbOf(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2])); });
     }
     else
     {
-        collector.Collect([&](std::size_t i) {
-            const std::uint8_t* pixel = pixels + 4 * i;
-            const std::uint8_t alpha = pixel[3];
-            if (alpha == 0)
-                return kNoColor;
-            if (alpha < alphaThreshold)
+        collector.Collect(
+            [&](std::size_t i)
             {
-                ++colors.madeTransparent;
-                return kNoColor;
-            }
-            const std::uint32_t rgb = Keyed(RgbOf(pixel[0], pixel[1], pixel[2]));
-            if (alpha != kOpaque && rgb != kNoColor)
-                ++colors.madeOpaque;
-            return rgb;
-        });
+                const std::uint8_t* pixel = pixels + 4 * i;
+                const std::uint8_t alpha = pixel[3];
+                if (alpha == 0)
+                    return kNoColor;
+                if (alpha < alphaThreshold)
+                {
+                    ++colors.madeTransparent;
+                    return kNoColor;
+                }
+                const std::uint32_t rgb = Keyed(RgbOf(pixel[0], pixel[1], pixel[2]));
+                if (alpha != kOpaque && rgb != kNoColor)
+                    ++colors.madeOpaque;
+                return rgb;
+            });
     }
     return {};
 }

@@ -34,11 +34,12 @@ struct PictureColors
 
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::vector<PictureColor> colors;  // in the order they first appear
-    std::vector<std::int32_t> pixels;  // per pixel, rows top first: a colour's number or kTransparent
+    std::vector<PictureColor> colors; // in the order they first appear
+    std::vector<std::int32_t>
+        pixels; // per pixel, rows top first: a colour's number or kTransparent
     std::int64_t opaquePixels = 0;
-    std::int64_t madeTransparent = 0;  // alpha 1 to threshold - 1
-    std::int64_t madeOpaque = 0;       // alpha threshold to 254
+    std::int64_t madeTransparent = 0; // alpha 1 to threshold - 1
+    std::int64_t madeOpaque = 0;      // alpha threshold to 254
 };
 
 // Fails for a depth other than 8, 24 or 32 bits, or a threshold outside 1-255.

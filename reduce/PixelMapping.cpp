@@ -70,7 +70,8 @@ Mix MixFor(const PictureColor& color, const std::vector<RowColor>& row,
         }
     if (others.empty())
         return mix;
-    mix.second = positions[std::size_t(NearestColor(color.lab, others, kMappingShortlist).position)];
+    mix.second =
+        positions[std::size_t(NearestColor(color.lab, others, kMappingShortlist).position)];
 
     const std::array<float, 3> p = Linear(color.rgb);
     const std::array<float, 3> a = Linear(row[std::size_t(mix.first)].rgb);
@@ -91,7 +92,8 @@ std::vector<std::uint8_t> MapNearest(const PictureColors& colors, const std::vec
     std::vector<std::uint8_t> entries(colors.colors.size());
     for (std::size_t i = 0; i < colors.colors.size(); ++i)
         entries[i] = std::uint8_t(
-            row[std::size_t(NearestColor(colors.colors[i].lab, labs, kMappingShortlist).position)].entry);
+            row[std::size_t(NearestColor(colors.colors[i].lab, labs, kMappingShortlist).position)]
+                .entry);
     std::vector<std::uint8_t> pixels(colors.pixels.size(), 0);
     for (std::size_t i = 0; i < pixels.size(); ++i)
         if (colors.pixels[i] != PictureColors::kTransparent)
@@ -113,8 +115,10 @@ std::vector<std::uint8_t> MapOrdered(const PictureColors& colors, const std::vec
             if (colors.pixels[i] == PictureColors::kTransparent)
                 continue;
             const Mix& mix = mixes[std::size_t(colors.pixels[i])];
-            const float level = (float(kBayer[y % kBayerSize][x % kBayerSize]) + 0.5f) / kBayerLevels;
-            pixels[i] = std::uint8_t(row[std::size_t(level < mix.share ? mix.second : mix.first)].entry);
+            const float level =
+                (float(kBayer[y % kBayerSize][x % kBayerSize]) + 0.5f) / kBayerLevels;
+            pixels[i] =
+                std::uint8_t(row[std::size_t(level < mix.share ? mix.second : mix.first)].entry);
         }
     return pixels;
 }
@@ -126,8 +130,9 @@ class CDiffusion
 {
 public:
     CDiffusion(const PictureColors& colors, const std::vector<RowColor>& row, std::int32_t strength)
-        : m_colors(colors), m_row(row), m_labs(LabsOf(row)), m_strength(float(strength) / kFullStrength),
-          m_nearest(kWordCount, -1), m_exact(colors.colors.size()),
+        : m_colors(colors), m_row(row), m_labs(LabsOf(row)),
+          m_strength(float(strength) / kFullStrength), m_nearest(kWordCount, -1),
+          m_exact(colors.colors.size()),
           m_errors(2, std::vector<std::array<float, 3>>(std::size_t(colors.width) + 2))
     {
         for (std::size_t i = 0; i < colors.colors.size(); ++i)
@@ -180,7 +185,8 @@ private:
         for (std::size_t c = 0; c < 3; ++c)
         {
             wanted[c] = std::clamp(source[c] + m_strength * here[at][c], 0.0f, 255.0f);
-            const auto field = std::min(std::int32_t(std::lround(wanted[c] / kFieldScale)), kFieldMax);
+            const auto field =
+                std::min(std::int32_t(std::lround(wanted[c] / kFieldScale)), kFieldMax);
             word = std::uint16_t(word | field << (5 * c));
         }
         const RowColor& chosen = m_row[std::size_t(NearestTo(word))];

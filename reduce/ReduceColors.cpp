@@ -30,9 +30,9 @@ std::vector<std::int32_t> KeptEntries(const PictureColors& colors, const Palette
             continue;
         }
         const std::uint32_t rgb = RgbOfEntry(row[std::size_t(entry)]);
-        const bool held = std::any_of(kept.begin(), kept.end(), [&](std::int32_t other) {
-            return RgbOfEntry(row[std::size_t(other)]) == rgb;
-        });
+        const bool held = std::any_of(kept.begin(), kept.end(),
+                                      [&](std::int32_t other)
+                                      { return RgbOfEntry(row[std::size_t(other)]) == rgb; });
         const bool used = std::any_of(colors.colors.begin(), colors.colors.end(),
                                       [&](const PictureColor& color) { return color.rgb == rgb; });
         if (used && !held)

@@ -24,7 +24,7 @@ struct ReduceOptions
 {
     ReduceTarget target = ReduceTarget::NewColors;
     Dithering dithering = Dithering::None;
-    std::int32_t strength = kFullStrength;            // error diffusion's, in percent, 0-100
+    std::int32_t strength = kFullStrength;                // error diffusion's, in percent, 0-100
     std::int32_t alphaThreshold = kDefaultAlphaThreshold; // 1-255
 };
 

@@ -102,9 +102,8 @@ TEST(Colorways, TooManyClassesAndDifferentTransparencyAreRefusedWithTheirPixel)
     Pictures eight = EightColorways();
     // In picture 5, pixel (20, 9) becomes a class of its own, the 15th; then
     // pixel (21, 11) the 16th.
-    const auto recolor = [&](int x, int y, ColorEntry c) {
-        std::copy_n(&c.red, 4, eight.pictures[4].GetPixels() + 4 * (y * 24 + x));
-    };
+    const auto recolor = [&](int x, int y, ColorEntry c)
+    { std::copy_n(&c.red, 4, eight.pictures[4].GetPixels() + 4 * (y * 24 + x)); };
     recolor(20, 9, Word(1, 2, 3));
     ColorwaySheet sheet;
     EXPECT_TRUE(BuildColorways(eight.Pointers(), eight.Rows(), kDefaultAlphaThreshold, sheet));
@@ -112,14 +111,16 @@ TEST(Colorways, TooManyClassesAndDifferentTransparencyAreRefusedWithTheirPixel)
     recolor(21, 11, Word(3, 2, 1));
     Result result = BuildColorways(eight.Pointers(), eight.Rows(), kDefaultAlphaThreshold, sheet);
     EXPECT_EQ(result.reason, Reason::ColorwayTooManyClasses);
-    EXPECT_EQ(ReasonText(result),
-              "16 colour classes are more than the 15 a palette row holds; pixel (21, 11) makes one "
-              "too many");
+    EXPECT_EQ(
+        ReasonText(result),
+        "16 colour classes are more than the 15 a palette row holds; pixel (21, 11) makes one "
+        "too many");
 
     recolor(5, 3, kClear);
     result = BuildColorways(eight.Pointers(), eight.Rows(), kDefaultAlphaThreshold, sheet);
-    EXPECT_EQ(ReasonText(result),
-              "picture 5 is not transparent exactly where the base picture is: pixel (5, 3) differs");
+    EXPECT_EQ(
+        ReasonText(result),
+        "picture 5 is not transparent exactly where the base picture is: pixel (5, 3) differs");
     eight.pictures[6] = DrawPicture(24, 17, [](int, int) { return kClear; });
     eight.pictures.resize(7);
     result = BuildColorways(eight.Pointers(), eight.Rows(), kDefaultAlphaThreshold, sheet);
@@ -142,8 +143,10 @@ TEST(Colorways, ReductionGivesEachPictureTheColorsOfItsPixelsInEachEntry)
             merged.push_back(Word(31 - hue * 3, hue % 3 * 10, hue * 3));
         }
     Pictures two;
-    const auto draw = [](const std::vector<ColorEntry>& colors) {
-        return DrawPicture(40, 20, [&](int x, int y) { return colors[std::size_t((x + y * 3) % 20)]; });
+    const auto draw = [](const std::vector<ColorEntry>& colors)
+    {
+        return DrawPicture(40, 20,
+                           [&](int x, int y) { return colors[std::size_t((x + y * 3) % 20)]; });
     };
     two.pictures = {draw(base), draw(merged)};
     ColorwaySheet sheet;

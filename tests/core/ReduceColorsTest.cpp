@@ -16,7 +16,7 @@ namespace
 {
 
 // Twelve 15-bit colours, some close together, and a transparent ground.
-const ColorEntry kTwelve[] = {Word(0, 0, 0),   Word(31, 31, 31), Word(31, 0, 0),  Word(30, 0, 0),
+const ColorEntry kTwelve[] = {Word(0, 0, 0),   Word(31, 31, 31), Word(31, 0, 0),   Word(30, 0, 0),
                               Word(0, 20, 5),  Word(3, 7, 28),   Word(16, 16, 16), Word(17, 16, 16),
                               Word(25, 18, 9), Word(9, 4, 2),    Word(28, 24, 1),  Word(12, 1, 19)};
 
@@ -138,26 +138,33 @@ TEST(ReduceColors, EightAndTwentyFourBitPicturesComeBackExactly)
 // A picture of many colours: gradients, some partly transparent.
 CSpriteImage Gradients()
 {
-    return DrawPicture(64, 48, [](int x, int y) {
-        return ColorEntry{std::uint8_t(x * 4), std::uint8_t(y * 5), std::uint8_t((x * y) % 251),
-                          std::uint8_t(x < 4 ? x * 60 : 255)};
-    });
+    return DrawPicture(64, 48,
+                       [](int x, int y)
+                       {
+                           return ColorEntry{std::uint8_t(x * 4), std::uint8_t(y * 5),
+                                             std::uint8_t((x * y) % 251),
+                                             std::uint8_t(x < 4 ? x * 60 : 255)};
+                       });
 }
 
 TEST(ReduceColors, FifteenClustersOfColorsGetAWordEach)
 {
     // Fifteen colours far apart, each spread into 27 shades a step or two
     // up: a cluster left without a word of its own would be far off.
-    const ColorEntry far[] = {{0, 0, 0, 255},      {244, 244, 244, 255}, {220, 20, 20, 255},
-                              {20, 180, 20, 255},  {30, 30, 220, 255},   {240, 230, 30, 255},
-                              {30, 220, 230, 255}, {200, 40, 200, 255},  {240, 140, 20, 255},
-                              {110, 30, 150, 255}, {128, 128, 128, 255}, {120, 70, 30, 255},
-                              {244, 170, 200, 255}, {20, 80, 40, 255},   {20, 30, 90, 255}};
-    const CSpriteImage picture = DrawPicture(27, 15, [&](int x, int y) {
-        const auto shade = [](std::uint8_t c, int s) { return std::uint8_t(c + s * 3); };
-        const ColorEntry c = far[y];
-        return ColorEntry{shade(c.red, x % 3), shade(c.green, x / 3 % 3), shade(c.blue, x / 9), 255};
-    });
+    const ColorEntry far[] = {{0, 0, 0, 255},       {244, 244, 244, 255}, {220, 20, 20, 255},
+                              {20, 180, 20, 255},   {30, 30, 220, 255},   {240, 230, 30, 255},
+                              {30, 220, 230, 255},  {200, 40, 200, 255},  {240, 140, 20, 255},
+                              {110, 30, 150, 255},  {128, 128, 128, 255}, {120, 70, 30, 255},
+                              {244, 170, 200, 255}, {20, 80, 40, 255},    {20, 30, 90, 255}};
+    const CSpriteImage picture = DrawPicture(
+        27, 15,
+        [&](int x, int y)
+        {
+            const auto shade = [](std::uint8_t c, int s) { return std::uint8_t(c + s * 3); };
+            const ColorEntry c = far[y];
+            return ColorEntry{shade(c.red, x % 3), shade(c.green, x / 3 % 3), shade(c.blue, x / 9),
+                              255};
+        });
     ReducedPicture reduced;
     ASSERT_TRUE(ReduceColors(picture, PaletteRow{}, ReduceOptions{}, reduced));
     EXPECT_LT(reduced.report.largestError, 8.0);
@@ -188,9 +195,10 @@ TEST(ReduceColors, FixedAndKeptRowColorsNeverChangeAndFixedOnesAloneAreUsed)
     PaletteRow keep = row;
     keep[1] = Word(0, 0, 0);
     keep[2] = Word(31, 31, 31);
-    const CSpriteImage withBlackAndWhite = DrawPicture(64, 48, [&](int x, int y) {
-        return x < 8 ? keep[std::size_t(1 + y % 2)] : PixelOf(picture, x, y);
-    });
+    const CSpriteImage withBlackAndWhite =
+        DrawPicture(64, 48,
+                    [&](int x, int y)
+                    { return x < 8 ? keep[std::size_t(1 + y % 2)] : PixelOf(picture, x, y); });
     ReduceOptions options;
     options.target = ReduceTarget::KeepUsedColors;
     ReducedPicture reduced;
@@ -204,8 +212,10 @@ TEST(ReduceColors, FixedAndKeptRowColorsNeverChangeAndFixedOnesAloneAreUsed)
 TEST(ReduceColors, AlphaThresholdDecidesAndCountsPartlyTransparentPixels)
 {
     const std::uint8_t alphas[] = {0, 1, 100, 127, 128, 200, 254, 255};
-    const CSpriteImage picture =
-        DrawPicture(8, 1, [&](int x, int) { return ColorEntry{90, 60, 30, alphas[x]}; });
+    const CSpriteImage picture = DrawPicture(8, 1,
+                                             [&](int x, int) {
+                                                 return ColorEntry{90, 60, 30, alphas[x]};
+                                             });
     // threshold, pixels made transparent, made opaque, first opaque pixel
     const int cases[][4] = {{128, 3, 3, 4}, {1, 0, 6, 1}, {255, 6, 0, 7}, {101, 2, 4, 3}};
     for (const auto& c : cases)
@@ -248,8 +258,10 @@ TEST(ReduceColors, RefusesWhatItCannotReduce)
 // The share of pixels shown white, mapping mid grey onto black and white.
 double WhiteShare(Dithering dithering, int strength)
 {
-    const CSpriteImage grey =
-        DrawPicture(32, 32, [](int, int) { return ColorEntry{90, 90, 90, 255}; });
+    const CSpriteImage grey = DrawPicture(32, 32,
+                                          [](int, int) {
+                                              return ColorEntry{90, 90, 90, 255};
+                                          });
     PaletteRow row{};
     for (int i = 1; i < kPaletteRowSize; ++i)
         row[std::size_t(i)] = i == 2 ? Word(31, 31, 31) : Word(0, 0, 0);

@@ -49,9 +49,11 @@ inline ColorEntry Word(int red, int green, int blue)
 // region has pixels in many places.
 inline CSpriteImage Sprite(const ColorEntry* palette, int classes)
 {
-    return DrawPicture(24, 16, [=](int x, int y) {
-        if ((x + y) % 7 == 0 || y == 0)
-            return kClear;
-        return palette[(x / 3 + y * 5 + x * y / 11) % classes];
-    });
+    return DrawPicture(24, 16,
+                       [=](int x, int y)
+                       {
+                           if ((x + y) % 7 == 0 || y == 0)
+                               return kClear;
+                           return palette[(x / 3 + y * 5 + x * y / 11) % classes];
+                       });
 }
