@@ -33,26 +33,35 @@ public:
     {
         const std::size_t count = std::size_t(m_colors.width) * std::size_t(m_colors.height);
         m_colors.pixels.resize(count);
-        // Runs of one colour, common in sprites, are numbered once.
+        std::int32_t* numbers = m_colors.pixels.data();
+        // Runs of one colour, common in sprites, are numbered and counted once.
         std::uint32_t lastRgb = kNoColor;
         std::int32_t lastNumber = PictureColors::kTransparent;
+        std::size_t runStart = 0;
         for (std::size_t i = 0; i < count; ++i)
         {
             const std::uint32_t rgb = read(i);
             if (rgb != lastRgb)
             {
+                CountRun(lastNumber, i - runStart);
+                runStart = i;
                 lastRgb = rgb;
                 lastNumber = rgb == kNoColor ? PictureColors::kTransparent : Number(rgb);
             }
-            m_colors.pixels[i] = lastNumber;
-            if (lastNumber != PictureColors::kTransparent)
-                ++m_colors.colors[std::size_t(lastNumber)].count;
+            numbers[i] = lastNumber;
         }
+        CountRun(lastNumber, count - runStart);
         for (const PictureColor& color : m_colors.colors)
             m_colors.opaquePixels += color.count;
     }
 
 private:
+    void CountRun(std::int32_t number, std::size_t length)
+    {
+        if (number != PictureColors::kTransparent)
+            m_colors.colors[std::size_t(number)].count += std::int32_t(length);
+    }
+
     std::int32_t Number(std::uint32_t rgb)
     {
         const std::uint32_t cell = (rgb >> 9 & 0x7C00) | (rgb >> 6 & 0x3E0) | (rgb >> 3 & 0x1F);
@@ -118,6 +127,8 @@ Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshol
     }
     else
     {
+        // Counted apart from `colors`, which the collector writes to.
+        std::int64_t madeTransparent = 0, madeOpaque = 0;
         collector.Collect(
             [&](std::size_t i)
             {
@@ -127,14 +138,16 @@ Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshol
                     return kNoColor;
                 if (alpha < alphaThreshold)
                 {
-                    ++colors.madeTransparent;
+                    ++madeTransparent;
                     return kNoColor;
                 }
                 const std::uint32_t rgb = Keyed(RgbOf(pixel[0], pixel[1], pixel[2]));
                 if (alpha != kOpaque && rgb != kNoColor)
-                    ++colors.madeOpaque;
+                    ++madeOpaque;
                 return rgb;
             });
+        colors.madeTransparent = madeTransparent;
+        colors.madeOpaque = madeOpaque;
     }
     return {};
 }
