@@ -24,37 +24,42 @@ Result PictureFailure(Reason reason, std::size_t picture, std::string detail)
     return result;
 }
 
-// Reads every picture and checks that they fit together.
-Result ReadColorways(const std::vector<const CSpriteImage*>& pictures,
-                     const std::vector<PaletteRow>& rows, std::int32_t alphaThreshold,
-                     std::vector<PictureColors>& colors)
+Result CheckCounts(const std::vector<const CSpriteImage*>& pictures,
+                   const std::vector<PaletteRow>& rows)
 {
     if (pictures.empty() || pictures.size() > kMostColorways)
         return Failure(Reason::ColorwayCount, std::int64_t(pictures.size()), kMostColorways);
     if (rows.size() != pictures.size())
         return Failure(Reason::ColorwayRowCount, std::int64_t(rows.size()),
                        std::int64_t(pictures.size()));
-    colors.resize(pictures.size());
-    for (std::size_t p = 0; p < pictures.size(); ++p)
+    return {};
+}
+
+// Reads picture p (0 the base) and checks it against the base, unless it
+// is the base: its size, and transparency in the same pixels. Pictures are read
+// one at a time into the same buffers: eight sheets of pixel numbers at
+// once would cost more in fresh memory than in work.
+Result ReadPicture(const CSpriteImage& picture, std::size_t p, std::int32_t alphaThreshold,
+                   const PictureColors* against, PictureColors& colors)
+{
+    if (Result read = ReadPictureColors(picture, alphaThreshold, colors); !read)
     {
-        if (Result read = ReadPictureColors(*pictures[p], alphaThreshold, colors[p]); !read)
-        {
-            read.detail = "picture " + std::to_string(p + 1);
-            return read;
-        }
-        const PictureColors& base = colors[0];
-        if (colors[p].width != base.width || colors[p].height != base.height)
-            return PictureFailure(Reason::ColorwaySizeDiffers, p,
-                                  std::to_string(colors[p].width) + " x " +
-                                      std::to_string(colors[p].height) + ", the base " +
-                                      std::to_string(base.width) + " x " +
-                                      std::to_string(base.height));
-        for (std::size_t i = 0; i < base.pixels.size(); ++i)
-            if ((base.pixels[i] == PictureColors::kTransparent) !=
-                (colors[p].pixels[i] == PictureColors::kTransparent))
-                return PictureFailure(Reason::ColorwayTransparencyDiffers, p,
-                                      PixelText(std::int64_t(i), base.width));
+        read.detail = "picture " + std::to_string(p + 1);
+        return read;
     }
+    if (against == nullptr)
+        return {};
+    const PictureColors& base = *against;
+    if (colors.width != base.width || colors.height != base.height)
+        return PictureFailure(Reason::ColorwaySizeDiffers, p,
+                              std::to_string(colors.width) + " x " + std::to_string(colors.height) +
+                                  ", the base " + std::to_string(base.width) + " x " +
+                                  std::to_string(base.height));
+    for (std::size_t i = 0; i < base.pixels.size(); ++i)
+        if ((base.pixels[i] == PictureColors::kTransparent) !=
+            (colors.pixels[i] == PictureColors::kTransparent))
+            return PictureFailure(Reason::ColorwayTransparencyDiffers, p,
+                                  PixelText(std::int64_t(i), base.width));
     return {};
 }
 
@@ -101,22 +106,54 @@ private:
 
 // Each pixel's class, numbered in the order classes first appear (rows top
 // first), -1 where transparent: the base's colours, split by each further
-// picture's in turn.
-std::vector<std::int32_t> PixelClasses(const std::vector<PictureColors>& colors,
-                                       std::int32_t& classCount)
+// picture's in turn. Each split remembers, for each class, the class it
+// came from and the picture's colour, which is all that is kept of the
+// pictures read.
+class CPixelClasses
 {
-    std::vector<std::int32_t> classes = colors[0].pixels;
-    classCount = std::int32_t(colors[0].colors.size());
-    for (std::size_t p = 1; p < colors.size(); ++p)
+public:
+    explicit CPixelClasses(const PictureColors& base)
+        : m_classes(base.pixels), m_count(std::int32_t(base.colors.size()))
     {
-        CPairNumbers split(classCount, std::int32_t(colors[p].colors.size()));
-        for (std::size_t i = 0; i < classes.size(); ++i)
-            if (classes[i] >= 0)
-                classes[i] = split.Number(classes[i], colors[p].pixels[i]);
-        classCount = split.Count();
     }
-    return classes;
-}
+
+    void Split(const PictureColors& picture)
+    {
+        CPairNumbers split(m_count, std::int32_t(picture.colors.size()));
+        std::vector<std::pair<std::int32_t, std::int32_t>>& origins = m_origins.emplace_back();
+        for (std::size_t i = 0; i < m_classes.size(); ++i)
+        {
+            if (m_classes[i] < 0)
+                continue;
+            const std::int32_t number = split.Number(m_classes[i], picture.pixels[i]);
+            if (number == std::int32_t(origins.size()))
+                origins.emplace_back(m_classes[i], picture.pixels[i]);
+            m_classes[i] = number;
+        }
+        m_count = split.Count();
+    }
+
+    const std::vector<std::int32_t>& Classes() const { return m_classes; }
+    std::int32_t Count() const { return m_count; }
+
+    // The number of the colour that picture p (0 the base) has in class c.
+    std::int32_t ColorOf(std::size_t p, std::int32_t c) const
+    {
+        for (std::size_t split = m_origins.size(); split-- > 0;)
+        {
+            const auto& [origin, color] = m_origins[split][std::size_t(c)];
+            if (split + 1 == p)
+                return color;
+            c = origin;
+        }
+        return c;
+    }
+
+private:
+    std::vector<std::int32_t> m_classes;
+    std::int32_t m_count;
+    std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> m_origins;
+};
 
 std::vector<std::uint8_t> EntriesOf(const std::vector<std::int32_t>& classes)
 {
@@ -126,18 +163,56 @@ std::vector<std::uint8_t> EntriesOf(const std::vector<std::int32_t>& classes)
     return entries;
 }
 
-// Each class's colour in one picture, in its nearest 15-bit colour, as
+// What is kept of a picture once its pixels are split into classes.
+struct PictureSummary
+{
+    std::vector<PictureColor> colors;
+    std::int64_t opaquePixels = 0;
+    std::int64_t madeTransparent = 0;
+    std::int64_t madeOpaque = 0;
+};
+
+PictureSummary SummaryOf(const PictureColors& colors)
+{
+    return {colors.colors, colors.opaquePixels, colors.madeTransparent, colors.madeOpaque};
+}
+
+// Each class's colour in picture p, in its nearest 15-bit colour, as
 // entries 1 onwards.
-PaletteRow ExactRow(const PictureColors& colors, const std::vector<std::int32_t>& firstPixels,
+PaletteRow ExactRow(const PictureSummary& picture, const CPixelClasses& classes, std::size_t p,
                     PaletteRow row)
 {
-    for (std::size_t c = 0; c < firstPixels.size(); ++c)
+    for (std::int32_t c = 0; c < classes.Count(); ++c)
     {
-        const std::vector<PictureColor> color{
-            colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])]};
-        row[c + 1] = ColorWordToEntry(BestWordFor(color, {0}));
+        const std::vector<PictureColor> color{picture.colors[std::size_t(classes.ColorOf(p, c))]};
+        row[std::size_t(c) + 1] = ColorWordToEntry(BestWordFor(color, {0}));
     }
     return row;
+}
+
+// What showing each class in its row's 15-bit colour changes in picture p.
+ReduceReport ExactReport(const PictureSummary& picture, const CPixelClasses& classes, std::size_t p,
+                         const std::vector<std::int64_t>& classSizes, const PaletteRow& row)
+{
+    ReduceReport report;
+    report.opaquePixels = picture.opaquePixels;
+    report.madeTransparent = picture.madeTransparent;
+    report.madeOpaque = picture.madeOpaque;
+    double total = 0;
+    for (std::int32_t c = 0; c < classes.Count(); ++c)
+    {
+        const PictureColor& color = picture.colors[std::size_t(classes.ColorOf(p, c))];
+        const ColorEntry& shown = row[std::size_t(c) + 1];
+        const float difference = DeltaE2000(color.lab, WordLab(EntryToColorWord(shown)));
+        const std::int64_t size = classSizes[std::size_t(c)];
+        total += double(difference) * double(size);
+        report.largestError = std::max(report.largestError, double(difference));
+        if (color.rgb != RgbOf(shown.red, shown.green, shown.blue))
+            report.changedPixels += size;
+    }
+    if (report.opaquePixels > 0)
+        report.meanError = total / double(report.opaquePixels);
+    return report;
 }
 
 // Each entry's colour in one picture: the 15-bit colour nearest its pixels.
@@ -174,11 +249,11 @@ PaletteRow RowFor(const PictureColors& colors, const std::vector<std::uint8_t>& 
     return row;
 }
 
-Result FinishSheet(const std::vector<PictureColors>& colors,
-                   const std::vector<std::uint8_t>& entries, ColorwaySheet& sheet)
+Result FinishSheet(const PictureColors& base, const std::vector<std::uint8_t>& entries,
+                   ColorwaySheet& sheet)
 {
     CSpriteImage picture;
-    if (!picture.Create(colors[0].width, colors[0].height, 8))
+    if (!picture.Create(base.width, base.height, 8))
         return Failure(Reason::OutOfMemory);
     std::copy(entries.begin(), entries.end(), picture.GetPixels());
     picture.m_colorTable.SetSize(kPaletteRowSize);
@@ -188,68 +263,47 @@ Result FinishSheet(const std::vector<PictureColors>& colors,
     return {};
 }
 
-// What showing each class in its row's 15-bit colour changes in one picture.
-ReduceReport ExactReport(const PictureColors& colors, const std::vector<std::int32_t>& firstPixels,
-                         const std::vector<std::int64_t>& classSizes, const PaletteRow& row)
-{
-    ReduceReport report;
-    report.opaquePixels = colors.opaquePixels;
-    report.madeTransparent = colors.madeTransparent;
-    report.madeOpaque = colors.madeOpaque;
-    double total = 0;
-    for (std::size_t c = 0; c < firstPixels.size(); ++c)
-    {
-        const PictureColor& color =
-            colors.colors[std::size_t(colors.pixels[std::size_t(firstPixels[c])])];
-        const ColorEntry& shown = row[c + 1];
-        const float difference = DeltaE2000(color.lab, WordLab(EntryToColorWord(shown)));
-        total += double(difference) * double(classSizes[c]);
-        report.largestError = std::max(report.largestError, double(difference));
-        if (color.rgb != RgbOf(shown.red, shown.green, shown.blue))
-            report.changedPixels += classSizes[c];
-    }
-    if (report.opaquePixels > 0)
-        report.meanError = total / double(report.opaquePixels);
-    return report;
-}
-
 } // namespace
 
 Result BuildColorways(const std::vector<const CSpriteImage*>& pictures,
                       const std::vector<PaletteRow>& rows, std::int32_t alphaThreshold,
                       ColorwaySheet& sheet)
 {
-    std::vector<PictureColors> colors;
-    if (Result read = ReadColorways(pictures, rows, alphaThreshold, colors); !read)
+    if (Result counted = CheckCounts(pictures, rows); !counted)
+        return counted;
+    PictureColors base, other;
+    if (Result read = ReadPicture(*pictures[0], 0, alphaThreshold, nullptr, base); !read)
         return read;
-    std::int32_t classCount = 0;
-    const std::vector<std::int32_t> classes = PixelClasses(colors, classCount);
-    if (classCount > kMostClasses)
+    CPixelClasses classes(base);
+    std::vector<PictureSummary> summaries{SummaryOf(base)};
+    for (std::size_t p = 1; p < pictures.size(); ++p)
     {
-        const auto first =
-            std::find(classes.begin(), classes.end(), kMostClasses) - classes.begin();
-        Result tooMany = Failure(Reason::ColorwayTooManyClasses, classCount, kMostClasses);
-        tooMany.detail = PixelText(first, colors[0].width);
+        if (Result read = ReadPicture(*pictures[p], p, alphaThreshold, &base, other); !read)
+            return read;
+        classes.Split(other);
+        summaries.push_back(SummaryOf(other));
+    }
+    const std::vector<std::int32_t>& pixelClasses = classes.Classes();
+    if (classes.Count() > kMostClasses)
+    {
+        const auto first = std::find(pixelClasses.begin(), pixelClasses.end(), kMostClasses) -
+                           pixelClasses.begin();
+        Result tooMany = Failure(Reason::ColorwayTooManyClasses, classes.Count(), kMostClasses);
+        tooMany.detail = PixelText(first, base.width);
         return tooMany;
     }
-    std::vector<std::int32_t> firstPixels;
-    std::vector<std::int64_t> classSizes(std::size_t(classCount), 0);
-    for (std::size_t i = 0; i < classes.size(); ++i)
-    {
-        if (classes[i] < 0)
-            continue;
-        if (classes[i] == std::int32_t(firstPixels.size()))
-            firstPixels.push_back(std::int32_t(i));
-        ++classSizes[std::size_t(classes[i])];
-    }
+    std::vector<std::int64_t> classSizes(std::size_t(classes.Count()), 0);
+    for (std::int32_t c : pixelClasses)
+        if (c >= 0)
+            ++classSizes[std::size_t(c)];
     ColorwaySheet built;
-    built.classCount = classCount;
-    for (std::size_t p = 0; p < colors.size(); ++p)
+    built.classCount = classes.Count();
+    for (std::size_t p = 0; p < pictures.size(); ++p)
     {
-        built.rows.push_back(ExactRow(colors[p], firstPixels, rows[p]));
-        built.reports.push_back(ExactReport(colors[p], firstPixels, classSizes, built.rows[p]));
+        built.rows.push_back(ExactRow(summaries[p], classes, p, rows[p]));
+        built.reports.push_back(ExactReport(summaries[p], classes, p, classSizes, built.rows[p]));
     }
-    if (Result finished = FinishSheet(colors, EntriesOf(classes), built); !finished)
+    if (Result finished = FinishSheet(base, EntriesOf(pixelClasses), built); !finished)
         return finished;
     sheet = std::move(built);
     return {};
@@ -259,22 +313,30 @@ Result ReduceColorways(const std::vector<const CSpriteImage*>& pictures,
                        const std::vector<PaletteRow>& rows, const ReduceOptions& options,
                        ColorwaySheet& sheet)
 {
-    std::vector<PictureColors> colors;
-    if (Result read = ReadColorways(pictures, rows, options.alphaThreshold, colors); !read)
+    if (Result counted = CheckCounts(pictures, rows); !counted)
+        return counted;
+    PictureColors base, other;
+    if (Result read = ReadPicture(*pictures[0], 0, options.alphaThreshold, nullptr, base); !read)
         return read;
-    ReducedPicture base;
-    if (Result reduced = ReduceColors(colors[0], rows[0], options, base); !reduced)
-        return reduced;
-    const std::vector<std::uint8_t> entries(
-        base.picture.GetPixels(), base.picture.GetPixels() + base.picture.GetPixelBytes());
+    ReducedPicture reduced;
+    if (Result done = ReduceColors(base, rows[0], options, reduced); !done)
+        return done;
+    const std::uint8_t* indices = reduced.picture.GetPixels();
+    const std::vector<std::uint8_t> entries(indices, indices + reduced.picture.GetPixelBytes());
+    CPixelClasses classes(base);
     ColorwaySheet built;
-    PixelClasses(colors, built.classCount);
-    built.rows.push_back(base.row);
-    for (std::size_t p = 1; p < colors.size(); ++p)
-        built.rows.push_back(RowFor(colors[p], entries, rows[p]));
-    for (std::size_t p = 0; p < colors.size(); ++p)
-        built.reports.push_back(MeasureReduction(colors[p], entries, built.rows[p]));
-    if (Result finished = FinishSheet(colors, entries, built); !finished)
+    built.rows.push_back(reduced.row);
+    built.reports.push_back(reduced.report);
+    for (std::size_t p = 1; p < pictures.size(); ++p)
+    {
+        if (Result read = ReadPicture(*pictures[p], p, options.alphaThreshold, &base, other); !read)
+            return read;
+        classes.Split(other);
+        built.rows.push_back(RowFor(other, entries, rows[p]));
+        built.reports.push_back(MeasureReduction(other, entries, built.rows[p]));
+    }
+    built.classCount = classes.Count();
+    if (Result finished = FinishSheet(base, entries, built); !finished)
         return finished;
     sheet = std::move(built);
     return {};

@@ -101,9 +101,13 @@ Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshol
     if (alphaThreshold < kLowestAlphaThreshold || alphaThreshold > kHighestAlphaThreshold)
         return Failure(Reason::AlphaThresholdRange, alphaThreshold, kHighestAlphaThreshold);
 
-    colors = PictureColors{};
+    // The buffers are kept: reading pictures one after another into the
+    // same colours costs no fresh memory.
     colors.width = picture.GetWidth();
     colors.height = picture.GetHeight();
+    colors.colors.clear();
+    colors.pixels.clear();
+    colors.opaquePixels = colors.madeTransparent = colors.madeOpaque = 0;
     CColorCollector collector(colors);
     const std::uint8_t* pixels = picture.GetPixels();
     if (depth == 8)

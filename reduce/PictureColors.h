@@ -42,7 +42,9 @@ struct PictureColors
     std::int64_t madeOpaque = 0;      // alpha threshold to 254
 };
 
-// Fails for a depth other than 8, 24 or 32 bits, or a threshold outside 1-255.
+// Fails for a depth other than 8, 24 or 32 bits, or a threshold outside 1-255,
+// leaving `colors` as they were; otherwise `colors` are replaced, their
+// buffers reused.
 Result ReadPictureColors(const CSpriteImage& picture, std::int32_t alphaThreshold,
                          PictureColors& colors);
 

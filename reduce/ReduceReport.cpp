@@ -11,7 +11,6 @@ ColorEntry ShownColor(const ColorEntry& entry)
 ReduceReport MeasureReduction(const PictureColors& colors, const std::vector<std::uint8_t>& entries,
                               const PaletteRow& row)
 {
-    // The difference of each picture colour and entry pair, worked out once.
     std::array<LabColor, kPaletteRowSize> shown;
     std::array<std::uint32_t, kPaletteRowSize> rgb{};
     for (std::size_t e = 0; e < row.size(); ++e)
@@ -20,7 +19,14 @@ ReduceReport MeasureReduction(const PictureColors& colors, const std::vector<std
         rgb[e] = RgbOf(color.red, color.green, color.blue);
         shown[e] = WordLab(EntryToColorWord(row[e]));
     }
-    std::vector<float> differences(colors.colors.size() * kPaletteRowSize, -1);
+    // Each colour's difference to the entry it was last given: all its
+    // pixels' entry without dithering, most of them with.
+    struct Last
+    {
+        std::int32_t entry = -1;
+        float difference = 0;
+    };
+    std::vector<Last> last(colors.colors.size());
 
     ReduceReport report;
     report.opaquePixels = colors.opaquePixels;
@@ -34,11 +40,11 @@ ReduceReport MeasureReduction(const PictureColors& colors, const std::vector<std
             continue;
         const PictureColor& color = colors.colors[std::size_t(number)];
         const std::uint8_t entry = entries[i];
-        float& difference = differences[std::size_t(number) * kPaletteRowSize + entry];
-        if (difference < 0)
-            difference = DeltaE2000(color.lab, shown[entry]);
-        total += difference;
-        report.largestError = std::max(report.largestError, double(difference));
+        Last& known = last[std::size_t(number)];
+        if (known.entry != entry)
+            known = {entry, DeltaE2000(color.lab, shown[entry])};
+        total += known.difference;
+        report.largestError = std::max(report.largestError, double(known.difference));
         if (color.rgb != rgb[entry])
             ++report.changedPixels;
     }
