@@ -18,11 +18,15 @@ constexpr std::int32_t kMostColorways = kPaletteRowCount; // the base and 15 mor
 
 struct ColorwaySheet
 {
-    CSpriteImage sheet;           // 8 bits per pixel, indices 0-15, the base's row as its table
-    std::vector<PaletteRow> rows; // one per picture, in the order given
-    std::vector<ReduceReport>
-        reports;                 // per picture: what its row changes (15-bit rounding, reduction)
-    std::int32_t classCount = 0; // opaque pixel classes of the pictures
+    // 8 bits per pixel, indices 0-15, the base's row as its colour table.
+    CSpriteImage sheet;
+    // One per picture, in the order given.
+    std::vector<PaletteRow> rows;
+    // One per picture: what showing it in its row changes (the rounding to
+    // 15 bits; the reduction).
+    std::vector<ReduceReport> reports;
+    // Opaque pixel classes of the pictures.
+    std::int32_t classCount = 0;
 };
 
 // `rows` are the rows the pictures go to, one per picture: entries the
