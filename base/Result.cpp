@@ -179,6 +179,28 @@ std::string ReasonText(const Result& result)
     case Reason::PaletteOnlyToPalette:
         return "a palette file becomes only another palette file, without --palette or "
                "--match-palette";
+    case Reason::ReduceBadDepth:
+        return (result.detail.empty() ? std::string() : result.detail + ": ") + Number(value) +
+               "-bit picture: only 8-, 24- and 32-bit pictures can be reduced";
+    case Reason::AlphaThresholdRange:
+        return "alpha threshold " + Number(value) + " is not one of 1 to " + Number(limit);
+    case Reason::DitherStrengthRange:
+        return "dithering strength " + Number(value) + "% is not one of 0 to " + Number(limit) +
+               "%";
+    case Reason::ColorwayCount:
+        return value == 0 ? std::string("no picture to take colourways from")
+                          : Number(value) + " pictures: colourways take a base picture and at most " +
+                                Number(limit - 1) + " more";
+    case Reason::ColorwayRowCount:
+        return Number(value) + " palette rows for " + Number(limit) + " pictures";
+    case Reason::ColorwaySizeDiffers:
+        return "picture " + Number(value) + " is " + result.detail;
+    case Reason::ColorwayTransparencyDiffers:
+        return "picture " + Number(value) + " is not transparent exactly where the base picture is: "
+               "pixel " + result.detail + " differs";
+    case Reason::ColorwayTooManyClasses:
+        return Number(value) + " colour classes are more than the " + Number(limit) +
+               " a palette row holds; pixel " + result.detail + " makes one too many";
     }
     return {};
 }

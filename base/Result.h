@@ -98,6 +98,16 @@ enum class Reason
 
     // The converter.
     PaletteOnlyToPalette, // a palette file converted to a sheet or picture, or given colours
+    // Colour reduction and colourways. A picture is named by its place among
+    // those given, the base picture being 1.
+    ReduceBadDepth,      // value: bits per pixel, detail: "picture N" among several
+    AlphaThresholdRange, // value: the threshold, limit: the highest
+    DitherStrengthRange, // value: the strength in percent, limit: the highest
+    ColorwayCount,       // value: pictures given, limit: the most
+    ColorwayRowCount,    // value: palette rows given, limit: pictures given
+    ColorwaySizeDiffers, // value: the picture, detail: its size and the base's
+    ColorwayTransparencyDiffers, // value: the picture, detail: the first pixel "(x, y)"
+    ColorwayTooManyClasses,      // value: classes, limit: the most, detail: the pixel "(x, y)" that makes one too many
 };
 
 struct Result
