@@ -36,7 +36,8 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
         const std::optional<FileIdentity> output = IdentifyFile(job.output);
         if (!output)
             continue; // the writer will fail to create it, and say so
-        if (output == IdentifyFile(job.input))
+        // A file still to be created cannot be the input.
+        if (output->newName.empty() && output == IdentifyFile(job.input))
         {
             job.refusal = "the output would replace the input itself";
             continue;

@@ -42,11 +42,21 @@ CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::stri
     : m_file(file), m_folder(folder), m_tempName(std::move(tempName)),
       m_targetName(std::move(targetName))
 {
+    // The file is completely written: what it is no longer changes.
+    struct stat info
+    {
+    };
+    if (fstat(m_file, &info) == 0)
+    {
+        m_device = info.st_dev;
+        m_size = info.st_size;
+    }
 }
 
 CPendingFile::CPendingFile(CPendingFile&& other) noexcept
     : m_file(std::exchange(other.m_file, -1)), m_folder(std::exchange(other.m_folder, -1)),
-      m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName))
+      m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName)),
+      m_device(other.m_device), m_size(other.m_size)
 {
     other.m_tempName.clear();
 }
@@ -54,22 +64,6 @@ CPendingFile::CPendingFile(CPendingFile&& other) noexcept
 CPendingFile::~CPendingFile()
 {
     Drop();
-}
-
-dev_t CPendingFile::Device() const
-{
-    struct stat info
-    {
-    };
-    return fstat(m_file, &info) == 0 ? info.st_dev : 0;
-}
-
-std::int64_t CPendingFile::Size() const
-{
-    struct stat info
-    {
-    };
-    return fstat(m_file, &info) == 0 ? info.st_size : 0;
 }
 
 bool CPendingFile::Sync() const
@@ -95,16 +89,11 @@ void CPendingFile::SyncFolder() const
 }
 
 // A target that does not exist yet takes the file's name directly, with no
-// temporary name in between; otherwise the file gets a temporary name to
-// be renamed from.
+// temporary name in between (a link never replaces a name); otherwise the
+// file gets a temporary name to be renamed from.
 bool CPendingFile::LinkUnnamed()
 {
-    struct stat info
-    {
-    };
-    const bool targetAbsent =
-        fstatat(m_folder, m_targetName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
-    if (targetAbsent && LinkDescriptor(m_file, m_folder, m_targetName))
+    if (LinkDescriptor(m_file, m_folder, m_targetName))
         return true;
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {

@@ -22,8 +22,8 @@ public:
     ~CPendingFile(); // drops the file unless it was put in place
 
     int Descriptor() const { return m_file; }
-    dev_t Device() const;
-    std::int64_t Size() const;
+    dev_t Device() const { return m_device; }
+    std::int64_t Size() const { return m_size; }
     // Pushes the file's bytes to the disk, through the descriptor it was
     // written with (which may well be write-only).
     bool Sync() const;
@@ -44,6 +44,8 @@ private:
     int m_folder;
     std::string m_tempName;
     std::string m_targetName;
+    dev_t m_device = 0;
+    std::int64_t m_size = 0;
 };
 
 // A name for a temporary file beside a target; a random part keeps two runs
