@@ -33,7 +33,7 @@ std::vector<std::size_t> CReplaceBatch::Finish()
     std::map<dev_t, bool> deviceSynced;
     for (const CPendingFile& file : m_waiting)
         if (deviceSynced.emplace(file.Device(), false).second)
-            deviceSynced[file.Device()] = syncfs(file.Descriptor()) == 0;
+            deviceSynced[file.Device()] = m_syncFileSystem(file.Descriptor()) == 0;
 
     std::vector<std::size_t> failed;
     for (std::size_t i = 0; i < m_waiting.size(); ++i)

@@ -177,6 +177,33 @@ TEST(ReplaceBatch, FilesAreReplacedOnlyWhenTheBatchFinishes)
     EXPECT_EQ(ReadBytes(a), kNew);
 }
 
+// A disk whose write-back fails (a stick pulled out, a server gone) fails
+// every file of the chunk, and no old file is replaced by one that may not
+// be on it; a later chunk on a disk that works again is put in place.
+TEST(ReplaceBatch, AFailedSyncFailsTheChunkAndReplacesNothing)
+{
+    TempFolder temp;
+    const fs::path a = temp.Root() / "a.bmp";
+    const fs::path b = temp.Root() / "b.bmp";
+    Put(a, kOld, 0644);
+    CReplaceBatch batch;
+    batch.SetFileSystemSync(
+        [](int)
+        {
+            errno = EIO;
+            return -1;
+        });
+    EXPECT_EQ(Save(a, kNew, 256, &batch) + Save(b, kNew, 256, &batch), Saved);
+    EXPECT_EQ(batch.Finish(), (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(ReadBytes(a), kOld);
+    EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"a.bmp"});
+
+    batch.SetFileSystemSync(::syncfs);
+    EXPECT_EQ(Save(a, kNew, 256, &batch), Saved);
+    EXPECT_EQ(batch.Finish(), std::vector<std::size_t>{});
+    EXPECT_EQ(ReadBytes(a), kNew);
+}
+
 // Folder plus temporary name may exceed PATH_MAX where the target does not.
 TEST(FileReplacer, FolderPathNearTheSystemLimit)
 {
