@@ -168,19 +168,17 @@ int RunConversions(const CommandLine& commandLine)
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
     settings.lossy = commandLine.lossy;
     settings.transparentZero = commandLine.transparentZero;
-    settings.paletteAt = commandLine.paletteAt.value_or(0);
     // The files every input shares are read once; without them no output
     // would be what was asked for.
-    std::vector<ColorEntry> palette;
-    if (commandLine.palette)
+    std::vector<SheetEdit> edits;
+    if (EditsFailure failure; !PrepareEdits(commandLine.edits, edits, failure))
     {
-        if (const Result read = LoadPaletteColors(*commandLine.palette, palette); !read)
-        {
-            ReportFileFailure(*commandLine.palette, FullText(read));
-            return kExitSomeFileFailed;
-        }
-        settings.palette = &palette;
+        if (!failure.usage.empty())
+            return ReportBadUsage(failure.usage);
+        ReportFileFailure(failure.file, FullText(failure.result));
+        return kExitSomeFileFailed;
     }
+    settings.edits = &edits;
     CColorTable matchTable;
     if (commandLine.matchPalette)
     {

@@ -54,7 +54,44 @@ bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t&
     return error == std::errc() && stop == end && number >= 0 && number < limit;
 }
 
-bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::string& error)
+// --palette-at K belongs to the --palette before it or, when none came
+// before, to the next one.
+struct ParseState
+{
+    std::optional<std::int32_t> pendingFirst;
+};
+
+bool AddPalette(const char* argument, CommandLine& commandLine, ParseState& state)
+{
+    commandLine.edits.push_back({EditKind::ReplaceColors, argument, state.pendingFirst});
+    state.pendingFirst.reset();
+    return true;
+}
+
+bool SetPaletteFirst(const char* argument, CommandLine& commandLine, ParseState& state,
+                     std::string& error)
+{
+    std::int32_t first = 0;
+    if (!ParseNumberBelow(argument, kSprColorCount, first))
+    {
+        error = std::string("palette entry must be a number from 0 to 255, not '") + argument + "'";
+        return false;
+    }
+    std::vector<EditRequest>& edits = commandLine.edits;
+    if (!edits.empty() && edits.back().kind == EditKind::ReplaceColors && !edits.back().first)
+        edits.back().first = first;
+    else if (!state.pendingFirst)
+        state.pendingFirst = first;
+    else
+    {
+        error = "--palette-at is given twice for one --palette";
+        return false;
+    }
+    return true;
+}
+
+bool ApplyOption(int code, const char* argument, CommandLine& commandLine, ParseState& state,
+                 std::string& error)
 {
     switch (code)
     {
@@ -83,17 +120,9 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
         commandLine.trailingFrom = argument;
         return true;
     case kOptionPalette:
-        commandLine.palette = argument;
-        return true;
+        return AddPalette(argument, commandLine, state);
     case kOptionPaletteAt:
-        commandLine.paletteAt.emplace();
-        if (!ParseNumberBelow(argument, kSprColorCount, *commandLine.paletteAt))
-        {
-            error =
-                std::string("palette entry must be a number from 0 to 255, not '") + argument + "'";
-            return false;
-        }
-        return true;
+        return SetPaletteFirst(argument, commandLine, state, error);
     case kOptionMatchPalette:
         commandLine.matchPalette = argument;
         return true;
@@ -117,7 +146,7 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
     }
 }
 
-bool CheckCombination(const CommandLine& commandLine, std::string& error)
+bool CheckCombination(const CommandLine& commandLine, const ParseState& state, std::string& error)
 {
     if (commandLine.help || commandLine.version)
         return true;
@@ -127,10 +156,10 @@ bool CheckCombination(const CommandLine& commandLine, std::string& error)
         error = "--json goes with --info";
     else if (commandLine.info &&
              (commandLine.output || commandLine.target || commandLine.paletteRow ||
-              commandLine.trailingFrom || commandLine.lossy || commandLine.palette ||
-              commandLine.paletteAt || commandLine.matchPalette || commandLine.transparentZero))
+              commandLine.trailingFrom || commandLine.lossy || !commandLine.edits.empty() ||
+              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero))
         error = "--info takes no conversion options";
-    else if (commandLine.paletteAt && !commandLine.palette)
+    else if (state.pendingFirst)
         error = "--palette-at goes with --palette";
     else if (!commandLine.info && !commandLine.output)
         error = "missing output: give -o OUTPUT";
@@ -149,15 +178,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
     opterr = 1;
     optind = 1;
     int code;
+    ParseState state;
     while ((code = getopt_long(argc, arguments.data(), "o:", kOptions, nullptr)) != -1)
     {
         if (code == '?')
             return false;
-        if (!ApplyOption(code, optarg, commandLine, error))
+        if (!ApplyOption(code, optarg, commandLine, state, error))
             return false;
     }
     commandLine.inputs.assign(arguments.begin() + optind, arguments.end());
-    return CheckCombination(commandLine, error);
+    return CheckCombination(commandLine, state, error);
 }
 
 void PrintHelp(std::FILE* stream)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/FileKind.h"
+#include "cli/SheetEdits.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,8 +33,10 @@ struct CommandLine
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
     bool lossy = false;
-    std::optional<std::string> palette;
-    std::optional<std::int32_t> paletteAt;
+    // Changes to colours and indices, in the order given.
+    std::vector<EditRequest> edits;
+    // The colours of the input are read as indices of this file's table
+    // before any edit.
     std::optional<std::string> matchPalette;
     bool transparentZero = false;
 };

@@ -29,17 +29,16 @@ Result OpenInput(CSpriteDocument& document, const std::string& input,
     return {};
 }
 
-// The colours change before anything is written: first the indices
-// recovered onto the table asked for, then the colours replaced.
+// The colours change before anything is written: first the input's colours
+// are read as indices of the table asked for, since the edits work on
+// indices; then the edits, in the order given.
 Result ChangeColors(CSpriteDocument& document, const ConversionSettings& settings)
 {
     if (settings.matchPalette)
         if (Result matched = document.MapOntoColors(*settings.matchPalette, settings.paletteRow);
             !matched)
             return matched;
-    if (settings.palette)
-        return document.ReplaceColors(*settings.palette, settings.paletteAt);
-    return {};
+    return settings.edits ? ApplyEdits(*settings.edits, document) : Result{};
 }
 
 Result WriteOutput(CSpriteDocument& document, const std::string& output,

@@ -52,7 +52,7 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
 // A palette file has no sheet: it becomes only another palette file, as is.
 void RefusePaletteInputs(const CommandLine& commandLine, OutputPlan& plan)
 {
-    const bool changesColours = commandLine.palette || commandLine.matchPalette;
+    const bool changesColours = !commandLine.edits.empty() || commandLine.matchPalette;
     for (ConversionJob& job : plan.jobs)
         if (IsPaletteKind(KindOfPath(job.input)) && (!IsPaletteKind(plan.target) || changesColours))
             job.refusal = "a palette file becomes only another palette file, without "
