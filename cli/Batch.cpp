@@ -25,7 +25,9 @@ extern "C" void NoteStopSignal(int signal)
 
 // The handler only notes the signal; the loop stops between files. Without
 // SA_RESTART a write blocked on a pipe returns (EINTR) instead of waiting on.
-// A reader that went away (EPIPE) fails that one output, not the run.
+// A reader that went away (EPIPE) fails that one output, not the run. A
+// signal ignored from the start (nohup, a background job of a shell
+// without job control) stays ignored.
 void CatchSignals()
 {
     struct sigaction action
@@ -35,7 +37,14 @@ void CatchSignals()
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        struct sigaction inherited
+        {
+        };
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+            continue;
         sigaction(signal, &action, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
 }
 

@@ -144,9 +144,11 @@ TEST(HostileUse, FailedRenamesInTheBatchFailTheRun)
 }
 
 // Runs the converter, its path first, into a new, empty folder o of the
-// folder and sends it the signal once its first outputs are in place;
-// answers the wait status.
-int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, int signal)
+// folder (what it says going to the file err) and sends it the signal once
+// its first outputs are in place; answers the wait status. The signal may
+// be ignored from the start, as nohup does for SIGHUP.
+int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, int signal,
+                 bool ignoredAtStart = false)
 {
     fs::remove_all(folder.Path("o"));
     fs::create_directory(folder.Path("o"));
@@ -154,10 +156,13 @@ int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, i
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    const std::string err = folder.Path("err");
     const pid_t child = fork();
     if (child == 0)
     {
-        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+        if (ignoredAtStart)
+            std::signal(signal, SIG_IGN);
         execv(argv[0], argv.data());
         _exit(98);
     }
@@ -169,11 +174,23 @@ int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, i
     return status;
 }
 
+// The number of files the message says were done, or -1 without one.
+long CountInMessage(const std::string& message, const std::string& signalName, int total)
+{
+    const std::string before = "tavrel-convert: stopped by " + signalName + " after ";
+    const std::string after = " of " + std::to_string(total) + " files\n";
+    if (message.rfind(before, 0) != 0 || message.size() <= before.size() + after.size() ||
+        message.compare(message.size() - after.size(), after.size(), after) != 0)
+        return -1;
+    return std::stol(message.substr(before.size()));
+}
+
 // Each signal caught ends the program with 128 + the signal, after the
-// files converted so far are in place, whole, and no temporary file is left.
+// files converted so far are in place, whole, as many as it says, and no
+// temporary file is left. A signal ignored at the start stays ignored.
 TEST(HostileUse, SignalsStopTheBatchKeepingWhatIsDone)
 {
-    constexpr int kFiles = 300;
+    constexpr int kFiles = 1000; // enough that the signal comes before the end
     TempFolder folder;
     std::vector<std::string> arguments = {TAVREL_CONVERT, "--to", "bmp", "-o", folder.Path("o")};
     for (int i = 0; i < kFiles; ++i)
@@ -182,26 +199,38 @@ TEST(HostileUse, SignalsStopTheBatchKeepingWhatIsDone)
         WriteBytes(arguments.back(), RandomSpr(8, 0));
     }
     const Bytes expected = ExportedBmp(folder, "s0.spr");
-    // SIGKILL cannot be caught; then the unnamed temporary file leaves nothing.
-    const int probe = open(folder.Root().c_str(), O_TMPFILE | O_WRONLY, 0600);
-    const bool unnamedFiles = probe >= 0 && close(probe) == 0;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
+    const std::pair<int, const char*> caught[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [signal, name] : caught)
     {
-        SCOPED_TRACE(signal);
-        if (signal == SIGKILL && !unnamedFiles)
-            GTEST_SKIP() << "this file system has no unnamed files (O_TMPFILE)";
+        SCOPED_TRACE(name);
         const int status = RunAndSignal(folder, arguments, signal);
-        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), 128 + signal);
-        EXPECT_EQ(WIFSIGNALED(status), signal == SIGKILL);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
         const std::set<std::string> done = FileNames(folder.Root() / "o");
         for (const std::string& name : done) // never a temporary .tavrel- file
         {
             EXPECT_EQ(name.front(), 's') << name;
             EXPECT_EQ(ReadBytes(folder.Root() / "o" / name), expected) << name;
         }
-        EXPECT_GT(done.size(), 0u);
         EXPECT_LT(done.size(), std::size_t(kFiles));
+        const Bytes message = ReadBytes(folder.Path("err"));
+        EXPECT_EQ(CountInMessage({message.begin(), message.end()}, name, kFiles),
+                  long(done.size()));
     }
+
+    const int ignored = RunAndSignal(folder, arguments, SIGHUP, true);
+    EXPECT_TRUE(WIFEXITED(ignored) && WEXITSTATUS(ignored) == 0) << ignored;
+    EXPECT_EQ(FileCount(folder.Root() / "o"), std::size_t(kFiles));
+
+    // SIGKILL cannot be caught; then the unnamed temporary file leaves nothing.
+    const int probe = open(folder.Root().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "this file system has no unnamed files (O_TMPFILE)";
+    close(probe);
+    const int killed = RunAndSignal(folder, arguments, SIGKILL);
+    EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL);
+    for (const std::string& name : FileNames(folder.Root() / "o"))
+        EXPECT_EQ(name.front(), 's') << name;
 }
 
 } // namespace
