@@ -109,6 +109,29 @@ TEST(HostileUse, NamesWithControlCharactersAreQuoted)
                           "file. (No such file or directory)\n");
 }
 
+// A FIFO where a file is to be read is refused at once, whichever option
+// names it: nothing waits for a writer that may never come.
+TEST(HostileUse, AFifoIsRefusedAtOnceWhereverAFileIsRead)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("a.spr"), RandomSpr(9, 0));
+    ASSERT_EQ(mkfifo(folder.Path("f.spr").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(folder.Path("f.pal").c_str(), 0644), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.spr --trailing-from f.spr -o o.spr",
+         "f.spr: Error: Unable to read sprite data. (not a regular file)"},
+        {"f.spr -o o.bmp", "f.spr: Error: Could not load SPR file. (not a regular file)"},
+        {"a.spr --palette f.pal -o o.spr",
+         "f.pal: Error: Could not load palette file. (not a regular file)"},
+    };
+    for (const auto& [arguments, error] : cases)
+    {
+        const CliRun run = RunShell(folder, "timeout 10 $C " + arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.err, "tavrel-convert: " + error + "\n");
+    }
+}
+
 // Renames that fail when a chunk of the batch is put in place (here over a
 // file bound onto itself, a mount point), in the first chunk or the last,
 // fail the run.
