@@ -184,7 +184,7 @@ int RunConversions(const CommandLine& commandLine)
     {
         if (!failure.usage.empty())
             return ReportBadUsage(failure.usage);
-        ReportFileFailure(failure.file, FullText(failure.result));
+        ReportFileFailure(failure.file, ShownFailure(failure.result));
         return kExitSomeFileFailed;
     }
     settings.edits = &edits;
@@ -195,7 +195,7 @@ int RunConversions(const CommandLine& commandLine)
                 LoadColorTable(*commandLine.matchPalette, commandLine.paletteRow, matchTable);
             !read)
         {
-            ReportFileFailure(*commandLine.matchPalette, FullText(read));
+            ReportFileFailure(*commandLine.matchPalette, ShownFailure(read));
             return kExitSomeFileFailed;
         }
         settings.matchPalette = &matchTable;
@@ -205,7 +205,7 @@ int RunConversions(const CommandLine& commandLine)
         // Without it every SPR written would lack the block asked for.
         if (const Result read = ReadTrailingFrom(*commandLine.trailingFrom, trailingFrom); !read)
         {
-            ReportFileFailure(*commandLine.trailingFrom, FullText(read));
+            ReportFileFailure(*commandLine.trailingFrom, ShownFailure(read));
             return kExitSomeFileFailed;
         }
         settings.trailingFrom = &trailingFrom;

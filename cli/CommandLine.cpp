@@ -74,7 +74,7 @@ bool SetPaletteFirst(const char* argument, CommandLine& commandLine, ParseState&
     std::int32_t first = 0;
     if (!ParseNumberBelow(argument, kSprColorCount, first))
     {
-        error = std::string("palette entry must be a number from 0 to 255, not '") + argument + "'";
+        error = "palette entry must be a number from 0 to 255, not " + QuotedName(argument);
         return false;
     }
     std::vector<EditRequest>& edits = commandLine.edits;
@@ -104,15 +104,15 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, Parse
     case kOptionTo:
         commandLine.target = KindFromName(argument);
         if (!commandLine.target)
-            error = std::string("unknown format '") + argument +
-                    "' (bmp, png, spr, sp2, pal, gpl or act)";
+            error = "unknown format " + QuotedName(argument) +
+                    " (bmp, png, spr, sp2, pal, gpl or act)";
         return commandLine.target.has_value();
     case kOptionPaletteRow:
         commandLine.paletteRow.emplace();
         if (!ParseNumberBelow(argument, kPaletteRowCount, *commandLine.paletteRow))
         {
             error =
-                std::string("palette row must be a number from 0 to 15, not '") + argument + "'";
+                "palette row must be a number from 0 to 15, not " + QuotedName(argument);
             return false;
         }
         return true;
@@ -264,49 +264,6 @@ int ReportBadUsage(const std::string& message)
         std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
     std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgramName);
     return kExitBadUsage;
-}
-
-namespace
-{
-
-bool IsControl(unsigned char c)
-{
-    return c < 0x20 || c == 0x7F;
-}
-
-} // namespace
-
-std::string ShownName(const std::string& name)
-{
-    for (const char c : name)
-        if (IsControl(static_cast<unsigned char>(c)))
-            return QuotedName(name);
-    return name;
-}
-
-std::string QuotedName(const std::string& name)
-{
-    std::string quoted;
-    bool open = false; // inside a '...' run
-    for (const char c : name)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsControl(byte))
-        {
-            char escaped[sizeof "'$'\\000'"];
-            std::snprintf(escaped, sizeof escaped, "%s$'\\%03o'", open ? "'" : "", byte);
-            quoted += escaped;
-            open = false;
-            continue;
-        }
-        if (!open)
-            quoted += '\'';
-        open = true;
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    if (open)
-        quoted += '\'';
-    return quoted.empty() ? "''" : quoted;
 }
 
 void ReportFileFailure(const std::string& file, const std::string& reason)

@@ -3,6 +3,7 @@
 
 #include "cli/FileKind.h"
 #include "cli/SheetEdits.h"
+#include "cli/TerminalText.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -49,13 +50,6 @@ void PrintHelp(std::FILE* stream);
 void PrintVersion(std::FILE* stream);
 // `-o -`: the output is standard output.
 constexpr char kStandardOutputName[] = "-";
-
-// A file name as it can be shown on a terminal: unchanged when it holds no
-// control character, else quoted as a shell would take it back
-// ('a'$'\033''b'), so that no escape sequence reaches the terminal.
-std::string ShownName(const std::string& name);
-// The same, always between quotes, for names inside a message.
-std::string QuotedName(const std::string& name);
 
 // One line on stderr naming the file and why it failed.
 void ReportFileFailure(const std::string& file, const std::string& reason);

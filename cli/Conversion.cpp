@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Conversion.h"
 
+#include "cli/TerminalText.h"
+
 #include "document/PaletteSource.h"
 #include "document/SpriteDocument.h"
 
@@ -76,7 +78,7 @@ Result Convert(const std::string& input, const std::string& output,
 std::string ConvertFile(const std::string& input, const std::string& output,
                         const ConversionSettings& settings)
 {
-    return FullText(Convert(input, output, settings));
+    return ShownFailure(Convert(input, output, settings));
 }
 
 Result ReadTrailingFrom(const std::string& path, CTrailingBlock& block)

@@ -97,16 +97,39 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 }
 
-TEST(HostileUse, NamesWithControlCharactersAreQuoted)
+// Names and texts from files reach the terminal quoted as a shell would
+// read them back: control characters (C0, DEL, C1) and bytes that are not
+// UTF-8 escaped, in failures, in --info's lines and in a palette's words.
+TEST(HostileUse, NamesAndTextsFromFilesAreQuoted)
 {
     TempFolder folder;
-    const CliRun run = RunConvert(folder, {"e\033[31mvil.spr", "-o", "x.bmp"});
-    EXPECT_EQ(run.err, "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file. "
-                       "(No such file or directory)\n");
-    // A quote inside such a name is closed, escaped and reopened, as a shell reads it.
+    const std::pair<std::string, std::string> names[] = {
+        {"e\033[31mvil.spr", "'e'$'\\033''[31mvil.spr'"},
+        {"csi\233.spr", "'csi'$'\\233''.spr'"},           // a byte that is not UTF-8
+        {"c1\302\233.spr", "'c1'$'\\302\\233''.spr'"},  // U+009B, a C1 control
+        {"caf\303\251.spr", "caf\303\251.spr"},           // plain UTF-8 is shown as is
+    };
+    for (const auto& [name, shown] : names)
+    {
+        const CliRun run = RunConvert(folder, {name, "-o", "x.bmp"});
+        EXPECT_EQ(run.err, "tavrel-convert: " + shown +
+                               ": Error: Could not load SPR file. (No such file or directory)\n");
+    }
+    // A quote inside such a name is closed, escaped and reopened.
     const CliRun quoted = RunShell(folder, "$C \"$(printf 'it\\047s\\t.spr')\" -o x.bmp");
     EXPECT_EQ(quoted.err, "tavrel-convert: 'it'\\''s'$'\\011''.spr': Error: Could not load SPR "
                           "file. (No such file or directory)\n");
+
+    // A newline in a name would split --info's record in two.
+    WriteBytes(folder.Path("two\nlines.spr"), RandomSpr(1, 0));
+    EXPECT_EQ(RunConvert(folder, {"--info", "two\nlines.spr"}).out.substr(0, 25),
+              "'two'$'\\012''lines.spr': ");
+    // The palette's own words, escape sequence and NUL byte included.
+    const std::string jasc = std::string("JASC-PAL\r\n0100\r\n1\r\n\033[2J\0 0 0\r\n", 30);
+    WriteBytes(folder.Path("bad.pal"), Bytes(jasc.begin(), jasc.end()));
+    EXPECT_EQ(RunConvert(folder, {"--info", "bad.pal"}).err,
+              "tavrel-convert: bad.pal: Error: Could not load palette file. (bad palette file: "
+              "'line 4: \"'$'\\033''[2J'$'\\000''\" is not a number')\n");
 }
 
 // A FIFO where a file is to be read is refused at once, whichever option
