@@ -48,15 +48,6 @@ void CatchSignals()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-const char* WriteFailedMessage(FileKind target)
-{
-    if (IsPaletteKind(target))
-        return MessageText(Message::SavePaletteFailed);
-    if (target == FileKind::Png)
-        return MessageText(Message::ExportPngFailed);
-    return MessageText(target == FileKind::Bmp ? Message::ExportBmpFailed : Message::WriteFailed);
-}
-
 // Several outputs share one sync instead of two each, which is most of the
 // time a conversion takes on a real disk. The batch is finished whenever it
 // is full, so that a long run keeps few files open and, when stopped, has

@@ -16,6 +16,9 @@ struct ConversionJob
     std::string refusal;
 };
 
+// The viewer's words for an output of the target that was not written.
+const char* WriteFailedMessage(FileKind target);
+
 struct OutputPlan
 {
     FileKind target = FileKind::Bmp;

@@ -123,7 +123,7 @@ Result CSpriteDocument::MapOntoColors(const CColorTable& table, std::optional<st
     if (Result result =
             MapToSheetColors(*m_source, table, row.value_or(kMapWholeTable), *mapped, kind);
         !result)
-        return result;
+        return WithMessage(result, Message::MatchFailed);
     m_source = std::move(mapped);
     RefreshDisplay();
     m_modified = true;

@@ -41,8 +41,10 @@ TEST(HostileUse, OutputsAreComparedByTheFileTheyReach)
     const CliRun run =
         RunConvert(folder, {"b.spr", "a.spr", "d.spr", "c.spr", "--to", "bmp", "-o", "o"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "tavrel-convert: a.spr: 'o/a.bmp' is already written from 'b.spr'\n"
-                       "tavrel-convert: c.spr: 'o/c.bmp' is already written from 'd.spr'\n");
+    EXPECT_EQ(run.err, "tavrel-convert: a.spr: Could not export to BMP file. ('o/a.bmp' is "
+                       "already written from 'b.spr')\n"
+                       "tavrel-convert: c.spr: Could not export to BMP file. ('o/c.bmp' is "
+                       "already written from 'd.spr')\n");
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 
     fs::create_directories(folder.Path("far/sub"));
