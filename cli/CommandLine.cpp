@@ -213,9 +213,11 @@ void PrintHelp(std::FILE* stream)
                "                             those 16 colours only; with --match-palette:\n"
                "                             match onto that row\n"
                "      --palette=FILE       replace colours with those of the palette file\n"
-               "                             FILE before anything is written\n"
+               "                             FILE before anything is written; given more\n"
+               "                             than once, in the order given\n"
                "      --palette-at=K       with --palette: start at entry K (0 to 255; by\n"
-               "                             default 0)\n"
+               "                             default 0) for the --palette before it, or\n"
+               "                             the next one\n"
                "      --match-palette=FILE  give the input the indices of the colour table\n"
                "                             of FILE (an SPR, SP2 or palette file): every\n"
                "                             colour it uses must be exactly one entry, or\n"
@@ -245,11 +247,12 @@ void PrintHelp(std::FILE* stream)
                "any name, is written where it stands, never replaced.\n"
                "\n"
                "Interrupted (SIGINT, SIGTERM, SIGHUP), it puts in place the files already\n"
-               "converted, removes every temporary file, and exits 128 + the signal.\n"
+               "converted, removes every temporary file, and exits 128 + the signal. A\n"
+               "signal ignored at start (nohup) stays ignored.\n"
                "\n"
                "Exit status: 0 if every file was converted, 1 if any file failed (the\n"
-               "others are still converted), 2 for bad usage, 129, 130 or 143 when\n"
-               "interrupted.\n",
+               "others are still converted) or what went to standard output did not all\n"
+               "arrive, 2 for bad usage, 129, 130 or 143 when interrupted.\n",
                stream);
 }
 
