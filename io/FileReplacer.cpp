@@ -142,6 +142,7 @@ bool CFileReplacer::Begin()
         return FolderRefusesNewFiles(errno) && AttachInPlace(folder, name);
     m_folder = target.ReleaseFolder();
     m_targetName = name;
+    m_targetExisted = exists;
     return true;
 }
 
@@ -231,7 +232,7 @@ bool CFileReplacer::Commit()
 bool CFileReplacer::CommitReplacement(int descriptor)
 {
     CPendingFile pending(descriptor, std::exchange(m_folder, -1), std::exchange(m_tempName, {}),
-                         m_targetName);
+                         m_targetName, m_targetExisted);
     m_replacing = false;
     if (m_batch != nullptr)
     {

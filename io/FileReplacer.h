@@ -59,6 +59,7 @@ private:
     int m_folder = -1;
     std::string m_targetName;
     std::string m_tempName;
+    bool m_targetExisted = false;
     bool m_replacing = false;
     CReplaceBatch* m_batch = nullptr;
     CWriteBuffer m_buffer; // declared before the stream, which writes into it until closed

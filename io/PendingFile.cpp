@@ -38,9 +38,10 @@ std::string TemporaryName()
     return name;
 }
 
-CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::string targetName)
+CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::string targetName,
+                           bool targetExisted)
     : m_file(file), m_folder(folder), m_tempName(std::move(tempName)),
-      m_targetName(std::move(targetName))
+      m_targetName(std::move(targetName)), m_targetExisted(targetExisted)
 {
     // The file is completely written: what it is no longer changes.
     struct stat info
@@ -56,7 +57,7 @@ CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::stri
 CPendingFile::CPendingFile(CPendingFile&& other) noexcept
     : m_file(std::exchange(other.m_file, -1)), m_folder(std::exchange(other.m_folder, -1)),
       m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName)),
-      m_device(other.m_device), m_size(other.m_size)
+      m_targetExisted(other.m_targetExisted), m_device(other.m_device), m_size(other.m_size)
 {
     other.m_tempName.clear();
 }
@@ -88,12 +89,13 @@ void CPendingFile::SyncFolder() const
     fsync(m_folder);
 }
 
-// A target that does not exist yet takes the file's name directly, with no
-// temporary name in between (a link never replaces a name); otherwise the
-// file gets a temporary name to be renamed from.
+// A target that did not exist takes the file's name directly, with no
+// temporary name in between (a link never replaces a name, so one that has
+// appeared since is not lost); otherwise the file gets a temporary name to
+// be renamed from.
 bool CPendingFile::LinkUnnamed()
 {
-    if (LinkDescriptor(m_file, m_folder, m_targetName))
+    if (!m_targetExisted && LinkDescriptor(m_file, m_folder, m_targetName))
         return true;
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {

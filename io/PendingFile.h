@@ -13,8 +13,11 @@
 class CPendingFile
 {
 public:
-    // Takes over both descriptors. tempName is empty for an unnamed file.
-    CPendingFile(int file, int folder, std::string tempName, std::string targetName);
+    // Takes over both descriptors. tempName is empty for an unnamed file;
+    // targetExisted tells that there is a file to replace, not a name to
+    // take.
+    CPendingFile(int file, int folder, std::string tempName, std::string targetName,
+                 bool targetExisted = false);
     CPendingFile(CPendingFile&& other) noexcept;
     CPendingFile& operator=(CPendingFile&&) = delete;
     CPendingFile(const CPendingFile&) = delete;
@@ -44,6 +47,7 @@ private:
     int m_folder;
     std::string m_tempName;
     std::string m_targetName;
+    bool m_targetExisted;
     dev_t m_device = 0;
     std::int64_t m_size = 0;
 };

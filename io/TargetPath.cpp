@@ -145,14 +145,27 @@ int CTargetPath::ReleaseFolder()
 
 std::optional<FileIdentity> IdentifyFile(const std::string& path)
 {
+    // A file that is there and no link is known by one look; a name that is
+    // not there (not even as a link) by a look at its folder.
+    struct stat info
+    {
+    };
+    if (fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        if (!S_ISLNK(info.st_mode))
+            return FileIdentity{info.st_dev, info.st_ino, {}};
+    }
+    else if (errno == ENOENT)
+    {
+        if (fstatat(AT_FDCWD, FolderPart(path).c_str(), &info, 0) != 0 || !S_ISDIR(info.st_mode))
+            return std::nullopt;
+        return FileIdentity{info.st_dev, info.st_ino, NamePart(path)};
+    }
     const CTargetPath target(path);
     if (!target.IsValid())
         return std::nullopt;
     if (const std::optional<struct stat>& existing = target.Existing())
         return FileIdentity{existing->st_dev, existing->st_ino, {}};
-    struct stat info
-    {
-    };
     if (fstat(target.Folder(), &info) != 0)
         return std::nullopt;
     return FileIdentity{info.st_dev, info.st_ino, target.Name()};
