@@ -101,10 +101,12 @@ public:
     // Answers the exit status.
     int Run()
     {
+        // The files done, which the message counts, are those in place or
+        // failed for their own reasons; the signal waits for the chunk.
         std::size_t done = 0;
-        for (; done < m_plan.jobs.size() && g_stopSignal == 0; ++done)
+        while (done < m_plan.jobs.size() && g_stopSignal == 0 && Convert(done))
         {
-            Convert(done);
+            ++done;
             if (m_batch.Full())
                 FinishBatch();
         }
@@ -116,16 +118,21 @@ public:
     }
 
 private:
-    void Convert(std::size_t index)
+    // False when the signal cut the file short: it is neither done nor the
+    // file's fault.
+    bool Convert(std::size_t index)
     {
         const ConversionJob& job = m_plan.jobs[index];
         m_progress.Show(index + 1, ShownName(job.input));
         const std::string failure =
             job.refusal.empty() ? ConvertFile(job.input, job.output, m_settings) : job.refusal;
         m_batch.AfterJob(index);
-        // A write cut short by the signal is not the file's fault.
-        if (!failure.empty() && g_stopSignal == 0)
-            Fail(job, failure);
+        if (failure.empty())
+            return true;
+        if (g_stopSignal != 0)
+            return false;
+        Fail(job, failure);
+        return true;
     }
 
     void FinishBatch()
