@@ -72,12 +72,12 @@ bool CPendingFile::Sync() const
     return fsync(m_file) == 0;
 }
 
-bool CPendingFile::Install()
+bool CPendingFile::Install(RenameAt rename)
 {
     if (m_tempName.empty() && !LinkUnnamed())
         return false;
     if (!m_tempName.empty() &&
-        renameat(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
+        rename(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
         return false;
     m_tempName.clear();
     close(std::exchange(m_file, -1));

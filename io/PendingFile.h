@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <sys/types.h>
 
@@ -31,8 +32,10 @@ public:
     // written with (which may well be write-only).
     bool Sync() const;
     // Renames the file over its target (an unnamed one is given a name
-    // first); false, with the target as it was, when that fails.
-    bool Install();
+    // first); false, with the target as it was, when that fails. The rename
+    // is renameat unless a test needs one that fails.
+    using RenameAt = int (*)(int fromFolder, const char* from, int toFolder, const char* to);
+    bool Install(RenameAt rename = ::renameat);
     // Makes what Install did durable. The new file is in place whatever this
     // answers, so a failure here fails nothing; a batch does it once per
     // folder.

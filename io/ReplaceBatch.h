@@ -45,9 +45,12 @@ public:
 
     // syncfs unless a test needs a disk whose write-back fails.
     void SetFileSystemSync(FileSystemSync sync) { m_syncFileSystem = sync; }
+    // renameat unless a test needs a rename that fails.
+    void SetRename(CPendingFile::RenameAt rename) { m_rename = rename; }
 
 private:
     std::vector<CPendingFile> m_waiting;
     std::int64_t m_waitingBytes = 0;
     FileSystemSync m_syncFileSystem = ::syncfs;
+    CPendingFile::RenameAt m_rename = ::renameat;
 };
