@@ -50,6 +50,8 @@ const char* MessageText(Message message)
         return "Error: Saving would change the picture.";
     case Message::EditedColorsUnmapped:
         return "Error: The edited picture uses a colour the sheet does not have.";
+    case Message::MatchFailed:
+        return "Error: The picture's colours do not match the palette.";
     }
     return "";
 }
@@ -116,7 +118,9 @@ std::string ReasonText(const Result& result)
     case Reason::BmpBadPaletteCount:
         return Number(value) + " palette colours are more than the depth allows";
     case Reason::BmpBadPixelOffset:
-        return "pixel data offset " + Number(value) + " lies outside the file";
+        return limit > 0 ? "pixel data offset " + Number(value) +
+                               " lies inside the headers, which end at " + Number(limit)
+                         : "pixel data offset " + Number(value) + " lies outside the file";
     case Reason::BmpMissingRows:
         return "the rows need " + Number(value) + " bytes but the file holds " + Number(limit);
     case Reason::DecoderRefused:

@@ -33,6 +33,7 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
+    MatchFailed,          // "Error: The picture's colours do not match the palette."
 };
 
 enum class Reason
@@ -59,7 +60,7 @@ enum class Reason
     BmpBadCompression,     // value: compression code
     BmpTopDownRunLength,
     BmpBadPaletteCount,    // value: colours claimed
-    BmpBadPixelOffset,     // value: the offset
+    BmpBadPixelOffset,     // value: the offset, limit: where the headers end, when inside them
     BmpMissingRows,        // value: bytes the rows need, limit: bytes there
     DecoderRefused,        // DevIL could not decode the bytes
     DepthBelowEight,       // value: bits per pixel
