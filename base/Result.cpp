@@ -50,6 +50,8 @@ const char* MessageText(Message message)
         return "Error: Saving would change the picture.";
     case Message::EditedColorsUnmapped:
         return "Error: The edited picture uses a colour the sheet does not have.";
+    case Message::EditPaletteFailed:
+        return "Error: Could not change the palette.";
     }
     return "";
 }
@@ -172,6 +174,17 @@ std::string ReasonText(const Result& result)
     case Reason::PalettePastTable:
         return Number(value) + " colours from entry " + Number(limit) +
                " go past the last entry, 255";
+    case Reason::BadColorEntry:
+        return "entry " + Number(value) + " is not one of 0 to " + Number(limit);
+    case Reason::BadRowIndex:
+        return "index " + Number(value) + " is not one of 0 to " + Number(limit) +
+               " within a palette row";
+    case Reason::NoColorTable:
+        return Number(value) + "-bit picture: it has no palette rows";
+    case Reason::TooManyColors:
+        return Number(value) + " colours are more than the " + Number(limit) + " there is room for";
+    case Reason::NotAColor:
+        return "\"" + result.detail + "\" is not a colour (#RRGGBB) or a palette";
     }
     return {};
 }

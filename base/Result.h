@@ -33,6 +33,8 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
+    // Palette edits: colours, rows and indices changed in place.
+    EditPaletteFailed,  // "Error: Could not change the palette."
 };
 
 enum class Reason
@@ -89,6 +91,13 @@ enum class Reason
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
+
+    // Palette edits.
+    BadColorEntry,  // value: the entry, limit: the last entry of the table
+    BadRowIndex,    // value: the index within a row, limit: the last index
+    NoColorTable,   // value: bits per pixel of a picture without palette rows
+    TooManyColors,  // value: colours given, limit: the most there is room for
+    NotAColor,      // detail: the text that is no colour
 };
 
 struct Result

@@ -49,18 +49,6 @@ bool ReadSprColors(CBinaryFile& file, CSpriteImage& image)
     return true;
 }
 
-bool SetGreyRamp(CSpriteImage& image)
-{
-    if (!image.m_colorTable.SetSize(kSprColorCount))
-        return false;
-    for (std::int32_t i = 0; i < kSprColorCount; ++i)
-    {
-        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
-        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
-    }
-    return true;
-}
-
 const char* FileNameOf(const char* path)
 {
     const char* slash = std::strrchr(path, '/');
@@ -123,6 +111,18 @@ bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t
 }
 
 } // namespace
+
+bool SetGreyRamp(CSpriteImage& image)
+{
+    if (!image.m_colorTable.SetSize(kSprColorCount))
+        return false;
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+    {
+        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
+        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
+    }
+    return true;
+}
 
 SpriteLayout ChooseSpriteLayout(const char* path)
 {
