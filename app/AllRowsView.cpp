@@ -22,7 +22,6 @@ namespace
 constexpr int kRows = kPaletteRowCount;
 constexpr int kGap = 8; // device-independent pixels between thumbnails
 constexpr int kMaxZoom = 4;
-constexpr int kMaxDivisor = 16;
 // Column counts tried at each scale, the squarest grid first.
 constexpr int kColumnChoices[] = {4, 8, 2, 16, 1};
 // The window opens with the sheet at half size, four thumbnails a line.
@@ -181,10 +180,10 @@ void CAllRowsView::ChooseLayout()
         return grid.width() <= room.width() && grid.height() <= room.height();
     };
     m_nZoom = 1;
-    m_nDivisor = kMaxDivisor;
+    m_nDivisor = kMaxShrinkDivisor;
     m_nColumns = kFirstColumns;
     bool found = false;
-    for (int scale = kMaxZoom; scale >= -kMaxDivisor && !found; --scale)
+    for (int scale = kMaxZoom; scale >= -kMaxShrinkDivisor && !found; --scale)
     {
         if (scale == 0 || scale == -1)
             continue;
