@@ -36,9 +36,13 @@ QImage SurfaceImage(const CSurface& surface)
                   surface.GetHeight(), qsizetype(surface.GetWidth()) * 4, QImage::Format_RGB32);
 }
 
-int Scaled(int side, int zoom, int divisor)
+// A picture's size at a zoom above 1, or shrunk by a divisor.
+QSize Scaled(QSize picture, int zoom, int divisor)
 {
-    return zoom > 1 ? side * zoom : (side + divisor - 1) / divisor;
+    if (zoom > 1)
+        return picture * zoom;
+    return QSize((picture.width() + divisor - 1) / divisor,
+                 (picture.height() + divisor - 1) / divisor);
 }
 
 // The grid's size in device pixels for a thumbnail size and column count.
@@ -72,18 +76,14 @@ double CAllRowsView::Ratio() const
 
 QSize CAllRowsView::sizeHint() const
 {
-    const QSize picture = PictureSize();
-    const QSize thumbnail(Scaled(picture.width(), 1, kFirstDivisor),
-                          Scaled(picture.height(), 1, kFirstDivisor));
-    return GridSize(thumbnail, kFirstColumns, fontMetrics().height() + 2, kGap);
+    return GridSize(Scaled(PictureSize(), 1, kFirstDivisor), kFirstColumns,
+                    fontMetrics().height() + 2, kGap);
 }
 
 QSize CAllRowsView::minimumSizeHint() const
 {
-    const QSize picture = PictureSize();
-    const QSize thumbnail(Scaled(picture.width(), 1, kSmallestDivisor),
-                          Scaled(picture.height(), 1, kSmallestDivisor));
-    return GridSize(thumbnail, kFirstColumns, fontMetrics().height() + 2, kGap);
+    return GridSize(Scaled(PictureSize(), 1, kSmallestDivisor), kFirstColumns,
+                    fontMetrics().height() + 2, kGap);
 }
 
 void CAllRowsView::SetPicture(const CSpriteImage* source, int paletteRow)
@@ -168,49 +168,45 @@ void CAllRowsView::ChooseLayout()
 {
     const double ratio = Ratio();
     const QSize room = (QSizeF(size()) * ratio).toSize();
-    const QSize picture = PictureSize();
     m_nGap = int(std::lround(kGap * ratio));
     m_nLabelHeight = int(std::lround((fontMetrics().height() + 2) * ratio));
-    // The largest whole scale, in device pixels, at which some grid fits.
+    // The largest whole scale, in device pixels, at which some grid fits:
+    // zooms down to 1, then divisors up; the smallest when none does.
     auto fits = [&](int zoom, int divisor, int columns)
     {
-        const QSize thumbnail(Scaled(picture.width(), zoom, divisor),
-                              Scaled(picture.height(), zoom, divisor));
-        const QSize grid = GridSize(thumbnail, columns, m_nLabelHeight, m_nGap);
+        const QSize grid =
+            GridSize(Scaled(PictureSize(), zoom, divisor), columns, m_nLabelHeight, m_nGap);
         return grid.width() <= room.width() && grid.height() <= room.height();
     };
-    m_nZoom = 1;
-    m_nDivisor = kMaxShrinkDivisor;
     m_nColumns = kFirstColumns;
-    bool found = false;
-    for (int scale = kMaxZoom; scale >= -kMaxShrinkDivisor && !found; --scale)
+    for (int scale = kMaxZoom; scale >= -kMaxShrinkDivisor; --scale)
     {
-        if (scale == 0 || scale == -1)
+        if (scale == 0 || scale == -1) // both would be 1x again
             continue;
-        const int zoom = std::max(1, scale);
-        const int divisor = scale > 0 ? 1 : -scale;
-        for (const int columns : kColumnChoices)
-            if (fits(zoom, divisor, columns))
-            {
-                m_nZoom = zoom;
-                m_nDivisor = divisor;
-                m_nColumns = columns;
-                found = true;
-                break;
-            }
+        m_nZoom = std::max(1, scale);
+        m_nDivisor = std::max(1, -scale);
+        const auto columns =
+            std::find_if(std::begin(kColumnChoices), std::end(kColumnChoices),
+                         [&](int count) { return fits(m_nZoom, m_nDivisor, count); });
+        if (columns != std::end(kColumnChoices))
+        {
+            m_nColumns = *columns;
+            break;
+        }
     }
-    const QSize thumbnail(Scaled(picture.width(), m_nZoom, m_nDivisor),
-                          Scaled(picture.height(), m_nZoom, m_nDivisor));
-    const QSize grid = GridSize(thumbnail, m_nColumns, m_nLabelHeight, m_nGap);
+    const QSize grid = GridSize(ThumbnailSize(), m_nColumns, m_nLabelHeight, m_nGap);
     m_origin = QPoint(std::max(0, (room.width() - grid.width()) / 2),
                       std::max(0, (room.height() - grid.height()) / 2));
 }
 
+QSize CAllRowsView::ThumbnailSize() const
+{
+    return Scaled(PictureSize(), m_nZoom, m_nDivisor);
+}
+
 QRect CAllRowsView::DeviceThumbnailRect(int row) const
 {
-    const QSize picture = PictureSize();
-    const QSize thumbnail(Scaled(picture.width(), m_nZoom, m_nDivisor),
-                          Scaled(picture.height(), m_nZoom, m_nDivisor));
+    const QSize thumbnail = ThumbnailSize();
     const int column = row % m_nColumns;
     const int line = row / m_nColumns;
     return QRect(m_origin + QPoint(m_nGap + column * (thumbnail.width() + m_nGap),
@@ -245,8 +241,8 @@ void CAllRowsView::ComposeIfNeeded(int row)
     view.zoom = m_nZoom;
     view.checkerCell = std::max(1, int(std::lround(kCheckerCell * Ratio())));
     view.colors = cell.colors.GetSize() > 0 ? &cell.colors : nullptr;
-    const QSize picture = PictureSize();
-    view.area = {0, 0, picture.width() * m_nZoom, picture.height() * m_nZoom};
+    const QSize zoomed = PictureSize() * m_nZoom;
+    view.area = {0, 0, zoomed.width(), zoomed.height()};
     if (m_nDivisor > 1)
         cell.composed = ComposeZoomed(m_pSource, view, m_full) &&
                         ShrinkSurface(m_full, m_nDivisor, cell.surface);
@@ -357,12 +353,18 @@ void CAllRowsView::PlaceBesideOwner()
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (owner == nullptr || screen() == nullptr)
         return;
+    // The wider side of the owner, the thumbnails made smaller to fit it
+    // where they can be.
     const QRect frame = owner->frameGeometry();
     const QRect room = screen()->availableGeometry();
-    const int right = frame.right() + 1;
-    const int x =
-        right + width() <= room.right() ? right : std::max(room.left(), frame.left() - width());
-    move(x, frame.top());
+    const int rightRoom = room.right() - frame.right();
+    const int leftRoom = frame.left() - room.left();
+    const bool right = rightRoom >= leftRoom || width() <= rightRoom;
+    const int side = right ? rightRoom : leftRoom;
+    if (width() > side && minimumSizeHint().width() <= side)
+        resize(side, height());
+    move(right ? std::min(frame.right() + 1, room.right() + 1 - width()) : frame.left() - width(),
+         frame.top());
 }
 
 void CAllRowsView::showEvent(QShowEvent* event)

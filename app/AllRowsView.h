@@ -77,6 +77,7 @@ private:
     void RecomposeAll();
     void ChooseLayout();
     QSize PictureSize() const;
+    QSize ThumbnailSize() const; // device pixels
     QRect DeviceThumbnailRect(int row) const;
     double Ratio() const;
     // The first time it shows: beside its owner, where the screen has room.
