@@ -41,6 +41,7 @@ CSpriteDlg::~CSpriteDlg() = default;
 void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
+    CreatePaletteEditing();
     setWindowIcon(m_hIcon);
     setAcceptDrops(true);
     connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
@@ -173,8 +174,7 @@ bool CSpriteDlg::OnCommand(int id)
         OnEditRedo();
         return true;
     default:
-        // File > New has no handler.
-        return OnDesktopCommand(id) || OnViewCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id);
     }
 }
 

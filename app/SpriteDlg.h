@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/AllRowsView.h"
 #include "app/DocumentSignals.h"
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
@@ -77,6 +78,15 @@ public:
     void SaveSprite();
     void ClearSprite();
 
+    // Palette editing, File > New and View > All Rows
+    // (app/SpriteDlgPaletteEdits.cpp); false for another id. The Edit >
+    // Palette commands act on the palette panel's keyboard swatch; the
+    // panel's context menu runs them on the swatch it was opened on.
+    bool OnPaletteCommand(int id);
+    void RunPaletteCommand(int id, int entry);
+    void OnFileNew();
+    void OnEditColor(int entry);
+
     // Enter ends the window with IDOK, Escape and the close box with
     // IDCANCEL; every end releases the sprite.
     void accept() override;
@@ -89,6 +99,7 @@ public:
     CPalettePanel& PalettePanel() { return m_ctlPalettePanel; }
     QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
+    CAllRowsView& AllRows() { return m_allRows; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -136,6 +147,14 @@ private:
     bool LaunchEditor(const QString& path);
     // The document's SourcePath as Qt names it.
     QString SheetPath() const;
+    // The palette side (app/SpriteDlgPaletteEdits.cpp).
+    void CreatePaletteEditing();
+    void UpdatePaletteCommands();
+    void OnPaletteMenu(int entry, QPoint at);
+    void OnSwatchDropped(int from, int to, bool copy);
+    void PutColorsOnClipboard(const std::vector<ColorEntry>& colors, const std::string& text);
+    Result TakeColorsFromClipboard(std::vector<ColorEntry>& colors) const;
+    void ShowEditFailure(const Result& result);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;
@@ -155,4 +174,5 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     CFileWatch m_sheetWatch; // the sheet's own file
     CFileWatch m_editWatch;  // the PNG an image editor has open
+    CAllRowsView m_allRows{this};
 };

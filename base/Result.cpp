@@ -52,6 +52,8 @@ const char* MessageText(Message message)
         return "Error: The edited picture uses a colour the sheet does not have.";
     case Message::MatchFailed:
         return "Error: The picture's colours do not match the palette.";
+    case Message::EditPaletteFailed:
+        return "Error: Could not change the palette.";
     }
     return "";
 }
@@ -205,6 +207,17 @@ std::string ReasonText(const Result& result)
     case Reason::ColorwayTooManyClasses:
         return Number(value) + " colour classes are more than the " + Number(limit) +
                " a palette row holds; pixel " + result.detail + " makes one too many";
+    case Reason::BadColorEntry:
+        return "entry " + Number(value) + " is not one of 0 to " + Number(limit);
+    case Reason::BadRowIndex:
+        return "index " + Number(value) + " is not one of 0 to " + Number(limit) +
+               " within a palette row";
+    case Reason::NoColorTable:
+        return Number(value) + "-bit picture: it has no palette rows";
+    case Reason::TooManyColors:
+        return Number(value) + " colours are more than the " + Number(limit) + " there is room for";
+    case Reason::NotAColor:
+        return "\"" + result.detail + "\" is not a colour (#RRGGBB) or a palette";
     }
     return {};
 }

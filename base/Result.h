@@ -34,6 +34,8 @@ enum class Message
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
     MatchFailed,          // "Error: The picture's colours do not match the palette."
+    // Palette edits: colours, rows and indices changed in place.
+    EditPaletteFailed,  // "Error: Could not change the palette."
 };
 
 enum class Reason
@@ -109,6 +111,12 @@ enum class Reason
     ColorwaySizeDiffers, // value: the picture, detail: its size and the base's
     ColorwayTransparencyDiffers, // value: the picture, detail: the first pixel "(x, y)"
     ColorwayTooManyClasses,      // value: classes, limit: the most, detail: the pixel "(x, y)" that makes one too many
+    // Palette edits.
+    BadColorEntry,  // value: the entry, limit: the last entry of the table
+    BadRowIndex,    // value: the index within a row, limit: the last index
+    NoColorTable,   // value: bits per pixel of a picture without palette rows
+    TooManyColors,  // value: colours given, limit: the most there is room for
+    NotAColor,      // detail: the text that is no colour
 };
 
 struct Result

@@ -11,6 +11,16 @@ enum class EditKind
     EditExternally,
     Revert,
     Reload,
+    // Palette edits.
+    EditColor,
+    PasteColor,
+    SwapColors,
+    CopyColor,
+    PasteRow,
+    SwapRows,
+    SwapIndices,
+    SwapIndicesAndPixels,
+    Gradient,
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

@@ -60,18 +60,6 @@ bool ReadSprColors(CBinaryFile& file, CSpriteImage& image)
     return true;
 }
 
-bool SetGreyRamp(CSpriteImage& image)
-{
-    if (!image.m_colorTable.SetSize(kSprColorCount))
-        return false;
-    for (std::int32_t i = 0; i < kSprColorCount; ++i)
-    {
-        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
-        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
-    }
-    return true;
-}
-
 std::int32_t SheetHeightOf(SpriteLayout layout)
 {
     return layout == SpriteLayout::Sp2 ? kSp2SheetHeight : kSprSheetHeight;
@@ -118,6 +106,18 @@ bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t
 }
 
 } // namespace
+
+bool SetGreyRamp(CSpriteImage& image)
+{
+    if (!image.m_colorTable.SetSize(kSprColorCount))
+        return false;
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+    {
+        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
+        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
+    }
+    return true;
+}
 
 Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image)
 {

@@ -49,6 +49,16 @@ constexpr int ID_FILE_EDIT_EXTERNALLY = 32793;
 constexpr int ID_FILE_LOAD_PALETTE = 32794;
 constexpr int ID_FILE_SAVE_PALETTE = 32795;
 constexpr int ID_FILE_PREFERENCES = 32796;
+// Palette editing, File > New and View > All Rows.
+constexpr int ID_PALETTE_EDIT_COLOR = 32820;
+constexpr int ID_PALETTE_COPY_COLOR = 32821;
+constexpr int ID_PALETTE_PASTE_COLOR = 32822;
+constexpr int ID_PALETTE_COPY_ROW = 32823;
+constexpr int ID_PALETTE_PASTE_ROW = 32824;
+constexpr int ID_PALETTE_SWAP_ROWS = 32825;
+constexpr int ID_PALETTE_SWAP_INDICES = 32826;
+constexpr int ID_PALETTE_GRADIENT = 32827;
+constexpr int ID_VIEW_ALL_ROWS = 32828;
 // File > Open Recent: one command per remembered file, newest first.
 constexpr int ID_FILE_RECENT_FIRST = 32800;
 constexpr int kRecentFileCount = 8;
