@@ -50,6 +50,8 @@ const char* MessageText(Message message)
         return "Error: Saving would change the picture.";
     case Message::EditedColorsUnmapped:
         return "Error: The edited picture uses a colour the sheet does not have.";
+    case Message::EditedColorsAmbiguous:
+        return "Error: The edited picture uses a colour that is ambiguous in the sheet's palette.";
     }
     return "";
 }
@@ -172,6 +174,8 @@ std::string ReasonText(const Result& result)
     case Reason::PalettePastTable:
         return Number(value) + " colours from entry " + Number(limit) +
                " go past the last entry, 255";
+    case Reason::Cancelled:
+        return "stopped before it was done; the file is as it was";
     }
     return {};
 }

@@ -33,6 +33,9 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
+    // The window's faults.
+    // "Error: The edited picture uses a colour that is ambiguous in the sheet's palette."
+    EditedColorsAmbiguous,
 };
 
 enum class Reason
@@ -89,6 +92,9 @@ enum class Reason
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
+
+    // The window's faults.
+    Cancelled, // the user stopped a long save; nothing was replaced
 };
 
 struct Result

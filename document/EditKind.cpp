@@ -17,6 +17,8 @@ const char* EditKindText(EditKind kind)
         return "Revert";
     case EditKind::Reload:
         return "Reload";
+    case EditKind::SaveChanges:
+        return "Save";
     }
     return "";
 }

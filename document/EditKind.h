@@ -11,6 +11,8 @@ enum class EditKind
     EditExternally,
     Revert,
     Reload,
+    // The window's faults.
+    SaveChanges, // a save that could not keep everything: the sheet as its file now is
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

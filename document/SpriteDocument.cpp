@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/SpriteDocument.h"
 
+#include "document/WrittenSheet.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
@@ -30,7 +31,12 @@ template <typename Call> void CSpriteDocument::Tell(Call call)
 
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
-    Clear();
+    // Until the format table decides by content, a picture's name is enough.
+    if (IsPicturePath(path))
+    {
+        const Result made = ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock());
+        return {made, made.Ok()};
+    }
     const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
@@ -38,15 +44,21 @@ OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trai
     if (Result loaded = LoadSpriteSheet(path.c_str(), layout, *sheet.source); !loaded)
         return {loaded};
     OpenOutcome opened;
+    opened.opened = true;
+    FileIdentity unreadTrailing;
     if (layout == SpriteLayout::Sp2)
         opened.showSp2Note = true;
     else if (trailing == TrailingBlockUse::Read)
         if (Result read = m_readTrailing(path.c_str(), sheet.trailing); !read)
         {
-            m_unreadTrailingFile = IdentityOf(path.c_str());
+            unreadTrailing = IdentityOf(path.c_str());
             opened.result = WithMessage(read, Message::ReadTrailingFailed);
         }
+    // Only a sheet that was read replaces the one open.
+    Clear();
+    m_unreadTrailingFile = unreadTrailing;
     m_sourcePath = path;
+    m_fileName = path;
     Install(std::move(sheet), true);
     return opened;
 }
@@ -72,13 +84,13 @@ void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t de
 Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout,
                                     CTrailingBlock trailing)
 {
-    Clear();
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
     if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *sheet.source); !loaded)
         return loaded;
     sheet.layout = layout;
     sheet.trailing = std::move(trailing);
+    Clear();
     Install(std::move(sheet), false);
     return {};
 }
@@ -90,10 +102,12 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
     const Result saved = SaveSpriteFile(*m_sheet.source, m_fileName.c_str(), m_sheet.layout,
-                                        &m_sheet.trailing, batch);
+                                        &m_sheet.trailing, batch, m_progress);
     if (!saved)
         return saved;
+    BecomeWhatWasWritten();
     m_history.MarkClean();
+    m_fileLost = false;
     const bool renamed = m_sourcePath != m_fileName;
     m_sourcePath = m_fileName;
     // The block now also lies in the file just written, which may have
@@ -107,13 +121,29 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
     return saved;
 }
 
+void CSpriteDocument::BecomeWhatWasWritten()
+{
+    const SpriteLayout layout = m_sheet.layout;
+    auto written = std::make_unique<CSpriteImage>();
+    if (!SheetAsWritten(*m_sheet.source, layout, *written))
+        return;
+    const bool blockDropped = layout == SpriteLayout::Sp2 && m_sheet.trailing.Size() > 0;
+    if (ShowsTheSame(*written, *m_sheet.source) && !blockDropped)
+        return;
+    std::optional<CTrailingBlock> trailing;
+    if (blockDropped)
+        trailing = CTrailingBlock();
+    Apply(EditKind::SaveChanges,
+          std::make_unique<CSheetStep>(std::move(written), std::move(trailing), layout));
+}
+
 Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 {
     if (m_fileName.empty())
         return WithMessage({}, Message::NoFileName);
     if (m_unreadTrailingFile.Is(IdentityOf(m_fileName.c_str())))
         return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
-    const SaveLosses losses = FindSaveLosses(*m_sheet.source, m_sheet.layout);
+    const SaveLosses losses = LossesIn(m_sheet.layout);
     if (!losses.Any() || lossy == LossySave::Accept)
         return {};
     Result refused = WithMessage(Failure(Reason::PictureChanged), Message::SaveChangesPicture);
@@ -142,15 +172,20 @@ Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layou
     return Save(batch, lossy);
 }
 
+SaveLosses CSpriteDocument::LossesIn(SpriteLayout layout) const
+{
+    return HasSheet() ? FindSaveLosses(*m_sheet.source, layout, m_sheet.trailing.Size())
+                      : SaveLosses();
+}
+
 SaveLosses CSpriteDocument::LossesOfSave() const
 {
-    return HasSheet() ? FindSaveLosses(*m_sheet.source, m_sheet.layout) : SaveLosses();
+    return LossesIn(m_sheet.layout);
 }
 
 SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 {
-    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
-    return HasSheet() ? FindSaveLosses(*m_sheet.source, layout) : SaveLosses();
+    return LossesIn(ChooseSpriteLayout(path.c_str()));
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
@@ -182,6 +217,7 @@ void CSpriteDocument::Clear()
     m_displayStale = true;
     m_unreadTrailingFile = {};
     m_history.Reset(true);
+    m_fileLost = false;
     m_importPicture.reset();
     m_importMapped.reset();
     AnnounceEverything();
@@ -218,6 +254,7 @@ void CSpriteDocument::Install(SheetState sheet, bool clean)
     m_displayStale = true;
     m_paletteRow = 0;
     m_history.Reset(clean);
+    m_fileLost = false;
     AnnounceEverything();
 }
 
@@ -262,7 +299,7 @@ void CSpriteDocument::MarkUnsaved()
 {
     if (!HasSheet())
         return;
-    m_history.MarkUnclean();
+    m_fileLost = true;
     AnnounceState();
 }
 

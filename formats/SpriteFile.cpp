@@ -179,7 +179,7 @@ bool CSpriteImage::LoadSP2(const char* path)
 }
 
 Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
-                        const CTrailingBlock* trailing)
+                        const CTrailingBlock* trailing, IProgress* progress)
 {
     if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
         return Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel());
@@ -189,12 +189,12 @@ Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayo
     if (!WriteSheetPixels(file, image, SheetHeightOf(layout)))
         return FailureFromErrno();
     if (layout == SpriteLayout::Spr && trailing)
-        return trailing->WriteTo(file);
+        return trailing->WriteTo(file, progress);
     return {};
 }
 
 Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
-                      const CTrailingBlock* trailing, CReplaceBatch* batch)
+                      const CTrailingBlock* trailing, CReplaceBatch* batch, IProgress* progress)
 {
     if (!path || !*path)
         return WithMessage({}, Message::NoFileName);
@@ -216,7 +216,8 @@ Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout 
         // A folder in the target's place sets no error.
         return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::CannotCreate);
     }
-    if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
+    if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing, progress);
+        !written)
         return WithMessage(written, Message::WriteFailed);
     errno = 0;
     if (!replacer.Commit())

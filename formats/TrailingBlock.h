@@ -8,6 +8,7 @@
 #include <vector>
 
 class CBinaryFile;
+class IProgress;
 struct stat;
 
 // Which file a path names, by device and inode.
@@ -43,8 +44,10 @@ public:
     // The file a block kept by reference is copied from.
     FileIdentity Source() const;
     // Writes every byte; a failure carries the system's error, or
-    // Reason::TrailingSourceChanged.
-    Result WriteTo(CBinaryFile& file) const;
+    // Reason::TrailingSourceChanged. A block copied from its file tells the
+    // progress, when given, as it goes, and stops with Reason::Cancelled
+    // when told to.
+    Result WriteTo(CBinaryFile& file, IProgress* progress = nullptr) const;
     // After a save wrote this block into the SPR file at path: a block kept
     // by reference now refers to that file, as its old one may be gone.
     void Rebase(const char* path);
