@@ -7,18 +7,20 @@
 #include <QStringList>
 
 // Chooser flags, by the bit values of the common file chooser.
+constexpr unsigned kChooserOverwritePrompt = 0x0002;  // ask before replacing a file
 constexpr unsigned kChooserHideReadOnly = 0x0004;     // no read-only check box
 constexpr unsigned kChooserPathMustExist = 0x0800;    // the folder must exist
 constexpr unsigned kChooserFileMustExist = 0x1000;    // the file must exist
 constexpr unsigned kChooserNoReadOnlyReturn = 0x8000; // refuse read-only files and folders
 
 // Open and Import take any file the user can read; a Save that then meets a
-// read-only file says so and points to Save As.
+// read-only file says so and points to Save As. Every chooser that writes
+// asks before it replaces a file chosen by mistake.
 constexpr unsigned kOpenChooserFlags =
     kChooserHideReadOnly | kChooserPathMustExist | kChooserFileMustExist;
-constexpr unsigned kSaveChooserFlags =
-    kChooserHideReadOnly | kChooserPathMustExist | kChooserNoReadOnlyReturn;
-static_assert(kOpenChooserFlags == 0x1804 && kSaveChooserFlags == 0x8804);
+constexpr unsigned kSaveChooserFlags = kChooserOverwritePrompt | kChooserHideReadOnly |
+                                       kChooserPathMustExist | kChooserNoReadOnlyReturn;
+static_assert(kOpenChooserFlags == 0x1804 && kSaveChooserFlags == 0x8806);
 
 enum class ChooserKind
 {
@@ -26,28 +28,37 @@ enum class ChooserKind
     Save,
 };
 
-// One file chooser: none of them asks before a file is replaced.
+// One file chooser.
 struct FileChooser
 {
     ChooserKind kind;
     const char* defaultExtension; // added to a name typed without one
-    const char* initialName;      // what the name field starts with
+    const char* initialName;      // what the name field starts with when no name is proposed
     const char* filter;           // "description|pattern|" pairs, ended by one more "|"
     unsigned flags;
+    const char* title; // the command's name
 };
 
-inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, "spr", "*.spr", kSpriteFilter,
-                                                kOpenChooserFlags};
-inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, "spr", "*.spr", kSpriteFilter,
-                                                kSaveChooserFlags};
-inline constexpr FileChooser kImportChooser{ChooserKind::Open, "bmp", "*.bmp", kPictureFilter,
-                                            kOpenChooserFlags};
-inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp", "*.bmp", kPictureFilter,
-                                            kSaveChooserFlags};
-inline constexpr FileChooser kLoadPaletteChooser{ChooserKind::Open, "pal", "", kPaletteOpenFilter,
-                                                 kOpenChooserFlags};
-inline constexpr FileChooser kSavePaletteChooser{ChooserKind::Save, "pal", "*.pal",
-                                                 kPaletteSaveFilter, kSaveChooserFlags};
+inline constexpr FileChooser kOpenSpriteChooser{
+    ChooserKind::Open, "spr", "*.spr", kSpriteOpenFilter, kOpenChooserFlags, kOpenTitle};
+inline constexpr FileChooser kSaveSpriteChooser{
+    ChooserKind::Save, "spr", "*.spr", kSpriteFilter, kSaveChooserFlags, kSaveAsTitle};
+inline constexpr FileChooser kImportChooser{
+    ChooserKind::Open, "bmp", "*.bmp", kPictureOpenFilter, kOpenChooserFlags, kImportTitle};
+inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp",       "*.bmp", kPictureFilter,
+                                            kSaveChooserFlags, kExportTitle};
+inline constexpr FileChooser kLoadPaletteChooser{
+    ChooserKind::Open, "pal", "", kPaletteOpenFilter, kOpenChooserFlags, kLoadPaletteTitle};
+inline constexpr FileChooser kSavePaletteChooser{
+    ChooserKind::Save, "pal", "*.pal", kPaletteSaveFilter, kSaveChooserFlags, kSavePaletteTitle};
+
+// Where a chooser starts: a folder (none: the process's own) and a name
+// proposed in the name field (none: the chooser's initial name).
+struct ChooserStart
+{
+    QString folder;
+    QString name;
+};
 
 // "Files (*.a)|*.a|Others|*.b;*.c||" to {"Files (*.a)", "Others (*.b *.c)"}:
 // a description that does not end with its patterns gets them appended.

@@ -8,7 +8,8 @@
 class QtUserPrompts final : public IUserPrompts
 {
 public:
-    QString ChooseFile(QWidget& owner, const FileChooser& chooser) override;
+    QString ChooseFile(QWidget& owner, const FileChooser& chooser,
+                       const ChooserStart& start = {}) override;
     void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
                      const QString& informative = QString()) override;
     bool AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
@@ -20,4 +21,8 @@ public:
     SaveChoice AskSaveChanges(QWidget& owner, const QString& name) override;
     bool AskReloadChanged(QWidget& owner, const QString& name) override;
     bool ChoosePreferences(QWidget& owner, QString& editorCommand) override;
+    int AskChoice(QWidget& owner, const QString& text, const QString& caption,
+                  const QStringList& choices) override;
+    std::unique_ptr<IProgressPrompt> StartProgress(QWidget& owner, const QString& caption,
+                                                   const QString& text) override;
 };

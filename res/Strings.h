@@ -36,6 +36,21 @@ inline constexpr char kPaletteOpenFilter[] =
     "Palette Files (*.pal *.gpl *.act)|*.pal;*.gpl;*.act|All Files (*)|*||";
 inline constexpr char kPaletteSaveFilter[] =
     "JASC Palette (*.pal)|*.pal|GIMP Palette (*.gpl)|*.gpl|Adobe Color Table (*.act)|*.act||";
+// Open and Import list their own entries first, then every file they read.
+inline constexpr char kSpriteOpenFilter[] =
+    "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2|"
+    "All Sprite Files (*.spr *.sp2)|*.spr;*.sp2|All Files (*)|*||";
+inline constexpr char kPictureOpenFilter[] =
+    "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png|All Pictures (*.bmp *.png)|*.bmp;*.png|"
+    "All Files (*)|*||";
+
+// Chooser titles, the names of their commands.
+inline constexpr char kOpenTitle[] = "Open";
+inline constexpr char kSaveAsTitle[] = "Save As";
+inline constexpr char kImportTitle[] = "Import";
+inline constexpr char kExportTitle[] = "Export";
+inline constexpr char kLoadPaletteTitle[] = "Load Palette";
+inline constexpr char kSavePaletteTitle[] = "Save Palette";
 
 // What a chooser says when it refuses a name; %1 is the name.
 inline constexpr char kChooserFolderMissing[] =
@@ -69,9 +84,6 @@ inline constexpr char kMsgKeepSheetPalette[] =
     "Every colour of the picture is exactly one colour of the sheet's palette.\n"
     "Keep the sheet's palette and give the picture the sheet's indices?";
 inline constexpr char kMsgPaletteMismatch[] = "The picture is imported with its own palette.";
-// Save Palette; %1 is the palette row's name in the selector.
-inline constexpr char kMsgSaveRowOnly[] =
-    "Save only the 16 colours of %1?\nNo saves the whole colour table.";
 
 // Printed instead of starting when there is no display to show the window
 // on; %s is the program as it was started.
@@ -117,3 +129,20 @@ inline constexpr char kEditorCommandLabel[] = "&Image editor command:";
 inline constexpr char kEditorCommandHint[] =
     "The file's name is added at the end. Empty: the desktop's default program. "
     "TAVREL_IMAGE_EDITOR, when set, comes first.";
+
+// The window's faults: what the status bar says, %1 the sheet's name.
+inline constexpr char kStatusSheetDeleted[] = "%1 was deleted on disk; Save writes it again";
+inline constexpr char kStatusSheetCutShort[] = "%1 was cut short on disk; Save writes it again";
+// %1 colours of a palette loaded were rounded.
+inline constexpr char kStatusColorRounded[] = "1 colour was rounded to a 15-bit colour word";
+inline constexpr char kStatusColorsRounded[] = "%1 colours were rounded to 15-bit colour words";
+
+// A chooser that writes, before it replaces a file; %1 is the file's name.
+inline constexpr char kAskReplaceFile[] = "%1 already exists. Do you want to replace it?";
+inline constexpr char kReplaceButton[] = "&Replace";
+// Save Palette: which colours; %1 is the palette row's name in the selector.
+inline constexpr char kAskPaletteScope[] = "Which colours should the palette file hold?";
+inline constexpr char kPaletteScopeRow[] = "Row %1 (16 colours)";
+inline constexpr char kPaletteScopeTable[] = "Whole table (256 colours)";
+// A long save.
+inline constexpr char kProgressSaving[] = "Saving %1...";
