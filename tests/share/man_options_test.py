@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""man_options_test.py TAVREL_CONVERT MAN_PAGE: the page's tagged paragraphs under OPTIONS
-name the same options as the option lines of --help, no more and no fewer."""
+"""man_options_test.py PROGRAM MAN_PAGE: the page's tagged paragraphs under OPTIONS name the
+same options as the option lines of the program's --help, no more and no fewer."""
 
 import re
 import subprocess
