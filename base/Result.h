@@ -33,7 +33,7 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
-    // The window's faults.
+    // Pictures brought back from an image editor.
     // "Error: The edited picture uses a colour that is ambiguous in the sheet's palette."
     EditedColorsAmbiguous,
 };
@@ -93,7 +93,7 @@ enum class Reason
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
 
-    // The window's faults.
+    // Long saves.
     Cancelled, // the user stopped a long save; nothing was replaced
 };
 

@@ -11,7 +11,7 @@ enum class EditKind
     EditExternally,
     Revert,
     Reload,
-    // The window's faults.
+    // Saves.
     SaveChanges, // a save that could not keep everything: the sheet as its file now is
 };
 

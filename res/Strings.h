@@ -130,7 +130,7 @@ inline constexpr char kEditorCommandHint[] =
     "The file's name is added at the end. Empty: the desktop's default program. "
     "TAVREL_IMAGE_EDITOR, when set, comes first.";
 
-// The window's faults: what the status bar says, %1 the sheet's name.
+// The sheet's file on disk, as the status bar says it; %1 is the sheet's name.
 inline constexpr char kStatusSheetDeleted[] = "%1 was deleted on disk; Save writes it again";
 inline constexpr char kStatusSheetCutShort[] = "%1 was cut short on disk; Save writes it again";
 // %1 colours of a palette loaded were rounded.
