@@ -10,6 +10,7 @@ namespace
 {
 const QString kRecentKey = QStringLiteral("files/recent");
 const QString kEditorKey = QStringLiteral("edit/editorCommand");
+const QString kFolderKey = QStringLiteral("files/lastFolder");
 
 QSettings Store()
 {
@@ -37,6 +38,16 @@ void AddRecentFile(const QString& path)
     files.removeAll(path);
     files.prepend(path);
     Store().setValue(kRecentKey, Existing(files));
+}
+
+QString LastChooserFolder()
+{
+    return Store().value(kFolderKey).toString();
+}
+
+void SaveLastChooserFolder(const QString& folder)
+{
+    Store().setValue(kFolderKey, folder);
 }
 
 QString EditorCommand()

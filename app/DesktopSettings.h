@@ -13,6 +13,10 @@ QStringList LoadRecentFiles();
 // Puts path first, once.
 void AddRecentFile(const QString& path);
 
+// The folder of the file chosen last in any chooser; empty at first.
+QString LastChooserFolder();
+void SaveLastChooserFolder(const QString& folder);
+
 // The command Edit Externally runs: TAVREL_IMAGE_EDITOR when set, else the
 // one chosen in Preferences; empty for the desktop's default program.
 QString EditorCommand();

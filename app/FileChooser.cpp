@@ -48,26 +48,34 @@ std::string PatternOf(const FileFormatInfo& format)
 {
     return std::string("*.") + format.extension;
 }
+
+// One entry for all the chooser's formats: "Label (*.a *.b)|*.a;*.b|".
+std::string EntryForAll(const FileChooser& chooser, const char* label)
+{
+    std::string shown;
+    std::string listed;
+    for (const FileFormatInfo* format : FormatsOf(chooser))
+    {
+        shown += (shown.empty() ? "" : " ") + PatternOf(*format);
+        listed += (listed.empty() ? "" : ";") + PatternOf(*format);
+    }
+    return std::string(label) + " (" + shown + ")|" + listed + "|";
+}
 } // namespace
 
 std::string FilterOf(const FileChooser& chooser)
 {
     std::string filter;
     if (chooser.oneEntry)
-    {
-        std::string shown;
-        std::string listed;
+        filter = EntryForAll(chooser, kAllPalettesEntry);
+    else
         for (const FileFormatInfo* format : FormatsOf(chooser))
-        {
-            shown += (shown.empty() ? "" : " ") + PatternOf(*format);
-            listed += (listed.empty() ? "" : ";") + PatternOf(*format);
-        }
-        return std::string(kAllPalettesEntry) + " (" + shown + ")|" + listed + "|" +
-               kAllFilesEntry + "|";
-    }
-    for (const FileFormatInfo* format : FormatsOf(chooser))
-        filter += std::string(format->chooserLabel) + " (" + PatternOf(*format) + ")|" +
-                  PatternOf(*format) + "|";
+            filter += std::string(format->chooserLabel) + " (" + PatternOf(*format) + ")|" +
+                      PatternOf(*format) + "|";
+    if (chooser.allEntry)
+        filter += EntryForAll(chooser, chooser.allEntry);
+    if (chooser.anyFile)
+        filter += kAllFilesEntry;
     return filter + "|";
 }
 

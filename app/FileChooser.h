@@ -2,6 +2,7 @@
 #pragma once
 
 #include "formats/FileFormats.h"
+#include "res/Strings.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,18 +10,20 @@
 #include <string>
 
 // Chooser flags, by the bit values of the common file chooser.
+constexpr unsigned kChooserOverwritePrompt = 0x0002;  // ask before replacing a file
 constexpr unsigned kChooserHideReadOnly = 0x0004;     // no read-only check box
 constexpr unsigned kChooserPathMustExist = 0x0800;    // the folder must exist
 constexpr unsigned kChooserFileMustExist = 0x1000;    // the file must exist
 constexpr unsigned kChooserNoReadOnlyReturn = 0x8000; // refuse read-only files and folders
 
 // Open and Import take any file the user can read; a Save that then meets a
-// read-only file says so and points to Save As.
+// read-only file says so and points to Save As. Every chooser that writes
+// asks before it replaces a file chosen by mistake.
 constexpr unsigned kOpenChooserFlags =
     kChooserHideReadOnly | kChooserPathMustExist | kChooserFileMustExist;
-constexpr unsigned kSaveChooserFlags =
-    kChooserHideReadOnly | kChooserPathMustExist | kChooserNoReadOnlyReturn;
-static_assert(kOpenChooserFlags == 0x1804 && kSaveChooserFlags == 0x8804);
+constexpr unsigned kSaveChooserFlags = kChooserOverwritePrompt | kChooserHideReadOnly |
+                                       kChooserPathMustExist | kChooserNoReadOnlyReturn;
+static_assert(kOpenChooserFlags == 0x1804 && kSaveChooserFlags == 0x8806);
 
 enum class ChooserKind
 {
@@ -28,35 +31,54 @@ enum class ChooserKind
     Save,
 };
 
-// One file chooser: none of them asks before a file is replaced. What it
-// lists comes from the format table.
+// One file chooser. The entries it lists come from the format table.
 struct FileChooser
 {
     ChooserKind kind;
-    ChooserUse formats; // the table's formats it lists, in the table's order
-    bool oneEntry;      // all of them in one entry, then every file; no initial name
+    ChooserUse formats;   // the table's formats it lists, in the table's order
+    bool oneEntry;        // all of them in one entry, no initial name
+    const char* allEntry; // after their own entries, one that lists them all; or none
+    bool anyFile;         // last, an entry for every file
     unsigned flags;
+    const char* title; // the command's name
 };
 
+// Open and Import list their own entries first, then every file they read,
+// then every file.
 inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, ChooserUse::Sheets, false,
-                                                kOpenChooserFlags};
+                                                kAllSheetsEntry,   true,
+                                                kOpenChooserFlags, kOpenTitle};
 inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, ChooserUse::Sheets, false,
-                                                kSaveChooserFlags};
+                                                nullptr,           false,
+                                                kSaveChooserFlags, kSaveAsTitle};
 inline constexpr FileChooser kImportChooser{ChooserKind::Open, ChooserUse::Pictures, false,
-                                            kOpenChooserFlags};
+                                            kAllPicturesEntry, true,
+                                            kOpenChooserFlags, kImportTitle};
 inline constexpr FileChooser kExportChooser{ChooserKind::Save, ChooserUse::Pictures, false,
-                                            kSaveChooserFlags};
+                                            nullptr,           false,
+                                            kSaveChooserFlags, kExportTitle};
 inline constexpr FileChooser kLoadPaletteChooser{ChooserKind::Open, ChooserUse::Palettes, true,
-                                                 kOpenChooserFlags};
+                                                 nullptr,           true,
+                                                 kOpenChooserFlags, kLoadPaletteTitle};
 inline constexpr FileChooser kSavePaletteChooser{ChooserKind::Save, ChooserUse::Palettes, false,
-                                                 kSaveChooserFlags};
+                                                 nullptr,           false,
+                                                 kSaveChooserFlags, kSavePaletteTitle};
 
 // The chooser's filter: "description|pattern|" pairs, ended by one more "|".
 std::string FilterOf(const FileChooser& chooser);
 // What a name typed without an extension receives: its first format's.
 const char* DefaultExtensionOf(const FileChooser& chooser);
-// What the name field starts with: the first entry's pattern.
+// What the name field starts with when no name is proposed: the first
+// entry's pattern.
 std::string InitialNameOf(const FileChooser& chooser);
+
+// Where a chooser starts: a folder (none: the process's own) and a name
+// proposed in the name field (none: the chooser's initial name).
+struct ChooserStart
+{
+    QString folder;
+    QString name;
+};
 
 // "Files (*.a)|*.a|Others|*.b;*.c||" to {"Files (*.a)", "Others (*.b *.c)"}:
 // a description that does not end with its patterns gets them appended.

@@ -16,6 +16,14 @@ CFileWatch::CFileWatch()
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(kQuietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] { OnQuiet(); });
+    m_patience.setSingleShot(true);
+    connect(&m_patience, &QTimer::timeout, this,
+            [this]
+            {
+                m_retried = true;
+                OnQuiet();
+            });
+    m_sinceChange.start();
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { OnNotified(); });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { OnNotified(); });
 }
@@ -23,6 +31,7 @@ CFileWatch::CFileWatch()
 void CFileWatch::Watch(const QString& path)
 {
     m_quiet.stop();
+    m_patience.stop();
     for (const QStringList& watched : {m_watcher.files(), m_watcher.directories()})
         if (!watched.isEmpty())
             m_watcher.removePaths(watched);
@@ -51,6 +60,22 @@ bool CFileWatch::RetryWhenQuiet()
     return true;
 }
 
+bool CFileWatch::RetryWhenStill()
+{
+    const qint64 still = m_sinceChange.elapsed();
+    if (still >= kIncompleteMs)
+        return false;
+    m_patience.start(int(kIncompleteMs - still));
+    return true;
+}
+
+void CFileWatch::Changed()
+{
+    m_sinceChange.restart();
+    m_patience.stop();
+    m_retried = false;
+}
+
 void CFileWatch::OnNotified()
 {
     if (m_path.isEmpty())
@@ -61,7 +86,7 @@ void CFileWatch::OnNotified()
     if (now == m_seen && !m_quiet.isActive())
         return; // another file of the folder
     m_seen = now;
-    m_retried = false;
+    Changed();
     m_quiet.start();
 }
 
@@ -72,7 +97,14 @@ void CFileWatch::OnQuiet()
     {
         // Still being written: wait until it has been quiet.
         m_seen = now;
+        m_sinceChange.restart();
         m_quiet.start();
+        return;
+    }
+    if (!now && m_known)
+    {
+        m_known = now;
+        emit Vanished();
         return;
     }
     if (now && (now != m_known || m_retried))

@@ -3,6 +3,7 @@
 
 #include "io/FileIdentity.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
@@ -18,13 +19,17 @@ std::optional<FileStamp> StampOf(const QString& path);
 // the owner last read or wrote (Acknowledge): a writer still writing, and
 // the program's own saves, are never told. A save by rename drops the path
 // from Qt's watcher; the folder is watched as well, and the path is taken up
-// again when it reappears.
+// again when it reappears. A file that is gone once quiet is told once
+// (Vanished).
 class CFileWatch : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int kQuietMs = 200;
+    // How long a file that ends early must stay as it is before it counts
+    // as cut short rather than still being written.
+    static constexpr int kIncompleteMs = 2000;
 
     CFileWatch();
 
@@ -37,16 +42,24 @@ public:
     // after one more quiet period, once for each change; false when that
     // chance was used.
     bool RetryWhenQuiet();
+    // A read that found the file ending early: tells Settled again once the
+    // file has stayed unchanged for kIncompleteMs (or as soon as it changes);
+    // false when it already has, and the file is cut short for good.
+    bool RetryWhenStill();
 
 signals:
     void Settled();
+    void Vanished();
 
 private:
     void OnNotified();
     void OnQuiet();
+    void Changed();
 
     QFileSystemWatcher m_watcher;
     QTimer m_quiet;
+    QTimer m_patience; // RetryWhenStill's wait
+    QElapsedTimer m_sinceChange;
     QString m_path;
     std::optional<FileStamp> m_known; // what the owner holds
     std::optional<FileStamp> m_seen;  // at the last look

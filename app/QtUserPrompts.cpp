@@ -3,6 +3,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/FileChooser.h"
+#include "app/QtProgress.h"
 #include "app/ViewSettings.h"
 #include "res/Strings.h"
 
@@ -15,7 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpinBox>
+
+#include <algorithm>
 
 namespace
 {
@@ -60,11 +64,27 @@ public:
                 QMessageBox::warning(this, windowTitle(), QString::fromUtf8(text).arg(path));
                 return;
             }
+            if ((m_flags & kChooserOverwritePrompt) && QFileInfo::exists(path) &&
+                !AskReplace(QFileInfo(path).fileName()))
+                return;
         }
         QFileDialog::done(result);
     }
 
 private:
+    // Replace or Cancel, Cancel first: a file chosen by mistake survives Enter.
+    bool AskReplace(const QString& name)
+    {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        QString::fromUtf8(kAskReplaceFile).arg(name), QMessageBox::Cancel, this);
+        QPushButton* replace =
+            box.addButton(QString::fromUtf8(kReplaceButton), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == replace;
+    }
+
     // The list shows the files that match a typed pattern, as the pattern
     // in the name field suggests; the filter entries stay as they are.
     void ListMatching(const QString& pattern)
@@ -77,29 +97,44 @@ private:
 };
 } // namespace
 
-QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
+QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser,
+                                  const ChooserStart& start)
 {
     CheckedFileDialog dialog(&owner, chooser.flags);
+    dialog.setWindowTitle(QString::fromUtf8(chooser.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The chooser asks itself, in Tavrel's words.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(chooser.kind == ChooserKind::Open ? QFileDialog::AcceptOpen
                                                            : QFileDialog::AcceptSave);
     dialog.setFileMode((chooser.flags & kChooserFileMustExist) ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
-    const QString defaultExtension = QString::fromUtf8(DefaultExtensionOf(chooser));
-    dialog.setDefaultSuffix(defaultExtension);
     // A name typed without an extension gets that of the chosen entry.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog, defaultExtension](const QString& filter)
-                     {
-                         const QString extension = ExtensionOfNameFilter(filter);
-                         dialog.setDefaultSuffix(extension.isEmpty() ? defaultExtension
-                                                                     : extension);
-                     });
+    const QString defaultExtension = QString::fromUtf8(DefaultExtensionOf(chooser));
+    const auto takeExtensionOf = [&dialog, defaultExtension](const QString& filter)
+    {
+        const QString extension = ExtensionOfNameFilter(filter);
+        dialog.setDefaultSuffix(extension.isEmpty() ? defaultExtension : extension);
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, takeExtensionOf);
     const QStringList filters = ToQtNameFilters(FilterOf(chooser).c_str());
     dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.value(0));
-    dialog.selectFile(QString::fromStdString(InitialNameOf(chooser)));
+    // A proposed name picks the entry of its extension.
+    const QString proposed = QFileInfo(start.name).suffix();
+    const auto entry =
+        std::find_if(filters.begin(), filters.end(),
+                     [&proposed](const QString& filter)
+                     {
+                         return !proposed.isEmpty() && ExtensionOfNameFilter(filter).compare(
+                                                           proposed, Qt::CaseInsensitive) == 0;
+                     });
+    const QString filter = entry != filters.end() ? *entry : filters.value(0);
+    dialog.selectNameFilter(filter);
+    takeExtensionOf(filter);
+    if (!start.folder.isEmpty())
+        dialog.setDirectory(start.folder);
+    dialog.selectFile(start.name.isEmpty() ? QString::fromStdString(InitialNameOf(chooser))
+                                           : start.name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -211,4 +246,24 @@ bool QtUserPrompts::ChoosePreferences(QWidget& owner, QString& editorCommand)
         return false;
     editorCommand = command->text().trimmed();
     return true;
+}
+
+int QtUserPrompts::AskChoice(QWidget& owner, const QString& text, const QString& caption,
+                             const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Cancel, &owner);
+    QList<QPushButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    if (!buttons.isEmpty())
+        box.setDefaultButton(buttons.first());
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+std::unique_ptr<IProgressPrompt>
+QtUserPrompts::StartProgress(QWidget& owner, const QString& caption, const QString& text)
+{
+    return std::make_unique<CQtProgress>(owner, caption, text);
 }

@@ -8,7 +8,8 @@
 class QtUserPrompts final : public IUserPrompts
 {
 public:
-    QString ChooseFile(QWidget& owner, const FileChooser& chooser) override;
+    QString ChooseFile(QWidget& owner, const FileChooser& chooser,
+                       const ChooserStart& start = {}) override;
     void ShowMessage(QWidget& owner, const QString& text, const QString& caption, MessageIcon icon,
                      const QString& informative = QString()) override;
     bool AskSaveOrCancel(QWidget& owner, const QString& text, const QString& informative,
@@ -24,4 +25,8 @@ public:
     bool RunColorEditor(QWidget& owner, CColorEditDlg& editor) override;
     bool ChoosePalettePair(QWidget& owner, PalettePair& pair) override;
     bool ChooseNewSheet(QWidget& owner, NewSheetChoice& choice) override;
+    int AskChoice(QWidget& owner, const QString& text, const QString& caption,
+                  const QStringList& choices) override;
+    std::unique_ptr<IProgressPrompt> StartProgress(QWidget& owner, const QString& caption,
+                                                   const QString& text) override;
 };

@@ -2,6 +2,7 @@
 #include "app/SpriteDlg.h"
 
 #include "app/AppIcon.h"
+#include "app/DesktopSettings.h"
 #include "app/DialogUnits.h"
 #include "app/FileChooser.h"
 #include "image/SpriteImage.h"
@@ -13,6 +14,7 @@
 #include <QActionGroup>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -45,6 +47,8 @@ void CSpriteDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
     setAcceptDrops(true);
     connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
+    connect(&m_sheetWatch, &CFileWatch::Vanished, this,
+            [this] { OnSheetFileLost(kStatusSheetDeleted); });
     connect(&m_editWatch, &CFileWatch::Settled, this, [this] { OnEditedFileSettled(); });
     FollowDocument();
     RebuildRecentMenu();
@@ -184,13 +188,18 @@ std::string PathOf(const QString& chosen)
 {
     return QFile::encodeName(chosen).toStdString();
 }
+
+QString FromPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 } // namespace
 
 void CSpriteDlg::OnFileOpen()
 {
     if (!ConfirmDiscard())
         return;
-    const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
+    const QString chosen = Choose(kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
     OpenPath(chosen);
@@ -200,7 +209,7 @@ void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& chosen,
                             const char* failureCaption)
 {
     const std::string path = PathOf(chosen);
-    if (!m_document.HasSheet())
+    if (!opened.opened)
     {
         ShowFailure(opened.result, failureCaption, path);
         return;
@@ -228,7 +237,8 @@ void CSpriteDlg::OnFileSaveAs()
 {
     if (!m_document.HasSheet())
         return;
-    const QString chosen = m_prompts.ChooseFile(*this, kSaveSpriteChooser);
+    const QString chosen =
+        Choose(kSaveSpriteChooser, m_document.Layout() == SpriteLayout::Sp2 ? "sp2" : "spr");
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
@@ -250,17 +260,42 @@ bool CSpriteDlg::SaveAfterAsking(const std::string* path)
                                                    Text(kCaptionSavingSprite)))
         return false;
     const LossySave lossy = losses.Any() ? LossySave::Accept : LossySave::Refuse;
+    const QString name = QFileInfo(FromPath(target)).fileName();
+    // A large trailing block is copied while the user watches, and may stop it.
+    const std::unique_ptr<IProgressPrompt> progress =
+        m_prompts.StartProgress(*this, Text(kCaptionSavingSprite), Text(kProgressSaving).arg(name));
+    m_document.SetProgress(progress.get());
     const Result saved =
         path ? m_document.SaveAs(*path, nullptr, lossy) : m_document.Save(nullptr, lossy);
+    m_document.SetProgress(nullptr);
     ShowFailure(saved, kCaptionSavingSprite, target);
     return saved.Ok();
+}
+
+ChooserStart CSpriteDlg::ChooserStartFor(const char* extension) const
+{
+    const std::string& file =
+        m_document.FileName().empty() ? m_document.SourcePath() : m_document.FileName();
+    if (file.empty())
+        return {LastChooserFolder(), {}};
+    const QFileInfo sheet(FromPath(file));
+    return {sheet.absolutePath(),
+            extension ? sheet.completeBaseName() + '.' + Text(extension) : QString()};
+}
+
+QString CSpriteDlg::Choose(const FileChooser& chooser, const char* extension)
+{
+    const QString chosen = m_prompts.ChooseFile(*this, chooser, ChooserStartFor(extension));
+    if (!chosen.isEmpty())
+        SaveLastChooserFolder(QFileInfo(chosen).absolutePath());
+    return chosen;
 }
 
 void CSpriteDlg::OnFileExport()
 {
     if (!m_document.HasSheet())
         return;
-    const QString chosen = m_prompts.ChooseFile(*this, kExportChooser);
+    const QString chosen = Choose(kExportChooser, "png");
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
@@ -271,7 +306,7 @@ void CSpriteDlg::OnFileImport()
 {
     if (!m_document.HasSheet())
         return;
-    const QString chosen = m_prompts.ChooseFile(*this, kImportChooser);
+    const QString chosen = Choose(kImportChooser);
     if (chosen.isEmpty())
         return;
     ImportPicture(PathOf(chosen));
@@ -307,11 +342,6 @@ void CSpriteDlg::ClearSprite()
     m_document.Clear();
 }
 
-void CSpriteDlg::accept()
-{
-    done(IDOK);
-}
-
 void CSpriteDlg::reject()
 {
     done(IDCANCEL);
@@ -319,7 +349,7 @@ void CSpriteDlg::reject()
 
 void CSpriteDlg::done(int result)
 {
-    // Enter, Escape, the close box and Exit all end here.
+    // The close box and Exit end here.
     if (!ConfirmDiscard())
         return;
     m_viewSettings.zoom = m_ctlView.Zoom();
@@ -336,13 +366,19 @@ void CSpriteDlg::OnDestroy()
 
 void CSpriteDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Enter ends the window although it has no default button.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    // A dialog ends on Enter and Escape; a main window does not. Enter left
+    // over from a message box is no command.
+    switch (event->key())
     {
-        accept();
+    case Qt::Key_Escape:
+        emit EscapePressed();
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return;
+    default:
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 bool CSpriteDlg::eventFilter(QObject* watched, QEvent* event)
@@ -360,7 +396,8 @@ void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon 
 
 void CSpriteDlg::ShowFailure(const Result& result, const char* caption, const std::string& path)
 {
-    if (!result)
+    // A job the user stopped needs no message.
+    if (!result && result.reason != Reason::Cancelled)
         ShowMessage(HeadlineText(result).c_str(), caption, MessageIcon::Error,
                     InformativeText(result, path));
 }

@@ -3,6 +3,7 @@
 
 #include "app/AllRowsView.h"
 #include "app/DocumentSignals.h"
+#include "app/FileChooser.h"
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
 #include "app/SheetView.h"
@@ -60,9 +61,9 @@ public:
     void OnFileSavePalette();
 
     // The desktop side (app/SpriteDlgDesktop.cpp). OpenPath opens a file
-    // named on the command line, dropped or opened recently: a picture
-    // becomes a new sheet. It does not ask about unsaved changes; the
-    // commands that call it do.
+    // chosen in Open, named on the command line, dropped or opened
+    // recently: a picture becomes a new sheet. It does not ask about
+    // unsaved changes; the commands that call it do.
     void OpenPath(const QString& path);
     void OnFileRevert();
     void OnFileEditExternally();
@@ -87,9 +88,9 @@ public:
     void OnFileNew();
     void OnEditColor(int entry);
 
-    // Enter ends the window with IDOK, Escape and the close box with
-    // IDCANCEL; every end releases the sprite.
-    void accept() override;
+    // The close box ends the window with IDCANCEL, Exit with 0, once any
+    // unsaved changes were saved or dropped; every end releases the sprite.
+    // Enter and Escape never end it.
     void reject() override;
     void done(int result) override;
 
@@ -101,8 +102,14 @@ public:
     QMenuBar& MenuBar() { return *m_pMenuBar; }
     CAllRowsView& AllRows() { return m_allRows; }
 
+signals:
+    // Escape: whatever is under way (a selection, a paste) is to be
+    // cancelled. The window stays.
+    void EscapePressed();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -126,6 +133,8 @@ private:
     void CreateViewControls(const DialogBaseUnits& units);
     void LayoutControls();
     void ApplyViewSettings();
+    // Within the screen's free area, frame included.
+    void FitOnScreen();
     void OnPixelHovered(std::optional<QPoint> pixel);
     void OnEntryHovered(int entry);
     QAction* CommandAction(int id) const;
@@ -140,9 +149,17 @@ private:
     // True when it saved.
     bool SaveAfterAsking(const std::string* path);
     void ShowOpened(const OpenOutcome& opened, const QString& path, const char* failureCaption);
+    // Where a chooser starts: the sheet's folder, else the folder chosen
+    // last; with an extension, the sheet's name with it is proposed.
+    ChooserStart ChooserStartFor(const char* extension) const;
+    // Runs the chooser from there and remembers the folder chosen.
+    QString Choose(const FileChooser& chooser, const char* extension = nullptr);
     void RememberRecentFile(const QString& path);
     void RebuildRecentMenu();
     void OnSheetFileSettled();
+    // The sheet's file deleted or cut short on disk: the sheet has changes
+    // to save, and the status bar says so (status: %1 is the name).
+    void OnSheetFileLost(const char* status);
     void OnEditedFileSettled();
     bool LaunchEditor(const QString& path);
     // The document's SourcePath as Qt names it.

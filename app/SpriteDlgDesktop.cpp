@@ -20,6 +20,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace
@@ -78,7 +79,7 @@ void CSpriteDlg::OpenPath(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const bool picture = CSpriteDocument::IsPicturePath(PathOf(absolute));
-    ShowOpened(m_document.OpenPath(PathOf(absolute)), absolute,
+    ShowOpened(m_document.Open(PathOf(absolute)), absolute,
                picture ? kCaptionImportImage : kCaptionSpriteImage);
 }
 
@@ -159,13 +160,24 @@ void CSpriteDlg::OnSheetFileSettled()
         return;
     }
     const Result read = m_document.Reload();
-    if (!read && m_sheetWatch.RetryWhenQuiet())
+    // A file still short of a whole sheet is a writer that paused, until it
+    // has stayed so for a while.
+    const bool endsEarly = read.reason == Reason::EndedEarly;
+    if (endsEarly ? m_sheetWatch.RetryWhenStill() : !read && m_sheetWatch.RetryWhenQuiet())
         return; // half written, perhaps: the sheet on screen stays
     m_sheetWatch.Acknowledge();
-    // A file still short of a whole sheet is a writer that paused: the next
-    // write brings the rest.
-    if (read.reason != Reason::EndedEarly)
+    if (endsEarly)
+        OnSheetFileLost(kStatusSheetCutShort);
+    else
         ShowFailure(read, kCaptionReadingSprite, m_document.SourcePath());
+}
+
+void CSpriteDlg::OnSheetFileLost(const char* status)
+{
+    if (!m_document.HasSheet())
+        return;
+    m_document.MarkUnsaved();
+    m_pStatusBar->showMessage(Text(status).arg(DocumentName()));
 }
 
 void CSpriteDlg::OnFileEditExternally()
@@ -198,8 +210,12 @@ bool CSpriteDlg::LaunchEditor(const QString& path)
 void CSpriteDlg::OnEditedFileSettled()
 {
     const Result back = m_document.BringBackEdited(PathOf(m_editWatch.Path()));
-    if (back.message == Message::LoadPngFailed && m_editWatch.RetryWhenQuiet())
-        return; // the editor may not have finished writing
+    // The editor may not have finished writing: a picture that ends early
+    // is waited for until it has stayed so for a while.
+    const bool endsEarly = back.reason == Reason::EndedEarly;
+    if (endsEarly ? m_editWatch.RetryWhenStill()
+                  : back.message == Message::LoadPngFailed && m_editWatch.RetryWhenQuiet())
+        return;
     m_editWatch.Acknowledge();
     ShowFailure(back, kCaptionEditExternally, PathOf(m_editWatch.Path()));
 }

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QStatusBar>
 
 namespace
 {
@@ -44,11 +45,16 @@ void CSpriteDlg::OnFileLoadPalette()
 {
     if (!m_document.HasSheet())
         return;
-    const QString chosen = m_prompts.ChooseFile(*this, kLoadPaletteChooser);
+    const QString chosen = Choose(kLoadPaletteChooser);
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
-    ShowFailure(m_document.LoadPalette(path), kCaptionLoadingPalette, path);
+    std::int32_t rounded = 0;
+    const Result loaded = m_document.LoadPalette(path, &rounded);
+    ShowFailure(loaded, kCaptionLoadingPalette, path);
+    if (loaded && rounded > 0)
+        m_pStatusBar->showMessage(rounded == 1 ? Text(kStatusColorRounded)
+                                               : Text(kStatusColorsRounded).arg(rounded));
 }
 
 void CSpriteDlg::OnFileSavePalette()
@@ -56,13 +62,16 @@ void CSpriteDlg::OnFileSavePalette()
     if (!m_document.HasSheet())
         return;
     const std::int32_t row = m_document.PaletteRow();
-    const bool rowOnly = m_prompts.AskYesNo(
-        *this, Text(kMsgSaveRowOnly).arg(Text(kPaletteEntries[row])), Text(kCaptionSavingPalette));
-    const QString chosen = m_prompts.ChooseFile(*this, kSavePaletteChooser);
+    const int scope = m_prompts.AskChoice(
+        *this, Text(kAskPaletteScope), Text(kCaptionSavingPalette),
+        {Text(kPaletteScopeRow).arg(Text(kPaletteEntries[row])), Text(kPaletteScopeTable)});
+    if (scope < 0)
+        return;
+    const QString chosen = Choose(kSavePaletteChooser, "pal");
     if (chosen.isEmpty())
         return;
     const std::string path = PathOf(chosen);
     ShowFailure(m_document.SavePalette(path, PaletteFormatForName(path),
-                                       rowOnly ? std::optional(row) : std::nullopt),
+                                       scope == 0 ? std::optional(row) : std::nullopt),
                 kCaptionSavingPalette, path);
 }

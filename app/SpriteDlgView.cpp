@@ -12,7 +12,9 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -63,6 +65,26 @@ void CSpriteDlg::CreateViewControls(const DialogBaseUnits& units)
     LayoutControls();
     if (m_viewSettings.windowSize.isValid())
         resize(m_viewSettings.windowSize);
+    FitOnScreen();
+}
+
+void CSpriteDlg::FitOnScreen()
+{
+    // A size saved on a larger screen, or at a smaller scale, would put the
+    // status bar out of reach.
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr)
+        return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize room = shownOn->availableGeometry().size().shrunkBy(frame);
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room).expandedTo(minimumSize()));
+}
+
+void CSpriteDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FitOnScreen();
 }
 
 void CSpriteDlg::LayoutControls()

@@ -2,14 +2,18 @@
 #pragma once
 
 #include "app/PaletteChoices.h"
+#include "app/FileChooser.h"
+#include "io/Progress.h"
 
 #include <QColor>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 class CColorEditDlg;
 class QWidget;
-struct FileChooser;
 
 enum class MessageIcon
 {
@@ -24,6 +28,14 @@ enum class SaveChoice
     Cancel,
 };
 
+// A progress shown while a long job runs; the job stops when it is told to
+// and the prompt goes when the object does.
+class IProgressPrompt : public IProgress
+{
+public:
+    virtual ~IProgressPrompt() = default;
+};
+
 // Everything the main window asks of the user goes through here: file
 // choosers, message boxes, the About box and the view's colour and tile
 // size, each owned by the window.
@@ -32,8 +44,12 @@ class IUserPrompts
 public:
     virtual ~IUserPrompts() = default;
 
-    // The chosen full path, or an empty string when the user cancelled.
-    virtual QString ChooseFile(QWidget& owner, const FileChooser& chooser) = 0;
+    // The chosen full path, or an empty string when the user cancelled. A
+    // chooser with kChooserOverwritePrompt asks before it hands back a file
+    // that exists ("NAME already exists. Do you want to replace it?",
+    // Replace or Cancel, Cancel by default), and stays open on Cancel.
+    virtual QString ChooseFile(QWidget& owner, const FileChooser& chooser,
+                               const ChooserStart& start = {}) = 0;
     // A question with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(QWidget& owner, const QString& text, const QString& caption) = 0;
     // A message box with one OK button; the informative text, if any, under
@@ -66,4 +82,12 @@ public:
     virtual bool ChoosePalettePair(QWidget& owner, PalettePair& pair) = 0;
     // File > New's layout and colours; false when the user cancelled.
     virtual bool ChooseNewSheet(QWidget& owner, NewSheetChoice& choice) = 0;
+    // A question answered by one of the choices, the first by default, or
+    // Cancel (Escape): the index chosen, or -1.
+    virtual int AskChoice(QWidget& owner, const QString& text, const QString& caption,
+                          const QStringList& choices) = 0;
+    // A progress that shows itself, with Cancel, only once the job looks
+    // like taking more than a moment, and keeps the owner painted meanwhile.
+    virtual std::unique_ptr<IProgressPrompt> StartProgress(QWidget& owner, const QString& caption,
+                                                           const QString& text) = 0;
 };

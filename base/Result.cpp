@@ -54,6 +54,8 @@ const char* MessageText(Message message)
         return "Error: The picture's colours do not match the palette.";
     case Message::EditPaletteFailed:
         return "Error: Could not change the palette.";
+    case Message::EditedColorsAmbiguous:
+        return "Error: The edited picture uses a colour that is ambiguous in the sheet's palette.";
     }
     return "";
 }
@@ -218,6 +220,8 @@ std::string ReasonText(const Result& result)
         return Number(value) + " colours are more than the " + Number(limit) + " there is room for";
     case Reason::NotAColor:
         return "\"" + result.detail + "\" is not a colour (#RRGGBB) or a palette";
+    case Reason::Cancelled:
+        return "stopped before it was done; the file is as it was";
     }
     return {};
 }

@@ -36,6 +36,9 @@ enum class Message
     MatchFailed,          // "Error: The picture's colours do not match the palette."
     // Palette edits: colours, rows and indices changed in place.
     EditPaletteFailed,  // "Error: Could not change the palette."
+    // Pictures brought back from an image editor.
+    // "Error: The edited picture uses a colour that is ambiguous in the sheet's palette."
+    EditedColorsAmbiguous,
 };
 
 enum class Reason
@@ -117,6 +120,8 @@ enum class Reason
     NoColorTable,   // value: bits per pixel of a picture without palette rows
     TooManyColors,  // value: colours given, limit: the most there is room for
     NotAColor,      // detail: the text that is no colour
+    // Long saves.
+    Cancelled, // the user stopped a long save; nothing was replaced
 };
 
 struct Result

@@ -100,10 +100,10 @@ SpriteLayout LayoutForName(const std::string& path)
 }
 
 Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteLayout layout,
-                     const CTrailingBlock* trailing, CReplaceBatch* batch)
+                     const CTrailingBlock* trailing, CReplaceBatch* batch, IProgress* progress)
 {
     SheetSaveStep step = SheetSaveStep::Check;
-    Result saved = SaveSpriteFile(image, path.c_str(), layout, trailing, batch, &step);
+    Result saved = SaveSpriteFile(image, path.c_str(), layout, trailing, batch, &step, progress);
     if (saved)
         return saved;
     switch (step)

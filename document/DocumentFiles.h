@@ -12,6 +12,7 @@
 class CReplaceBatch;
 class CSpriteImage;
 class CTrailingBlock;
+class IProgress;
 
 // Files as the document's commands read and write them. The format table
 // says what a file is; a file of a kind the command does not read is
@@ -36,7 +37,8 @@ SpriteLayout LayoutForName(const std::string& path);
 // Save: the messages of a save that stopped before a file was created
 // ("Only 8-bit images..."), could not create it, or failed writing it.
 Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteLayout layout,
-                     const CTrailingBlock* trailing, CReplaceBatch* batch);
+                     const CTrailingBlock* trailing, CReplaceBatch* batch,
+                     IProgress* progress = nullptr);
 
 // Import: a BMP or PNG picture, taken for a BMP when neither its content
 // nor its name says what it is.

@@ -4,6 +4,7 @@
 #include "document/PaletteSource.h"
 #include "formats/ColorMapping.h"
 #include "formats/PaletteRow.h"
+#include "image/ColorWord.h"
 #include "image/SpriteImage.h"
 
 Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& match)
@@ -20,7 +21,7 @@ Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& matc
     // A sheet without palette rows (a truecolour picture imported as it
     // was) has no colours to keep.
     if (m_sheet.source->GetBitsPerPixel() == 8)
-        match = MatchPictureToSheet(*picture, m_sheet.source->m_colorTable, m_paletteRow, *mapped);
+        match = MatchPictureToSheet(*picture, *m_sheet.source, m_paletteRow, *mapped);
     m_importPicture = std::move(picture);
     if (match.fit == ImportFit::MapsOntoSheet)
         m_importMapped = std::move(mapped);
@@ -52,7 +53,7 @@ Result CSpriteDocument::ExportPicture(const std::string& path, const ExportOptio
     return SavePicture(*m_sheet.source, path, options, batch);
 }
 
-Result CSpriteDocument::LoadPalette(const std::string& path)
+Result CSpriteDocument::LoadPalette(const std::string& path, std::int32_t* rounded)
 {
     if (!HasSheet())
         return {};
@@ -60,31 +61,53 @@ Result CSpriteDocument::LoadPalette(const std::string& path)
     if (Result loaded = LoadPaletteColors(path, colors); !loaded)
         return loaded;
     const bool oneRow = std::int32_t(colors.size()) <= kPaletteRowSize;
-    return ReplaceColors(colors, oneRow ? m_paletteRow * kPaletteRowSize : 0);
+    return ReplaceColors(colors, oneRow ? m_paletteRow * kPaletteRowSize : 0, rounded);
 }
 
-Result CSpriteDocument::LoadPaletteAt(const std::string& path, std::int32_t first)
+Result CSpriteDocument::LoadPaletteAt(const std::string& path, std::int32_t first,
+                                      std::int32_t* rounded)
 {
     if (!HasSheet())
         return {};
     std::vector<ColorEntry> colors;
     if (Result loaded = LoadPaletteColors(path, colors); !loaded)
         return loaded;
-    return ReplaceColors(colors, first);
+    return ReplaceColors(colors, first, rounded);
 }
 
-Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& colors, std::int32_t first)
+namespace
+{
+// The colours as a colour word holds them; answers how many that changed.
+std::int32_t RoundColors(std::vector<ColorEntry>& colors)
+{
+    std::int32_t changed = 0;
+    for (ColorEntry& color : colors)
+    {
+        const ColorEntry held = RoundToColorWord(color);
+        changed += held.red != color.red || held.green != color.green || held.blue != color.blue;
+        color = held;
+    }
+    return changed;
+}
+} // namespace
+
+Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& entering, std::int32_t first,
+                                      std::int32_t* rounded)
 {
     if (!HasSheet())
         return {};
-    const auto count = std::int64_t(colors.size());
+    const auto count = std::int64_t(entering.size());
     if (first < 0 || first + count > kSprColorCount)
         return WithMessage(Failure(Reason::PalettePastTable, count, first),
                            Message::LoadPaletteFailed);
+    std::vector<ColorEntry> colors = entering;
+    const std::int32_t changed = RoundColors(colors);
+    if (rounded)
+        *rounded = changed;
     const CColorTable& table = m_sheet.source->m_colorTable;
     if (table.GetSize() >= first + count)
     {
-        Apply(EditKind::LoadPalette, std::make_unique<CColorsStep>(first, colors));
+        Apply(EditKind::LoadPalette, std::make_unique<CColorsStep>(first, std::move(colors)));
         return {};
     }
     // A shorter table grows to a sheet's 256 colours, the new ones black.

@@ -35,6 +35,8 @@ const char* EditKindText(EditKind kind)
         return "Swap Indices and Pixels";
     case EditKind::Gradient:
         return "Gradient";
+    case EditKind::SaveChanges:
+        return "Save";
     }
     return "";
 }

@@ -21,6 +21,8 @@ enum class EditKind
     SwapIndices,
     SwapIndicesAndPixels,
     Gradient,
+    // Saves.
+    SaveChanges, // a save that could not keep everything: the sheet as its file now is
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

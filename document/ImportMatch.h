@@ -8,17 +8,21 @@
 class CColorTable;
 class CSpriteImage;
 
-// How a picture brought in meets the sheet's colours.
+// How a picture brought in (an import, an image editor's save) meets the
+// sheet's colours.
 enum class ImportFit
 {
-    // Nothing to ask: its indices already are the sheet's (its palette holds
-    // the sheet's colours in order), or it is of a depth that is not matched.
+    // Of a depth that is not matched: it comes in as it is.
     AsPicture,
-    // Every colour it uses is exactly one entry of the shown palette row (or
-    // of the whole table): it can keep the sheet's colour table.
+    // Its indices already are the sheet's: every index it uses holds the
+    // sheet's colour at the same place, as when an editor kept the table.
+    KeepsIndices,
+    // Every colour it uses is one of the entries a sheet pixel can show, or
+    // is told apart by the index its pixel had: it can keep the sheet's
+    // colour table.
     MapsOntoSheet,
-    // A colour is in none of the entries, or in more than one: mismatch says
-    // which, and at which pixel.
+    // A colour is in none of those entries, or in two with nothing to tell
+    // them apart: mismatch says which, and at which pixel.
     Mismatch,
 };
 
@@ -28,9 +32,12 @@ struct ImportMatch
     Result mismatch;
 };
 
-// Matches the picture against the table: the shown row first, as a save of
-// what the view shows uses it, then the whole table. mapped receives the
-// picture on the table's indices when the fit is MapsOntoSheet. Never a
-// nearest colour.
-ImportMatch MatchPictureToSheet(const CSpriteImage& picture, const CColorTable& table,
+// The one rule of Import and Edit Externally. The entries a sheet pixel
+// can show are the 16 of the shown palette row, or the whole table while
+// the sheet's pixels use entries above 15 (a picture not yet saved as a
+// sheet). sheet is the picture being replaced; a colour two of those
+// entries hold keeps each pixel's index in it where that index holds the
+// colour. mapped receives the picture on the table's indices for
+// KeepsIndices and MapsOntoSheet. Never a nearest colour.
+ImportMatch MatchPictureToSheet(const CSpriteImage& picture, const CSpriteImage& sheet,
                                 std::int32_t row, CSpriteImage& mapped);

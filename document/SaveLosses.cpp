@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/SaveLosses.h"
 
+#include "document/WrittenSheet.h"
 #include "image/SpriteImage.h"
 
 #include <algorithm>
@@ -40,7 +41,8 @@ std::int64_t CountOverFifteen(const CSpriteImage& image, std::int32_t columns, s
 }
 } // namespace
 
-SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout)
+SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout,
+                          std::int64_t trailingBytes)
 {
     SaveLosses losses;
     losses.layout = layout;
@@ -55,6 +57,10 @@ SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout)
     losses.rowsAdded = std::max(0, sheetRows - height);
     losses.pixelsOverFifteen =
         CountOverFifteen(image, std::min(width, kSheetWidth), std::min(height, sheetRows));
+    if (CSpriteImage written; SheetAsWritten(image, layout, written))
+        losses.colorsChanged = CountChangedColors(image, written.m_colorTable);
+    if (layout == SpriteLayout::Sp2)
+        losses.trailingBytesDropped = trailingBytes;
     return losses;
 }
 
@@ -79,6 +85,10 @@ std::string SaveLossText(const SaveLosses& losses)
          "transparent columns are added to make " + columns},
         {losses.rowsAdded, "transparent row is added to make " + rows,
          "transparent rows are added to make " + rows},
+        {sp2 ? 0 : losses.colorsChanged, "colour is rounded to a 15-bit colour word",
+         "colours are rounded to 15-bit colour words"},
+        {losses.trailingBytesDropped, "byte after the sheet is dropped",
+         "bytes after the sheet are dropped"},
     };
     std::string text;
     for (const auto& clause : clauses)
@@ -86,6 +96,9 @@ std::string SaveLossText(const SaveLosses& losses)
         if (clause.count > 0)
             text += (text.empty() ? "" : "; ") + Counted(clause.count, clause.one, clause.many);
     }
+    if (sp2 && losses.colorsChanged > 0)
+        text += (text.empty() ? "" : "; ") + std::string("the colour table is dropped (an SP2 file "
+                                                         "keeps none and shows a grey ramp)");
     if (text.empty())
         return text;
     return std::string("Saving as ") + (sp2 ? "SP2" : "SPR") + " changes the picture: " + text +

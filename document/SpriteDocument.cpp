@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/SpriteDocument.h"
 
+#include "document/WrittenSheet.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
@@ -30,21 +31,32 @@ template <typename Call> void CSpriteDocument::Tell(Call call)
 
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
-    Clear();
+    // A picture, by its content, becomes a new unnamed sheet.
+    if (IsPicturePath(path))
+    {
+        const Result made = ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock());
+        return {made, made.Ok()};
+    }
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
     if (Result loaded = ReadSheetFile(path, *sheet.source, sheet.layout); !loaded)
         return {loaded};
     OpenOutcome opened;
+    opened.opened = true;
+    std::optional<FileIdentity> unreadTrailing;
     if (sheet.layout == SpriteLayout::Sp2)
         opened.showSp2Note = true;
     else if (trailing == TrailingBlockUse::Read)
         if (Result read = m_readTrailing(path.c_str(), sheet.trailing); !read)
         {
-            m_unreadTrailingFile = IdentityOf(path.c_str());
+            unreadTrailing = IdentityOf(path.c_str());
             opened.result = WithMessage(read, Message::ReadTrailingFailed);
         }
+    // Only a sheet that was read replaces the one open.
+    Clear();
+    m_unreadTrailingFile = unreadTrailing;
     m_sourcePath = path;
+    m_fileName = path;
     Install(std::move(sheet), true);
     return opened;
 }
@@ -70,13 +82,13 @@ void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t de
 Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout,
                                     CTrailingBlock trailing)
 {
-    Clear();
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
     if (Result loaded = ReadPictureFile(path, *sheet.source); !loaded)
         return loaded;
     sheet.layout = layout;
     sheet.trailing = std::move(trailing);
+    Clear();
     Install(std::move(sheet), false);
     return {};
 }
@@ -87,11 +99,13 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
         return {};
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
-    const Result saved =
-        SaveSheetFile(*m_sheet.source, m_fileName, m_sheet.layout, &m_sheet.trailing, batch);
+    const Result saved = SaveSheetFile(*m_sheet.source, m_fileName, m_sheet.layout,
+                                       &m_sheet.trailing, batch, m_progress);
     if (!saved)
         return saved;
+    BecomeWhatWasWritten();
     m_history.MarkClean();
+    m_fileLost = false;
     const bool renamed = m_sourcePath != m_fileName;
     m_sourcePath = m_fileName;
     // The block now also lies in the file just written, which may have
@@ -105,13 +119,29 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
     return saved;
 }
 
+void CSpriteDocument::BecomeWhatWasWritten()
+{
+    const SpriteLayout layout = m_sheet.layout;
+    auto written = std::make_unique<CSpriteImage>();
+    if (!SheetAsWritten(*m_sheet.source, layout, *written))
+        return;
+    const bool blockDropped = layout == SpriteLayout::Sp2 && m_sheet.trailing.Size() > 0;
+    if (ShowsTheSame(*written, *m_sheet.source) && !blockDropped)
+        return;
+    std::optional<CTrailingBlock> trailing;
+    if (blockDropped)
+        trailing = CTrailingBlock();
+    Apply(EditKind::SaveChanges,
+          std::make_unique<CSheetStep>(std::move(written), std::move(trailing), layout));
+}
+
 Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 {
     if (m_fileName.empty())
         return WithMessage({}, Message::NoFileName);
     if (IsSameFile(m_unreadTrailingFile, IdentityOf(m_fileName.c_str())))
         return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
-    const SaveLosses losses = FindSaveLosses(*m_sheet.source, m_sheet.layout);
+    const SaveLosses losses = LossesIn(m_sheet.layout);
     if (!losses.Any() || lossy == LossySave::Accept)
         return {};
     Result refused = WithMessage(Failure(Reason::PictureChanged), Message::SaveChangesPicture);
@@ -140,14 +170,20 @@ Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layou
     return Save(batch, lossy);
 }
 
+SaveLosses CSpriteDocument::LossesIn(SpriteLayout layout) const
+{
+    return HasSheet() ? FindSaveLosses(*m_sheet.source, layout, m_sheet.trailing.Size())
+                      : SaveLosses();
+}
+
 SaveLosses CSpriteDocument::LossesOfSave() const
 {
-    return HasSheet() ? FindSaveLosses(*m_sheet.source, m_sheet.layout) : SaveLosses();
+    return LossesIn(m_sheet.layout);
 }
 
 SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 {
-    return HasSheet() ? FindSaveLosses(*m_sheet.source, LayoutForName(path)) : SaveLosses();
+    return LossesIn(LayoutForName(path));
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
@@ -179,6 +215,7 @@ void CSpriteDocument::Clear()
     m_displayStale = true;
     m_unreadTrailingFile = {};
     m_history.Reset(true);
+    m_fileLost = false;
     m_importPicture.reset();
     m_importMapped.reset();
     AnnounceEverything();
@@ -216,6 +253,7 @@ void CSpriteDocument::Install(SheetState sheet, bool clean)
     m_displayStale = true;
     m_paletteRow = 0;
     m_history.Reset(clean);
+    m_fileLost = false;
     AnnounceEverything();
 }
 
@@ -260,7 +298,7 @@ void CSpriteDocument::MarkUnsaved()
 {
     if (!HasSheet())
         return;
-    m_history.MarkUnclean();
+    m_fileLost = true;
     AnnounceState();
 }
 

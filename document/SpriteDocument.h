@@ -22,12 +22,17 @@
 
 class CColorTable;
 class CReplaceBatch;
+class IProgress;
 class CSpriteImage;
 
 // What became of Open, beyond its Result.
 struct OpenOutcome
 {
     Result result;
+    // The file became the sheet, though result may still report a failure
+    // (a trailing block that could not be read). Otherwise the sheet open
+    // before stays as it was.
+    bool opened = false;
     // An SP2 file opened: the user is told that its sheet keeps no colours.
     bool showSp2Note = false;
 };
@@ -79,11 +84,14 @@ public:
     CSpriteDocument(const CSpriteDocument&) = delete;
     CSpriteDocument& operator=(const CSpriteDocument&) = delete;
 
-    // Forgets everything, the file name and the history included, before
-    // anything is read, so a failed Open leaves no sheet. The layout is the
-    // format table's (document/DocumentFiles.h); a file whose content is a
-    // picture or a palette is refused. An SPR file's trailing block that cannot be read is a
-    // failure with the sheet open all the same, without the block.
+    // Reads the file first and, only when that succeeds, replaces the sheet
+    // with it and starts a new history; a failed Open leaves the sheet that
+    // was open as it was. The layout is the format table's
+    // (document/DocumentFiles.h), and a BMP or PNG picture becomes a new
+    // unnamed SPR sheet, as ImportAsNew makes it; a palette file is refused.
+    // The file is the name Save writes to. An SPR file's trailing block that
+    // cannot be read is a failure with the sheet open all the same, without
+    // the block.
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
     // A picture in place of the sheet (a BMP or PNG, as the format table
     // tells); the file name, the layout and the
@@ -94,7 +102,9 @@ public:
     // Writes the sheet to the file name in the layout it has;
     // Message::NoFileName without a name (the front end asks for one and
     // runs SaveAs). A picture the layout cannot hold exactly is refused
-    // unless the loss was accepted. A file whose trailing block could not be
+    // unless the loss was accepted; once written, the sheet is what the file
+    // now holds (colours rounded, rows cut, an SP2 file's grey ramp), one
+    // step that Undo takes back. A file whose trailing block could not be
     // read at Open is never replaced: its block would be lost.
     Result Save(CReplaceBatch* batch = nullptr, LossySave lossy = LossySave::Refuse);
     // Takes the name and the layout of its extension (as Open reads it),
@@ -104,7 +114,8 @@ public:
     // The same in a layout chosen otherwise, for a converter told the format.
     Result SaveAsLayout(const std::string& path, SpriteLayout layout,
                         CReplaceBatch* batch = nullptr, LossySave lossy = LossySave::Refuse);
-    // What Save, or Save As to path, would change in the picture.
+    // What Save, or Save As to path, would change in the picture, its
+    // colours and its trailing block.
     SaveLosses LossesOfSave() const;
     SaveLosses LossesOfSaveAs(const std::string& path) const;
     // The source image with its whole colour table, whatever row is shown,
@@ -134,7 +145,8 @@ public:
     void SetHistoryLimit(std::size_t bytes) { m_history.SetLimit(bytes); }
     const CUndoHistory& History() const { return m_history; }
     // The file on disk no longer holds the sheet (deleted, cut short):
-    // there are changes to save until a Save writes it again.
+    // there are changes to save until a Save writes it again, or the file is
+    // read again; wherever Undo and Redo go, the file holds none of it.
     void MarkUnsaved();
 
     // PNG, palette files and colour matching (document/DocumentPalette.cpp).
@@ -151,11 +163,15 @@ public:
                          CReplaceBatch* batch = nullptr) const;
     // Load Palette: a file of at most 16 colours replaces the shown palette
     // row, a longer one the table from entry 0. Pixels never change; the
-    // sheet has changes to save.
-    Result LoadPalette(const std::string& path);
+    // sheet has changes to save. Colours enter rounded to what a colour word
+    // holds, so the screen shows what a Save writes; rounded, when given,
+    // learns how many of them that changed.
+    Result LoadPalette(const std::string& path, std::int32_t* rounded = nullptr);
     // The same from an explicit first entry.
-    Result LoadPaletteAt(const std::string& path, std::int32_t first);
-    Result ReplaceColors(const std::vector<ColorEntry>& colors, std::int32_t first);
+    Result LoadPaletteAt(const std::string& path, std::int32_t first,
+                         std::int32_t* rounded = nullptr);
+    Result ReplaceColors(const std::vector<ColorEntry>& colors, std::int32_t first,
+                         std::int32_t* rounded = nullptr);
     // Save Palette: one row's 16 colours or the whole table.
     Result SavePalette(const std::string& path, PaletteFormat format,
                        std::optional<std::int32_t> row, CReplaceBatch* batch = nullptr) const;
@@ -166,7 +182,8 @@ public:
 
     // A sheet that starts from a picture rather than an opened file: no
     // name, the given layout and trailing block, and changes to save. The
-    // converter's picture input.
+    // converter's picture input. A picture that cannot be read changes
+    // nothing.
     Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
     // The layout and trailing block a save writes, for a converter whose
     // output layout is not that of its input.
@@ -218,20 +235,20 @@ public:
     std::int32_t Height() const;
     SpriteLayout Layout() const { return m_sheet.layout; }
     const std::string& FileName() const { return m_fileName; }
-    // The file the sheet was last read from or saved to, which Open keeps
-    // though its FileName is empty; empty for a sheet from a picture.
+    // The file the sheet was last read from or saved to; empty for a sheet
+    // from a picture.
     const std::string& SourcePath() const { return m_sourcePath; }
     const CTrailingBlock& TrailingBlock() const { return m_sheet.trailing; }
-    bool IsModified() const { return HasSheet() && !m_history.IsClean(); }
+    bool IsModified() const { return HasSheet() && (!m_history.IsClean() || m_fileLost); }
 
+    // Hears of long saves and may stop them (the window's progress dialog);
+    // null for none. The document does not own it.
+    void SetProgress(IProgress* progress) { m_progress = progress; }
     // How Open reads trailing blocks: CTrailingBlock::Read unless a test
     // needs a failure or a smaller limit for keeping a block by reference.
     void SetTrailingBlockReader(TrailingBlockReader reader) { m_readTrailing = reader; }
     // The desktop's round trips (document/SpriteDocumentRoundTrip.cpp).
-    // A file chosen in Open, named on the command line or dropped: a BMP or
-    // PNG picture (as the format table tells) becomes a new unnamed SPR
-    // sheet, anything else opens as Open does.
-    OpenOutcome OpenPath(const std::string& path);
+    // Whether Open makes a new sheet of the file as a picture.
     static bool IsPicturePath(const std::string& path);
     // Reads SourcePath again in the sheet's layout, keeping the palette
     // row: a step that can be undone, after which the sheet is what its file
@@ -240,6 +257,8 @@ public:
     // The same for a file changed outside, which may be half written: a
     // file shorter than its layout's sheet is not taken.
     Result Reload();
+    // A sheet whose only change is that its file went missing loses nothing
+    // when the file, back again, is read.
     OutsideChange DecideOutsideChange() const;
     // The sheet as an indexed PNG with its whole table, for an image editor.
     Result WriteForEditing(const std::string& path) const;
@@ -263,6 +282,10 @@ private:
     // it replaces.
     void KeepUndefinedColors(CSpriteImage& picture, std::int32_t definedColors) const;
     Result CheckSaveTarget(LossySave lossy) const;
+    SaveLosses LossesIn(SpriteLayout layout) const;
+    // After a save: the sheet as the file now holds it, one step, when that
+    // differs from what was there.
+    void BecomeWhatWasWritten();
     // Revert and Reload; a reload waits for a whole sheet.
     Result ReadAgain(EditKind kind);
     // The display follows the source, then observers hear of it all.
@@ -280,6 +303,7 @@ private:
     std::string m_sourcePath;
     CUndoHistory m_history;
     bool m_toldModified = false;
+    bool m_fileLost = false; // MarkUnsaved: the file holds nothing of the sheet
     std::vector<IDocumentObserver*> m_observers;
     // The file whose trailing block could not be read at Open.
     std::optional<FileIdentity> m_unreadTrailingFile;
@@ -297,4 +321,5 @@ private:
         ColorEntry before;
     };
     std::optional<ColorPreview> m_preview;
+    IProgress* m_progress = nullptr;
 };

@@ -4,7 +4,6 @@
 
 #include "document/SpriteDocument.h"
 
-#include "formats/ColorMapping.h"
 #include "formats/PngFile.h"
 #include "image/SpriteImage.h"
 
@@ -54,13 +53,6 @@ bool CSpriteDocument::IsPicturePath(const std::string& path)
     return KindOf(FormatToOpen(path)) == FormatKind::Picture;
 }
 
-OpenOutcome CSpriteDocument::OpenPath(const std::string& path)
-{
-    if (IsPicturePath(path))
-        return {ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())};
-    return Open(path);
-}
-
 Result CSpriteDocument::Revert()
 {
     return ReadAgain(EditKind::Revert);
@@ -96,13 +88,14 @@ Result CSpriteDocument::ReadAgain(EditKind kind)
             return read;
     Apply(kind, std::make_unique<CSheetStep>(std::move(image), std::move(trailing)));
     m_history.MarkClean();
+    m_fileLost = false;
     AnnounceState();
     return {};
 }
 
 OutsideChange CSpriteDocument::DecideOutsideChange() const
 {
-    return IsModified() ? OutsideChange::Ask : OutsideChange::Reload;
+    return m_history.IsClean() ? OutsideChange::Reload : OutsideChange::Ask;
 }
 
 Result CSpriteDocument::WriteForEditing(const std::string& path) const
@@ -118,18 +111,33 @@ Result CSpriteDocument::BringBackEdited(const std::string& path)
 {
     if (!HasSheet())
         return {};
-    CSpriteImage picture;
-    if (Result loaded = LoadPngFile(path.c_str(), picture); !loaded)
+    auto picture = std::make_unique<CSpriteImage>();
+    if (Result loaded = LoadPngFile(path.c_str(), *picture); !loaded)
         return WithMessage(loaded, Message::LoadPngFailed);
+    const CSpriteImage& sheet = *m_sheet.source;
     auto mapped = std::make_unique<CSpriteImage>();
-    MappingKind kind = MappingKind::SameOrder;
-    if (Result matched =
-            MapToSheetColors(picture, m_sheet.source->m_colorTable, kMapWholeTable, *mapped, kind);
-        !matched)
-        return WithMessage(matched, Message::EditedColorsUnmapped);
+    const ImportMatch match = sheet.GetBitsPerPixel() == 8
+                                  ? MatchPictureToSheet(*picture, sheet, m_paletteRow, *mapped)
+                                  : ImportMatch{};
+    switch (match.fit)
+    {
+    case ImportFit::AsPicture:
+        // A sheet of palette rows takes only pictures it can match.
+        if (sheet.GetBitsPerPixel() == 8)
+            return WithMessage(Failure(Reason::MappingBadDepth, picture->GetBitsPerPixel()),
+                               Message::EditedColorsUnmapped);
+        mapped = std::move(picture);
+        break;
+    case ImportFit::Mismatch:
+        return WithMessage(match.mismatch, match.mismatch.reason == Reason::ColorAmbiguous
+                                               ? Message::EditedColorsAmbiguous
+                                               : Message::EditedColorsUnmapped);
+    case ImportFit::KeepsIndices:
+    case ImportFit::MapsOntoSheet:
+        break;
+    }
     // An editor keeps the picture's size and the sheet's table: the step
     // holds only the pixels it changed.
-    const CSpriteImage& sheet = *m_sheet.source;
     if (!SameShape(*mapped, sheet))
     {
         Apply(EditKind::EditExternally, std::make_unique<CSheetStep>(std::move(mapped)));

@@ -40,8 +40,6 @@ public:
 
     bool IsClean() const { return m_clean == m_done; }
     void MarkClean() { m_clean = m_done; }
-    // The file no longer holds any state the history can reach.
-    void MarkUnclean() { m_clean.reset(); }
 
     std::size_t StepCount() const { return m_steps.size(); }
     std::size_t Bytes() const { return m_bytes; }

@@ -73,6 +73,17 @@ private:
     std::int32_t m_count = 0;
 };
 
+// The index pixel i had before the edit, where it holds the colour the
+// pixel has now; kTwoEntries where nothing tells the two entries apart.
+std::int16_t PreviousIndex(const CSpriteImage* previous, std::int32_t i, std::uint32_t rgb,
+                           const CColorTable& table, const CTargetColors& targets)
+{
+    if (previous == nullptr)
+        return kTwoEntries;
+    const std::uint8_t index = previous->GetPixels()[i];
+    return targets.HoldsAt(index, rgb, table) ? std::int16_t(index) : kTwoEntries;
+}
+
 Result Unmatched(std::int16_t found, std::uint32_t rgb, std::int32_t x, std::int32_t y)
 {
     Result result =
@@ -108,7 +119,8 @@ bool IsSameOrder(const CSpriteImage& picture, const CColorTable& table,
 }
 
 Result MapIndexed(const CSpriteImage& picture, const CColorTable& table,
-                  const CTargetColors& targets, CSpriteImage& mapped, MappingKind& kind)
+                  const CTargetColors& targets, CSpriteImage& mapped, MappingKind& kind,
+                  const CSpriteImage* previous)
 {
     const std::array<bool, kIndexCount> used = UsedIndices(picture);
     const std::uint8_t* source = picture.GetPixels();
@@ -125,7 +137,9 @@ Result MapIndexed(const CSpriteImage& picture, const CColorTable& table,
     kind = MappingKind::Matched;
     for (std::int32_t i = 0; i < picture.GetPixelBytes(); ++i)
     {
-        const std::int16_t index = found[source[i]];
+        std::int16_t index = found[source[i]];
+        if (index == kTwoEntries)
+            index = PreviousIndex(previous, i, PictureRgb(picture, source[i]), table, targets);
         if (index < 0)
             return Unmatched(index, PictureRgb(picture, source[i]), i % picture.GetWidth(),
                              i / picture.GetWidth());
@@ -134,8 +148,9 @@ Result MapIndexed(const CSpriteImage& picture, const CColorTable& table,
     return {};
 }
 
-Result MapTrueColor(const CSpriteImage& picture, const CTargetColors& targets, CSpriteImage& mapped,
-                    MappingKind& kind)
+Result MapTrueColor(const CSpriteImage& picture, const CColorTable& table,
+                    const CTargetColors& targets, CSpriteImage& mapped, MappingKind& kind,
+                    const CSpriteImage* previous)
 {
     const std::int32_t bytesPerPixel = picture.GetBitsPerPixel() / 8;
     const bool hasAlpha = bytesPerPixel == 4;
@@ -159,9 +174,11 @@ Result MapTrueColor(const CSpriteImage& picture, const CTargetColors& targets, C
             lastRgb = rgb;
             lastIndex = targets.Find(rgb);
         }
-        if (lastIndex < 0)
-            return Unmatched(lastIndex, rgb, i % picture.GetWidth(), i / picture.GetWidth());
-        target[i] = static_cast<std::uint8_t>(lastIndex);
+        const std::int16_t index =
+            lastIndex == kTwoEntries ? PreviousIndex(previous, i, rgb, table, targets) : lastIndex;
+        if (index < 0)
+            return Unmatched(index, rgb, i % picture.GetWidth(), i / picture.GetWidth());
+        target[i] = static_cast<std::uint8_t>(index);
     }
     return {};
 }
@@ -169,7 +186,7 @@ Result MapTrueColor(const CSpriteImage& picture, const CTargetColors& targets, C
 } // namespace
 
 Result MapToSheetColors(const CSpriteImage& picture, const CColorTable& target, std::int32_t row,
-                        CSpriteImage& mapped, MappingKind& kind)
+                        CSpriteImage& mapped, MappingKind& kind, const CSpriteImage* previous)
 {
     mapped.Free();
     const std::int32_t bits = picture.GetBitsPerPixel();
@@ -181,8 +198,13 @@ Result MapToSheetColors(const CSpriteImage& picture, const CColorTable& target, 
         return Failure(Reason::OutOfMemory);
     mapped.m_colorTable = target;
     const CTargetColors targets(target, row);
-    Result result = bits == 8 ? MapIndexed(picture, target, targets, mapped, kind)
-                              : MapTrueColor(picture, targets, mapped, kind);
+    // Previous indices count only where they are the same pixels.
+    if (previous && (previous->GetBitsPerPixel() != 8 || !previous->GetPixels() ||
+                     previous->GetWidth() != picture.GetWidth() ||
+                     previous->GetHeight() != picture.GetHeight()))
+        previous = nullptr;
+    Result result = bits == 8 ? MapIndexed(picture, target, targets, mapped, kind, previous)
+                              : MapTrueColor(picture, target, targets, mapped, kind, previous);
     if (!result)
         mapped.Free();
     return result;

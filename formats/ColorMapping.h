@@ -34,5 +34,9 @@ enum class MappingKind
 // The 8-bit image of the picture's recovered indices, with the target's
 // colour table. With a palette row (0-15) the indices are 0-15 and stand
 // for entries 16 * row to 16 * row + 15. mapped is left empty on failure.
+// previous, when given, is the 8-bit picture of the same size the edit
+// started from: a colour held by two entries keeps each pixel's previous
+// index where that index holds it, and is ambiguous only elsewhere.
 Result MapToSheetColors(const CSpriteImage& picture, const CColorTable& target, std::int32_t row,
-                        CSpriteImage& mapped, MappingKind& kind);
+                        CSpriteImage& mapped, MappingKind& kind,
+                        const CSpriteImage* previous = nullptr);

@@ -160,7 +160,7 @@ bool CSpriteImage::LoadSP2(const char* path)
 }
 
 Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
-                        const CTrailingBlock* trailing)
+                        const CTrailingBlock* trailing, IProgress* progress)
 {
     if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
         return Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel());
@@ -170,7 +170,7 @@ Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayo
     if (!WriteSheetPixels(file, image, SheetHeightOf(layout)))
         return FailureFromErrno();
     if (layout == SpriteLayout::Spr && trailing)
-        return trailing->WriteTo(file);
+        return trailing->WriteTo(file, progress);
     return {};
 }
 
@@ -178,7 +178,8 @@ namespace
 {
 
 Result SaveSheetSteps(const CSpriteImage& image, const char* path, SpriteLayout layout,
-                      const CTrailingBlock* trailing, CReplaceBatch* batch, SheetSaveStep& step)
+                      const CTrailingBlock* trailing, CReplaceBatch* batch, IProgress* progress,
+                      SheetSaveStep& step)
 {
     step = SheetSaveStep::Check;
     if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
@@ -201,7 +202,8 @@ Result SaveSheetSteps(const CSpriteImage& image, const char* path, SpriteLayout 
         return FailureFromErrno(Reason::NotRegularFile);
     }
     step = SheetSaveStep::Write;
-    if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
+    if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing, progress);
+        !written)
         return written;
     errno = 0;
     if (!replacer.Commit())
@@ -213,10 +215,10 @@ Result SaveSheetSteps(const CSpriteImage& image, const char* path, SpriteLayout 
 
 Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
                       const CTrailingBlock* trailing, CReplaceBatch* batch,
-                      SheetSaveStep* failedStep)
+                      SheetSaveStep* failedStep, IProgress* progress)
 {
     SheetSaveStep step = SheetSaveStep::Check;
-    Result saved = SaveSheetSteps(image, path, layout, trailing, batch, step);
+    Result saved = SaveSheetSteps(image, path, layout, trailing, batch, progress, step);
     if (failedStep)
         *failedStep = step;
     return saved;

@@ -10,6 +10,7 @@ class CBinaryFile;
 class CSpriteImage;
 class CReplaceBatch;
 class CTrailingBlock;
+class IProgress;
 
 // SPR: 256 colour words, then 288 rows of 128 bytes (two 4-bit pixels a byte,
 // low nibble left), then a trailing block kept byte for byte.
@@ -53,7 +54,7 @@ Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& imag
 // of another size is cut or padded with index 0 to the layout's sheet.
 // Refuses, writing nothing, an image that is not 8-bit.
 Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
-                        const CTrailingBlock* trailing);
+                        const CTrailingBlock* trailing, IProgress* progress = nullptr);
 
 // The step of a save that failed.
 enum class SheetSaveStep
@@ -65,7 +66,9 @@ enum class SheetSaveStep
 
 // The whole save: checks, then a safe replace of the file at path, put in
 // place at once or, with a batch, when the batch finishes. failedStep, when
-// given, learns which step a failure comes from.
+// given, learns which step a failure comes from. A progress, when given,
+// hears of a long copy of the trailing block and may stop it, leaving the
+// file as it was.
 Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
                       const CTrailingBlock* trailing, CReplaceBatch* batch = nullptr,
-                      SheetSaveStep* failedStep = nullptr);
+                      SheetSaveStep* failedStep = nullptr, IProgress* progress = nullptr);

@@ -4,6 +4,7 @@
 #include "formats/FileFailure.h"
 #include "formats/SpriteFile.h"
 #include "io/BinaryFile.h"
+#include "io/Progress.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -73,7 +74,7 @@ Result OpenRegular(const char* path, CReadDescriptor& fd, struct stat& info)
 }
 } // namespace
 
-Result CTrailingBlock::WriteTo(CBinaryFile& file) const
+Result CTrailingBlock::WriteTo(CBinaryFile& file, IProgress* progress) const
 {
     errno = 0;
     if (m_source.empty())
@@ -98,6 +99,8 @@ Result CTrailingBlock::WriteTo(CBinaryFile& file) const
         if (!file.WriteBlock(buffer.data(), chunk))
             return FailureFromErrno();
         done += std::int64_t(chunk);
+        if (progress && !progress->Advance(done, m_length))
+            return Failure(Reason::Cancelled);
     }
     return {};
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 class CBinaryFile;
+class IProgress;
+
 
 // Blocks up to this size are held in memory; larger ones are kept by
 // reference to the file they are in and copied from it when written.
@@ -32,8 +34,10 @@ public:
     // held in memory.
     std::optional<FileIdentity> Source() const;
     // Writes every byte; a failure carries the system's error, or
-    // Reason::TrailingSourceChanged.
-    Result WriteTo(CBinaryFile& file) const;
+    // Reason::TrailingSourceChanged. A block copied from its file tells the
+    // progress, when given, as it goes, and stops with Reason::Cancelled
+    // when told to.
+    Result WriteTo(CBinaryFile& file, IProgress* progress = nullptr) const;
     // After a save wrote this block into the SPR file at path: a block kept
     // by reference now refers to that file, as its old one may be gone.
     void Rebase(const char* path);

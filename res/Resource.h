@@ -17,8 +17,7 @@ constexpr int IDC_PICTURE = 1000;
 constexpr int IDC_PALETTE = 1001;
 constexpr int IDC_PALETTE_PANEL = 1002;
 
-// Results that end a window: Enter gives IDOK, Escape and the close box IDCANCEL.
-constexpr int IDOK = 1;
+// Results that end a window: the close box gives IDCANCEL.
 constexpr int IDCANCEL = 2;
 
 // Menu commands.

@@ -27,9 +27,20 @@ inline constexpr char kOkButton[] = "OK";
 
 // Chooser entries beside those of the format table (formats/FileFormats.h,
 // which names each format's entry): palette files are told apart by their
-// content, so Load Palette lists them in one entry, and then every file.
+// content, so Load Palette lists them in one entry; Open and Import add one
+// entry for every file they read, and all of them one for every file.
 inline constexpr char kAllPalettesEntry[] = "Palette Files";
+inline constexpr char kAllSheetsEntry[] = "All Sprite Files";
+inline constexpr char kAllPicturesEntry[] = "All Pictures";
 inline constexpr char kAllFilesEntry[] = "All Files (*)|*|";
+
+// Chooser titles, the names of their commands.
+inline constexpr char kOpenTitle[] = "Open";
+inline constexpr char kSaveAsTitle[] = "Save As";
+inline constexpr char kImportTitle[] = "Import";
+inline constexpr char kExportTitle[] = "Export";
+inline constexpr char kLoadPaletteTitle[] = "Load Palette";
+inline constexpr char kSavePaletteTitle[] = "Save Palette";
 
 // What a chooser says when it refuses a name; %1 is the name.
 inline constexpr char kChooserFolderMissing[] =
@@ -63,9 +74,6 @@ inline constexpr char kMsgKeepSheetPalette[] =
     "Every colour of the picture is exactly one colour of the sheet's palette.\n"
     "Keep the sheet's palette and give the picture the sheet's indices?";
 inline constexpr char kMsgPaletteMismatch[] = "The picture is imported with its own palette.";
-// Save Palette; %1 is the palette row's name in the selector.
-inline constexpr char kMsgSaveRowOnly[] =
-    "Save only the 16 colours of %1?\nNo saves the whole colour table.";
 
 // Printed instead of starting when there is no display to show the window
 // on; %s is the program as it was started.
@@ -156,3 +164,19 @@ inline constexpr char kNewColorsFile[] = "From a palette &file...";
 // View > All Rows: a thumbnail of the sheet in each palette row, labelled
 // with the selector's names.
 inline constexpr char kAllRowsCaption[] = "All Rows";
+// The sheet's file on disk, as the status bar says it; %1 is the sheet's name.
+inline constexpr char kStatusSheetDeleted[] = "%1 was deleted on disk; Save writes it again";
+inline constexpr char kStatusSheetCutShort[] = "%1 was cut short on disk; Save writes it again";
+// %1 colours of a palette loaded were rounded.
+inline constexpr char kStatusColorRounded[] = "1 colour was rounded to a 15-bit colour word";
+inline constexpr char kStatusColorsRounded[] = "%1 colours were rounded to 15-bit colour words";
+
+// A chooser that writes, before it replaces a file; %1 is the file's name.
+inline constexpr char kAskReplaceFile[] = "%1 already exists. Do you want to replace it?";
+inline constexpr char kReplaceButton[] = "&Replace";
+// Save Palette: which colours; %1 is the palette row's name in the selector.
+inline constexpr char kAskPaletteScope[] = "Which colours should the palette file hold?";
+inline constexpr char kPaletteScopeRow[] = "Row %1 (16 colours)";
+inline constexpr char kPaletteScopeTable[] = "Whole table (256 colours)";
+// A long save.
+inline constexpr char kProgressSaving[] = "Saving %1...";

@@ -32,6 +32,7 @@ class ScriptedPrompts : public IUserPrompts
 public:
     QStringList answers; // one per chooser; "" cancels
     std::vector<const FileChooser*> choosers;
+    QStringList starts;      // each chooser's "folder | proposed name"
     QStringList messages;    // "caption: text", "(i) " before an information box
     QStringList informative; // each message's informative text, "" for none
     QStringList questions;   // "caption: text | informative"
@@ -55,10 +56,45 @@ public:
     std::vector<NewSheetChoice> newSheetsAsked;
     std::optional<NewSheetChoice> newSheetAnswer;
 
-    QString ChooseFile(QWidget&, const FileChooser& chooser) override
+    // AskChoice: one answer each (-1 cancels; none left cancels), recorded
+    // in questions as "caption: text [choice, choice]".
+    QList<int> choiceAnswers;
+    // Progress: each report as "done/total"; the job is stopped at the
+    // report numbered cancelAtReport (1 is the first; 0 never).
+    QStringList progresses; // "caption: text" of each progress started
+    QStringList progressReports;
+    int cancelAtReport = 0;
+
+    QString ChooseFile(QWidget&, const FileChooser& chooser, const ChooserStart& start) override
     {
         choosers.push_back(&chooser);
+        starts << start.folder + " | " + start.name;
         return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    int AskChoice(QWidget&, const QString& text, const QString& caption,
+                  const QStringList& choices) override
+    {
+        questions << caption + ": " + text + " [" + choices.join(", ") + "]";
+        return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
+    }
+
+    struct ScriptedProgress : IProgressPrompt
+    {
+        ScriptedPrompts& prompts;
+        explicit ScriptedProgress(ScriptedPrompts& owner) : prompts(owner) {}
+        bool Advance(std::int64_t done, std::int64_t total) override
+        {
+            prompts.progressReports << QString("%1/%2").arg(done).arg(total);
+            return prompts.progressReports.size() != prompts.cancelAtReport;
+        }
+    };
+
+    std::unique_ptr<IProgressPrompt> StartProgress(QWidget&, const QString& caption,
+                                                   const QString& text) override
+    {
+        progresses << caption + ": " + text;
+        return std::make_unique<ScriptedProgress>(*this);
     }
 
     void ShowMessage(QWidget&, const QString& text, const QString& caption, MessageIcon icon,

@@ -25,23 +25,27 @@ rgb.save(folder + "/missing.png")
 
 using PaletteCommands = WindowTest;
 
-// Save Palette asks whether the shown row alone or the whole table; Load
-// Palette marks the sheet changed; failures say so.
+// Save Palette asks whether the shown row alone or the whole table, or
+// nothing; Load Palette marks the sheet changed; failures say so.
 TEST_F(PaletteCommands, LoadAndSavePaletteAskAndReport)
 {
     Open("sheet.spr", SprBytes("TAIL"));
     ChooseRow(2);
-    prompts.yesNoAnswers = {true, false};
-    Run(Path("row"), &CSpriteDlg::OnFileSavePalette); // no extension: JASC-PAL
-    Run(Path("all"), &CSpriteDlg::OnFileSavePalette);
-    EXPECT_EQ(prompts.questions.first(), "Saving Palette: Save only the 16 colours of Sprite #3?\n"
-                                         "No saves the whole colour table.");
+    prompts.choiceAnswers = {0, 1, -1};
+    prompts.answers = {Path("row"), Path("all")}; // no extension: JASC-PAL
+    for (int i = 0; i < 3; ++i)
+        window.OnFileSavePalette();
+    EXPECT_EQ(prompts.questions, QStringList(3, "Saving Palette: Which colours should the palette "
+                                                "file hold? [Row Sprite #3 (16 colours), Whole "
+                                                "table (256 colours)]"));
+    EXPECT_EQ(prompts.choosers.size(), 3u) << "Open, and no chooser after Cancel";
     EXPECT_TRUE(ReadFile(Path("row")).startsWith("JASC-PAL\r\n0100\r\n16\r\n"));
     EXPECT_TRUE(ReadFile(Path("all")).startsWith("JASC-PAL\r\n0100\r\n256\r\n"));
     Run(Path("row"), &CSpriteDlg::OnFileLoadPalette);
     EXPECT_TRUE(window.isWindowModified());
 
     Run(WriteFile(Path("junk.pal"), "nothing"), &CSpriteDlg::OnFileLoadPalette);
+    prompts.choiceAnswers = {1};
     Run(Path("no/such/folder/p.act"), &CSpriteDlg::OnFileSavePalette);
     EXPECT_EQ(prompts.messages,
               QStringList({"Loading Palette: Error: Could not load palette file.",

@@ -65,16 +65,15 @@ TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
     QTemporaryDir dir;
     const QString lockedBmp = WriteFile(dir.filePath("locked.bmp"), "x");
     QFile::setPermissions(lockedBmp, QFile::ReadOwner);
+    WriteFile(dir.filePath("export.png"), "old");
     QWidget owner;
-    // Saving takes a new name, adds the extension of the type chosen last and never asks to
-    // replace.
+    // Saving takes a new name and adds the extension of the type chosen last.
     for (const bool png : {false, true})
     {
         WhenOpen<QFileDialog>(
             [&](QFileDialog& chooser)
             {
                 EXPECT_EQ(chooser.parentWidget(), &owner);
-                EXPECT_TRUE(chooser.testOption(QFileDialog::DontConfirmOverwrite));
                 chooser.setDirectory(dir.path());
                 chooser.selectFile(lockedBmp);
                 WhenOpen<QMessageBox>(
@@ -93,7 +92,24 @@ TEST(QtPrompts, SaveChoosersRefuseReadOnlyFilesAndPatternsAndStayOpen)
                 if (png)
                     types->textActivated(types->currentText());
                 chooser.selectFile("export");
-                Confirm(chooser);
+                // export.png exists: it is replaced only on Replace, Cancel first.
+                for (const bool replace : {false, true})
+                {
+                    if (png)
+                        WhenOpen<QMessageBox>(
+                            [replace](QMessageBox& question)
+                            {
+                                EXPECT_EQ(question.text(),
+                                          "export.png already exists. Do you want to replace it?");
+                                QAbstractButton* cancel = question.button(QMessageBox::Cancel);
+                                EXPECT_EQ(question.defaultButton(), cancel);
+                                for (QAbstractButton* button : question.buttons())
+                                    if ((button == cancel) != replace)
+                                        button->click();
+                            });
+                    if (png || replace)
+                        Confirm(chooser);
+                }
             });
         EXPECT_EQ(QtUserPrompts().ChooseFile(owner, kExportChooser),
                   dir.filePath(png ? "export.png" : "export.bmp"));
@@ -108,7 +124,15 @@ TEST(FileChoosers, FiltersConvertAndTheFlagsDecideWhatMayBeChosen)
     const std::tuple<const FileChooser*, const char*, const char*> choosers[] = {
         {&kSaveSpriteChooser, "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2||",
          "*.spr"},
-        {&kImportChooser, "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||", "*.bmp"},
+        {&kOpenSpriteChooser,
+         "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2|"
+         "All Sprite Files (*.spr *.sp2)|*.spr;*.sp2|All Files (*)|*||",
+         "*.spr"},
+        {&kImportChooser,
+         "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png|All Pictures (*.bmp *.png)|*.bmp;*.png|"
+         "All Files (*)|*||",
+         "*.bmp"},
+        {&kExportChooser, "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||", "*.bmp"},
         {&kLoadPaletteChooser,
          "Palette Files (*.pal *.gpl *.act)|*.pal;*.gpl;*.act|All Files (*)|*||", ""},
         {&kSavePaletteChooser,

@@ -43,11 +43,10 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
                   command->data() != ID_EDIT_UNDO && command->data() != ID_EDIT_REDO)
             << command->text().toStdString();
 
-    // Save after Open asks for a name; from then on Save writes without asking.
-    Run(Path("named.spr"), &CSpriteDlg::OnFileSave);
-    QFile::remove(Path("named.spr"));
+    // Save after Open writes the file opened, without asking.
+    QFile::remove(Path("sheet.spr"));
     window.OnFileSave();
-    EXPECT_TRUE(QFile::exists(Path("named.spr")));
+    EXPECT_EQ(ReadFile(Path("sheet.spr")), SprBytes("TAIL"));
 
     // Import shows the picture's row.
     ChooseRow(11);
@@ -69,9 +68,9 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
               QStringList{"(i) Loading Sprite: Note: .SP2 Files have no palette, any imported "
                           "images with a palette will not save the palette with the file."});
     EXPECT_EQ(prompts.informative, QStringList{"File: " + Path("grey.Sp2")});
-    EXPECT_EQ(prompts.choosers, (std::vector<const FileChooser*>{
-                                    &kOpenSpriteChooser, &kSaveSpriteChooser, &kExportChooser,
-                                    &kImportChooser, &kOpenSpriteChooser}));
+    EXPECT_EQ(prompts.choosers,
+              (std::vector<const FileChooser*>{&kOpenSpriteChooser, &kExportChooser,
+                                               &kImportChooser, &kOpenSpriteChooser}));
 
     // Saved as SPR the SP2 sheet grows: the user is asked first, and Cancel writes nothing.
     for (const bool save : {false, true})
@@ -195,8 +194,8 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     list(&window.MenuBar(), true);
     EXPECT_EQ(items.join(' '),
               "&File= &New...=57600Ctrl+N &Open...=57601Ctrl+O Open Recen&t= off Re&vert=32792 off = "
-              "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import=32773 off "
-              "&Export=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
+              "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import...=32773 off "
+              "&Export...=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
               "Save &Palette...=32795 off = Pre&ferences...=32796 E&xit=32771Ctrl+Q "
               "&Edit= &Undo=57643Ctrl+Z off &Redo=57644Ctrl+Shift+Z off = Pa&lette= "
               "&Edit Colour...=32820 off &Copy Colour=32821 off &Paste Colour=32822 off = "

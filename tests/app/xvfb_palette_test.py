@@ -93,20 +93,15 @@ def run(tavrel, work, processes):
     subprocess.run(["import", "-window", window, shot], env=env, check=True, timeout=30)
     need(shows_edit(shot), "the window does not show the edited colour")
 
-    # Save asks for a name after Open, and writes the colour word shown.
-    saved = os.path.join(work, "saved.spr")
+    # Save writes the file opened, with the colour word shown.
     keys(window, "ctrl+s")
-    keys(find("^Save As$"), "ctrl+a")
-    xdotool("type", "--delay", "30", saved)
-    xdotool("key", "Return")
+    entry = ROW * 16 + INDEX
     for _ in range(20):
-        if os.path.exists(saved):
+        with open(sheet, "rb") as written:
+            (word,) = struct.unpack_from("<H", written.read(512), 2 * entry)
+        if word == WORD:
             break
         time.sleep(0.5)
-    with open(saved, "rb") as written:
-        words = written.read(512)
-    entry = ROW * 16 + INDEX
-    (word,) = struct.unpack_from("<H", words, 2 * entry)
     need(word == WORD, "entry %d was saved as 0x%04X, not 0x%04X" % (entry, word, WORD))
     return 0
 

@@ -89,7 +89,7 @@ TEST(FileFormats, ReadersFollowTheContentAndRefuseOtherKinds)
          Reason::WrongKindOfFile},
         {CSpriteDocument().Open(folder.Path("p.pal")).result, Message::LoadSprFailed,
          Reason::WrongKindOfFile},
-        {CSpriteDocument().OpenPath(folder.Path("photo.bmp")).result, Message::None, Reason::None},
+        {CSpriteDocument().Open(folder.Path("photo.bmp")).result, Message::None, Reason::None},
         {LoadPaletteColors(folder.Path("photo.bmp"), colours), Message::LoadPaletteFailed,
          Reason::WrongKindOfFile},
     };

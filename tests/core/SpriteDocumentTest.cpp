@@ -44,26 +44,25 @@ protected:
     CSpriteDocument document;
 };
 
-TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingFirst)
+TEST_F(Document, OpenTakesTheLayoutFromTheNameAndForgetsEverythingOnlyOnceItHasRead)
 {
     const OpenOutcome opened = document.Open(Write("a.spr", RandomSpr(1, 100)));
     EXPECT_TRUE(opened.result.Ok() && !opened.showSp2Note);
-    EXPECT_EQ(State(), "256x288x8 tail 100 SPR name '' row 0");
+    EXPECT_EQ(State(), "256x288x8 tail 100 SPR name 'a.spr' row 0");
 
     // SP2: no block, and a note for the user.
     ASSERT_TRUE(document.SaveAs(Path("named.spr")));
     document.ChoosePaletteRow(3);
     const OpenOutcome sp2 = document.Open(Write("b.Sp2", RandomBytes(2, 40000)));
     EXPECT_TRUE(sp2.result.Ok() && sp2.showSp2Note);
-    EXPECT_EQ(State(), "256x256x8 tail 0 SP2 name '' row 0");
+    EXPECT_EQ(State(), "256x256x8 tail 0 SP2 name 'b.Sp2' row 0");
 
-    // A failed Open leaves nothing, not even the name, but the row the view
-    // shows; the reason says why.
+    // A failed Open leaves the sheet as it was; the reason says why.
     ASSERT_TRUE(document.SaveAs(Path("kept.sp2")));
     document.ChoosePaletteRow(3);
     EXPECT_EQ(FullText(document.Open(Path("missing.SP2")).result),
               "Error: Could not load SP2 file. (No such file or directory)");
-    EXPECT_EQ(State(), "0x0x0 tail 0 SPR name '' row 3");
+    EXPECT_EQ(State(), "256x256x8 tail 0 SP2 name 'kept.sp2' row 3");
 }
 
 TEST_F(Document, LargeTrailingBlocksAreCopiedFromTheirFileAndAnUnreadOneIsNeverOverwritten)
@@ -138,13 +137,14 @@ TEST_F(Document, ImportKeepsNameLayoutAndBlockAndSaveWritesTheLayoutOpenedLast)
     ASSERT_TRUE(document.Save());
     EXPECT_EQ(ReadBytes(Path("copy.spr")), spr);
 
-    // Save As writes the layout of the new name, as Open reads it; Open
-    // forgets the name, so Save then needs one.
+    // Save As writes the layout of the new name, as Open reads it; Save
+    // writes the file opened, in its layout.
     ASSERT_TRUE(document.SaveAs(Path("out.SP2"), nullptr, LossySave::Accept));
     EXPECT_EQ(std::filesystem::file_size(Path("out.SP2")), 32768u);
     ASSERT_TRUE(document.Open(Path("out.SP2")).result);
     ASSERT_TRUE(document.Import(Path("sheet.bmp")));
-    EXPECT_EQ(document.Save().message, Message::NoFileName);
+    EXPECT_EQ(SaveLossText(document.LossesOfSave()).substr(0, 54),
+              "Saving as SP2 changes the picture: 32 rows beyond 256 ");
 }
 
 // A picture the layout cannot hold exactly is saved only when the loss was
@@ -161,13 +161,16 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
     const std::tuple<std::string, std::string, const char*> cases[] = {
         {bmp("wide.bmp", 320, 200, 1), "b.spr",
          "Saving as SPR changes the picture: 64 columns beyond 256 are cut; 88 transparent rows "
-         "are added to make 288."},
+         "are added to make 288; 256 colours are rounded to 15-bit colour words."},
         {bmp("tall.bmp", 256, 288, 1), "c.sp2",
-         "Saving as SP2 changes the picture: 32 rows beyond 256 are cut."},
+         "Saving as SP2 changes the picture: 32 rows beyond 256 are cut; the colour table is "
+         "dropped (an SP2 file keeps none and shows a grey ramp)."},
         {bmp("one.bmp", 255, 288, 200), "d.spr",
          "Saving as SPR changes the picture: 73,440 pixels use colour entries above 15 and would "
-         "become entry mod 16; 1 transparent column is added to make 256."},
-        {bmp("exact.bmp", 256, 288, 15), "e.spr", ""},
+         "become entry mod 16; 1 transparent column is added to make 256; 256 colours are "
+         "rounded to 15-bit colour words."},
+        {bmp("size.bmp", 256, 288, 15), "e.spr",
+         "Saving as SPR changes the picture: 256 colours are rounded to 15-bit colour words."},
     };
     for (const auto& [picture, name, text] : cases)
     {
