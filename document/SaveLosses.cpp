@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/SaveLosses.h"
 
+#include "image/ColorWord.h"
 #include "image/SpriteImage.h"
 
 #include <algorithm>
@@ -38,6 +39,19 @@ std::int64_t CountOverFifteen(const CSpriteImage& image, std::int32_t columns, s
     }
     return count;
 }
+// The entries an SPR file holds whose colour a colour word keeps only
+// rounded; alpha is no part of a colour word.
+std::int32_t CountRoundedColors(const CColorTable& table)
+{
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < std::min(table.GetSize(), kSprColorCount); ++i)
+    {
+        const ColorEntry& color = *table.GetAt(i);
+        const ColorEntry kept = ColorWordToEntry(EntryToColorWord(color));
+        count += kept.red != color.red || kept.green != color.green || kept.blue != color.blue;
+    }
+    return count;
+}
 } // namespace
 
 SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout)
@@ -55,6 +69,8 @@ SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout)
     losses.rowsAdded = std::max(0, sheetRows - height);
     losses.pixelsOverFifteen =
         CountOverFifteen(image, std::min(width, kSheetWidth), std::min(height, sheetRows));
+    if (layout == SpriteLayout::Spr)
+        losses.colorsRounded = CountRoundedColors(image.m_colorTable);
     return losses;
 }
 
@@ -79,6 +95,8 @@ std::string SaveLossText(const SaveLosses& losses)
          "transparent columns are added to make " + columns},
         {losses.rowsAdded, "transparent row is added to make " + rows,
          "transparent rows are added to make " + rows},
+        {losses.colorsRounded, "colour is rounded to a 15-bit colour word",
+         "colours are rounded to 15-bit colour words"},
     };
     std::string text;
     for (const auto& clause : clauses)
