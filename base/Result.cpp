@@ -176,6 +176,8 @@ std::string ReasonText(const Result& result)
     case Reason::PalettePastTable:
         return Number(value) + " colours from entry " + Number(limit) +
                " go past the last entry, 255";
+    case Reason::NoColorTable:
+        return "a " + Number(value) + "-bit picture has no colour table";
     case Reason::PaletteOnlyToPalette:
         return "a palette file becomes only another palette file, without --palette or "
                "--match-palette";

@@ -95,6 +95,7 @@ enum class Reason
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
+    NoColorTable,      // value: bits per pixel of the picture
 
     // The converter.
     PaletteOnlyToPalette, // a palette file converted to a sheet or picture, or given colours

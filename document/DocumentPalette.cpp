@@ -6,6 +6,13 @@
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
+namespace
+{
+// Only an indexed picture has colours in a table: other depths hold them in
+// their pixels.
+constexpr std::int32_t kIndexedBits = 8;
+} // namespace
+
 Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& match)
 {
     match = {};
@@ -77,6 +84,9 @@ Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& colors, std
 {
     if (!HasSheet())
         return {};
+    if (m_source->GetBitsPerPixel() != kIndexedBits)
+        return WithMessage(Failure(Reason::NoColorTable, m_source->GetBitsPerPixel()),
+                           Message::LoadPaletteFailed);
     const auto count = std::int64_t(colors.size());
     if (first < 0 || first + count > kSprColorCount)
         return WithMessage(Failure(Reason::PalettePastTable, count, first),
@@ -106,6 +116,9 @@ Result CSpriteDocument::SavePalette(const std::string& path, PaletteFormat forma
         return {};
     if (row && (*row < 0 || *row >= kPaletteRowCount))
         return WithMessage(Failure(Reason::BadPaletteRow, *row, kPaletteRowCount - 1),
+                           Message::SavePaletteFailed);
+    if (m_source->GetBitsPerPixel() != kIndexedBits)
+        return WithMessage(Failure(Reason::NoColorTable, m_source->GetBitsPerPixel()),
                            Message::SavePaletteFailed);
     const std::vector<ColorEntry> colors = ColorsOf(m_source->m_colorTable, row);
     if (Result saved = SavePaletteFile(colors, format, path.c_str(), batch); !saved)

@@ -269,6 +269,15 @@ TEST_F(Document, LoadPaletteReplacesTheRowShownOrTheWholeTable)
     EXPECT_EQ(document.LoadPalette(Write("junk.pal", Bytes(7, 'x'))).message,
               Message::LoadPaletteFailed);
     EXPECT_FALSE(document.IsModified());
+
+    // A truecolour picture has no colour table to replace or to save.
+    WriteTrueColourBmp(Path("photo.bmp"), 3, 2);
+    ASSERT_TRUE(document.ImportAsNew(Path("photo.bmp"), SpriteLayout::Spr, CTrailingBlock()));
+    EXPECT_EQ(FullText(document.ReplaceColors({{1, 2, 3, 255}}, 0)),
+              "Error: Could not load palette file. (a 24-bit picture has no colour table)");
+    EXPECT_EQ(FullText(document.SavePalette(Path("p.gpl"), PaletteFormat::Gimp, std::nullopt)),
+              "Error: Could not save palette file. (a 24-bit picture has no colour table)");
+    EXPECT_FALSE(std::filesystem::exists(Path("p.gpl")));
 }
 
 TEST_F(Document, CommandsWithoutASheetDoNothing)
