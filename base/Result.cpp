@@ -93,8 +93,8 @@ std::string ReasonText(const Result& result)
         return "the file ends early";
     case Reason::NotRegularFile:
         return "not a regular file";
-    case Reason::TooLargeToMeasure:
-        return "the file is too large to measure (over 2 GiB)";
+    case Reason::LengthUnknown:
+        return "the file's length cannot be measured";
     case Reason::OutOfMemory:
         return "not enough memory";
     case Reason::WriteFellShort:

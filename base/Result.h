@@ -46,7 +46,7 @@ enum class Reason
     System,          // the system's own text for systemError (strerror)
     EndedEarly,      // the file ends before the bytes its header promises
     NotRegularFile,  // a folder, a FIFO or a device where a file was expected
-    TooLargeToMeasure, // beyond what the stream can measure (2 GiB)
+    LengthUnknown,   // the stream could not measure the file
     OutOfMemory,
     WriteFellShort,  // a write failed without a system error
 

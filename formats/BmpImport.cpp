@@ -131,9 +131,9 @@ bool CopyDecodedPixels(std::uint8_t* target, std::int32_t rowBytes, std::int32_t
 Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
-    const std::int64_t fileSize = file.GetLength();
+    const std::int64_t fileSize = file.GetSize();
     if (fileSize < 0)
-        return Failure(Reason::TooLargeToMeasure);
+        return Failure(Reason::LengthUnknown);
     std::uint8_t header[kBmpHeaderBytes];
     const auto headerBytes =
         static_cast<std::size_t>(std::min<std::int64_t>(fileSize, sizeof header));

@@ -422,10 +422,10 @@ Result LoadPaletteFile(const char* path, PaletteContent& palette)
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
         return opened;
-    const std::int32_t length = file.GetLength();
+    const std::int64_t length = file.GetSize();
     if (length < 0)
-        return Failure(Reason::TooLargeToMeasure);
-    if (std::size_t(length) > kMaxPaletteFileBytes)
+        return Failure(Reason::LengthUnknown);
+    if (std::uint64_t(length) > kMaxPaletteFileBytes)
         return BadContent("over 1 MiB: too large for a palette file");
     Bytes bytes(static_cast<std::size_t>(length));
     if (length > 0 && !file.ReadBlock(bytes.data(), bytes.size()))

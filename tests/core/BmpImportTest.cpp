@@ -250,6 +250,15 @@ TEST(BmpImport, JunkAfterThePictureStaysUnread)
     EXPECT_EQ(BytesForDevil(stored), stored);
     const Bytes coded = BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1}));
     EXPECT_EQ(BytesForDevil(coded).size(), coded[10] + 4 * 6 * 2 + 2 * 2 + 2u);
+
+    // However far the file goes: past 2 GiB its length is still measured.
+    TempFolder folder;
+    const std::string sparse = folder.Path("sparse.bmp");
+    WriteBytes(sparse, stored);
+    std::filesystem::resize_file(sparse, std::uintmax_t(3) << 30);
+    CSpriteImage image;
+    const Result result = LoadBmpPicture(sparse.c_str(), image);
+    EXPECT_TRUE(result) << ReasonText(result);
 }
 
 } // namespace
