@@ -75,7 +75,8 @@ bool CheckOptionsFitTarget(const CommandLine& commandLine, FileFormat target, st
         error = "--transparent-zero goes with PNG output";
     else if (commandLine.trailingFrom && target != FileFormat::Spr)
         error = "--trailing-from goes with SPR output";
-    else if (commandLine.trailingFrom && FormatToOpen(*commandLine.trailingFrom) != FileFormat::Spr)
+    else if (commandLine.trailingFrom &&
+             RecogniseFile(commandLine.trailingFrom->c_str()) != FileFormat::Spr)
         error = "--trailing-from takes an SPR file, not " + QuotedName(*commandLine.trailingFrom);
     return error.empty();
 }

@@ -151,7 +151,8 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
 {
     info = SheetInfo{};
     info.path = path;
-    info.format = FormatToOpen(path);
+    if (Result known = FormatToConvert(path, info.format); !known)
+        return known;
     if (KindOf(info.format) == FormatKind::Palette)
         return DescribePalette(path, info);
     // The trailing block is measured, never read: it may be any size.

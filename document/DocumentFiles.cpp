@@ -8,6 +8,12 @@
 namespace
 {
 
+// What a command that opens sheets and pictures reads.
+std::string WhatTavrelReads()
+{
+    return "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
+}
+
 // Reads the image file at path as a command that reads files of one kind:
 // the format of its content or name, else the command's usual one; a file
 // of another kind is refused, saying what the command reads.
@@ -70,13 +76,24 @@ FileFormat FormatToOpen(const std::string& path)
     return RecogniseFile(path.c_str()).value_or(FileFormat::Spr);
 }
 
+Result FormatToConvert(const std::string& path, FileFormat& format)
+{
+    CBinaryFile file;
+    std::optional<FileFormat> found;
+    const Result opened = OpenRecognised(path.c_str(), file, found);
+    format = found.value_or(FileFormat::Spr);
+    if (!opened || found)
+        return {};
+    Result refused = Failure(Reason::WrongKindOfFile);
+    refused.detail = "neither its content nor its name tells what it is: " + WhatTavrelReads();
+    return WithMessage(refused, ReadFailedMessage(FileFormat::Spr));
+}
+
 Result ReadSheetFile(const std::string& path, CSpriteImage& image, SpriteLayout& layout)
 {
     FileFormat format = FileFormat::Spr;
-    const std::string whatIsRead =
-        "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
-    if (Result read = ReadImageOfKind(path, FormatKind::Sheet, FileFormat::Spr, whatIsRead, image,
-                                      format, nullptr);
+    if (Result read = ReadImageOfKind(path, FormatKind::Sheet, FileFormat::Spr, WhatTavrelReads(),
+                                      image, format, nullptr);
         !read)
         return read;
     layout = FormatInfo(format).layout;

@@ -22,9 +22,13 @@ class CTrailingBlock;
 Message ReadFailedMessage(FileFormat format);
 Message WriteFailedMessage(FileFormat format);
 
-// What Open, a drop, the command line and the converter take a file for:
-// its content, else its name, else an SPR sheet, which has no signature.
+// What Open, a drop and the command line take a file for: its content,
+// else its name, else an SPR sheet, which has no signature.
 FileFormat FormatToOpen(const std::string& path);
+// What the converter takes a file for: the same, but a file that neither
+// its content nor its name tells is refused. A file that cannot be read is
+// taken by its name, so that reading it says why.
+Result FormatToConvert(const std::string& path, FileFormat& format);
 
 // Open: the sheet at path, in the layout the table gives it; a file whose
 // content is of another kind is refused.

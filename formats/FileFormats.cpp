@@ -69,6 +69,37 @@ bool IsPalette(std::span<const std::uint8_t> head)
     return PaletteSignatureOf(head.data(), head.size()) == kFormat;
 }
 
+bool IsJpeg(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
+bool IsGif(std::span<const std::uint8_t> head)
+{
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    return text.starts_with("GIF87a") || text.starts_with("GIF89a");
+}
+
+// Two bytes of byte order and the number 42, then where the first image
+// directory lies, which is past those eight bytes.
+bool IsTiff(std::span<const std::uint8_t> head)
+{
+    if (head.size() < 8)
+        return false;
+    const bool little = std::equal(head.begin(), head.begin() + 4, "II*\0");
+    const bool big = std::equal(head.begin(), head.begin() + 4, "MM\0*");
+    std::uint32_t at = 0;
+    for (int i = 0; i < 4; ++i)
+        at |= std::uint32_t(head[4 + i]) << (little ? 8 * i : 24 - 8 * i);
+    return (little || big) && at >= 8;
+}
+
+bool IsWebP(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 12 && std::equal(head.begin(), head.begin() + 4, "RIFF") &&
+           std::equal(head.begin() + 8, head.begin() + 12, "WEBP");
+}
+
 using F = FileFormat;
 using K = FormatKind;
 using C = ChooserUse;
@@ -77,26 +108,38 @@ constexpr auto kNoPalette = PaletteFormat::Jasc;
 
 // The order is that of --to's list and of each chooser's entries.
 constexpr FileFormatInfo kFormats[] = {
-    {F::Bmp, K::Picture, "BMP", "a BMP picture", "bmp", IsBmp, ReadBmp, WriteBmp, kNoLayout,
-     kNoPalette, C::Pictures, "BMP Files", true},
-    {F::Png, K::Picture, "PNG", "a PNG picture", "png", IsPng, ReadPng, WritePng, kNoLayout,
-     kNoPalette, C::Pictures, "PNG Files", true},
-    {F::Spr, K::Sheet, "SPR", "an SPR sheet", "spr", nullptr, ReadSpr, nullptr, SpriteLayout::Spr,
-     kNoPalette, C::Sheets, "Orvo Sprite Files", true},
-    {F::Sp2, K::Sheet, "SP2", "an SP2 sheet", "sp2", nullptr, ReadSp2, nullptr, SpriteLayout::Sp2,
-     kNoPalette, C::Sheets, "Orvo Sprite Files", true},
-    {F::Jasc, K::Palette, "JASC-PAL", "a JASC-PAL palette file", "pal",
+    {F::Bmp, K::Picture, "BMP", "a BMP picture", "bmp", nullptr, IsBmp, ReadBmp, WriteBmp,
+     kNoLayout, kNoPalette, C::Pictures, "BMP Files", true},
+    {F::Png, K::Picture, "PNG", "a PNG picture", "png", nullptr, IsPng, ReadPng, WritePng,
+     kNoLayout, kNoPalette, C::Pictures, "PNG Files", true},
+    {F::Spr, K::Sheet, "SPR", "an SPR sheet", "spr", nullptr, nullptr, ReadSpr, nullptr,
+     SpriteLayout::Spr, kNoPalette, C::Sheets, "Orvo Sprite Files", true},
+    {F::Sp2, K::Sheet, "SP2", "an SP2 sheet", "sp2", nullptr, nullptr, ReadSp2, nullptr,
+     SpriteLayout::Sp2, kNoPalette, C::Sheets, "Orvo Sprite Files", true},
+    {F::Jasc, K::Palette, "JASC-PAL", "a JASC-PAL palette file", "pal", nullptr,
      IsPalette<PaletteFormat::Jasc>, nullptr, nullptr, kNoLayout, PaletteFormat::Jasc, C::Palettes,
      "JASC Palette", true},
-    {F::Gimp, K::Palette, "GIMP", "a GIMP palette file", "gpl", IsPalette<PaletteFormat::Gimp>,
-     nullptr, nullptr, kNoLayout, PaletteFormat::Gimp, C::Palettes, "GIMP Palette", true},
-    {F::Act, K::Palette, "ACT", "an Adobe Color Table", "act", nullptr, nullptr, nullptr, kNoLayout,
-     PaletteFormat::Act, C::Palettes, "Adobe Color Table", true},
-    {F::Riff, K::Palette, "RIFF PAL", "a RIFF PAL palette file", nullptr,
+    {F::Gimp, K::Palette, "GIMP", "a GIMP palette file", "gpl", nullptr,
+     IsPalette<PaletteFormat::Gimp>, nullptr, nullptr, kNoLayout, PaletteFormat::Gimp, C::Palettes,
+     "GIMP Palette", true},
+    {F::Act, K::Palette, "ACT", "an Adobe Color Table", "act", nullptr, nullptr, nullptr, nullptr,
+     kNoLayout, PaletteFormat::Act, C::Palettes, "Adobe Color Table", true},
+    {F::Riff, K::Palette, "RIFF PAL", "a RIFF PAL palette file", nullptr, nullptr,
      IsPalette<PaletteFormat::Riff>, nullptr, nullptr, kNoLayout, PaletteFormat::Riff, C::None,
      nullptr, false},
     {F::ColorWords, K::Palette, "colour words", "a file of colour words", nullptr, nullptr, nullptr,
-     nullptr, kNoLayout, PaletteFormat::ColorWords, C::None, nullptr, false},
+     nullptr, nullptr, kNoLayout, PaletteFormat::ColorWords, C::None, nullptr, false},
+    {F::Jpeg, K::Foreign, "JPEG", "a JPEG picture", "jpg", "jpeg", IsJpeg, nullptr, nullptr,
+     kNoLayout, kNoPalette, C::None, nullptr, false},
+    {F::Gif, K::Foreign, "GIF", "a GIF picture", "gif", nullptr, IsGif, nullptr, nullptr, kNoLayout,
+     kNoPalette, C::None, nullptr, false},
+    {F::Tiff, K::Foreign, "TIFF", "a TIFF picture", "tif", "tiff", IsTiff, nullptr, nullptr,
+     kNoLayout, kNoPalette, C::None, nullptr, false},
+    {F::WebP, K::Foreign, "WebP", "a WebP picture", "webp", nullptr, IsWebP, nullptr, nullptr,
+     kNoLayout, kNoPalette, C::None, nullptr, false},
+    // TGA has no signature at its start: it is told by its name alone.
+    {F::Tga, K::Foreign, "TGA", "a TGA picture", "tga", nullptr, nullptr, nullptr, nullptr,
+     kNoLayout, kNoPalette, C::None, nullptr, false},
 };
 
 // Only ASCII letters have a case: a byte of a UTF-8 name stays as it is.
@@ -147,8 +190,9 @@ std::string_view ExtensionOfPath(std::string_view path)
 std::optional<FileFormat> FormatOfExtension(std::string_view extension)
 {
     for (const FileFormatInfo& info : kFormats)
-        if (info.extension && EqualsIgnoringAsciiCase(extension, info.extension))
-            return info.format;
+        for (const char* spelling : {info.extension, info.otherExtension})
+            if (spelling && EqualsIgnoringAsciiCase(extension, spelling))
+                return info.format;
     return std::nullopt;
 }
 

@@ -20,8 +20,9 @@ class CSpriteImage;
 
 // Every kind of file Tavrel knows, in one table: its name, its extension,
 // how its content is recognised, whether it holds a sheet, a picture or a
-// palette, what reads and writes it, and where the window's choosers and
-// the converter's --to offer it. Nothing else looks at a file's extension.
+// palette (or is a picture Tavrel only recognises, to refuse it by name),
+// what reads and writes it, and where the window's choosers and the
+// converter's --to offer it. Nothing else looks at a file's extension.
 //
 // What a file is, for reading, is what its first bytes say when they carry
 // a format's signature, whatever the name: a PNG named ".bmp" is a PNG.
@@ -46,6 +47,12 @@ enum class FileFormat
     Act,  // Adobe Color Table
     Riff, // RIFF PAL
     ColorWords,
+    // Pictures Tavrel does not read.
+    Jpeg,
+    Gif,
+    Tiff,
+    WebP,
+    Tga,
 };
 
 enum class FormatKind
@@ -53,6 +60,7 @@ enum class FormatKind
     Sheet,
     Picture,
     Palette,
+    Foreign, // recognised only so that it is never read as anything else
 };
 
 // The window's file choosers that list a format as an entry of its own.
@@ -82,6 +90,7 @@ struct FileFormatInfo
     const char* name;        // what --info and messages call it: "SPR", "JASC-PAL"
     const char* description; // what a refusal says the file is: "an SPR sheet"
     const char* extension;   // lower case, without the dot; none for nullptr
+    const char* otherExtension; // another spelling of it ("jpeg"), or nullptr
     SignatureTest signature; // nullptr: the content says nothing
     ImageReader read;        // sheets and pictures; ParsePalette reads every palette
     PictureWriter write;     // pictures; sheets and palettes have writers by layout and format

@@ -97,6 +97,33 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 }
 
+// Pictures of formats Tavrel does not read, and files neither whose content
+// nor whose name tells what they are, are never read as sheets.
+TEST(HostileUse, FilesOfOtherFormatsAreRefusedNamingWhatTheyAre)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("photo.spr"), {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'});
+    WriteBytes(folder.Path("anim"), {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
+    WriteBytes(folder.Path("art.TGA"), Bytes(kSprSheetBytes, 0));
+    WriteBytes(folder.Path("passwd"), Bytes(kSprSheetBytes, 'x'));
+    const std::string reads = ": Tavrel reads SPR, SP2, BMP and PNG)\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"photo.spr", "a JPEG picture" + reads},
+        {"anim", "a GIF picture" + reads},
+        {"art.TGA", "a TGA picture" + reads},
+        {"passwd", "neither its content nor its name tells what it is" + reads}};
+    for (const auto& [name, reason] : cases)
+        for (const std::vector<std::string>& arguments :
+             {std::vector<std::string>{name, "-o", "out.bmp"}, {"--info", name}})
+        {
+            const CliRun run = RunConvert(folder, arguments);
+            EXPECT_EQ(std::pair(run.status, run.err),
+                      std::pair(1, "tavrel-convert: " + name +
+                                       ": Error: Could not load SPR file. (" + reason));
+        }
+    EXPECT_EQ(FileCount(folder.Root()), 4u);
+}
+
 TEST(HostileUse, NamesWithControlCharactersAreQuoted)
 {
     TempFolder folder;
