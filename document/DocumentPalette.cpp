@@ -6,13 +6,6 @@
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
 
-namespace
-{
-// Only an indexed picture has colours in a table: other depths hold them in
-// their pixels.
-constexpr std::int32_t kIndexedBits = 8;
-} // namespace
-
 Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& match)
 {
     match = {};
@@ -84,7 +77,7 @@ Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& colors, std
 {
     if (!HasSheet())
         return {};
-    if (m_source->GetBitsPerPixel() != kIndexedBits)
+    if (m_source->GetBitsPerPixel() != kIndexedBitsPerPixel)
         return WithMessage(Failure(Reason::NoColorTable, m_source->GetBitsPerPixel()),
                            Message::LoadPaletteFailed);
     const auto count = std::int64_t(colors.size());
@@ -117,7 +110,7 @@ Result CSpriteDocument::SavePalette(const std::string& path, PaletteFormat forma
     if (row && (*row < 0 || *row >= kPaletteRowCount))
         return WithMessage(Failure(Reason::BadPaletteRow, *row, kPaletteRowCount - 1),
                            Message::SavePaletteFailed);
-    if (m_source->GetBitsPerPixel() != kIndexedBits)
+    if (m_source->GetBitsPerPixel() != kIndexedBitsPerPixel)
         return WithMessage(Failure(Reason::NoColorTable, m_source->GetBitsPerPixel()),
                            Message::SavePaletteFailed);
     const std::vector<ColorEntry> colors = ColorsOf(m_source->m_colorTable, row);
