@@ -70,6 +70,14 @@ std::string ColorText(std::int64_t rgb)
     return text;
 }
 
+// "0xF8FF" for 63743.
+std::string Hex4(std::int64_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", unsigned(value & 0xFFFF));
+    return text;
+}
+
 std::string WithDetail(const char* what, const std::string& detail)
 {
     return detail.empty() ? std::string(what) : std::string(what) + ": " + detail;
@@ -143,6 +151,9 @@ std::string ReasonText(const Result& result)
         return WithDetail("bad PNG file", result.detail);
     case Reason::PngUnsupported:
         return WithDetail("unsupported PNG", result.detail);
+    case Reason::PngFinerThanEightBits:
+        return "16-bit channel value " + Hex4(value) + " is finer than the 8 bits a channel " +
+               "Tavrel holds";
     case Reason::PaletteUnknownFormat:
         return "not a palette file Tavrel knows (JASC-PAL, RIFF PAL, GIMP, ACT or colour words)";
     case Reason::PaletteBadContent:

@@ -80,6 +80,7 @@ enum class Reason
     PngNoSignature,
     Png,               // detail: what libpng reported
     PngUnsupported,    // detail: which kind of PNG
+    PngFinerThanEightBits, // value: a 16-bit channel value that is no 8-bit value widened
     PaletteUnknownFormat,
     PaletteBadContent, // detail: what is wrong, where
     PngIndexOverRow,   // value: an index over limit, the last index of a palette row

@@ -3,6 +3,8 @@
 // outputs, standard output under other names, full disks, size limits, pipes
 // whose reader left, renames that fail, signals in the middle of a batch.
 #include "CliRunner.h"
+#include "core/PngBytes.h"
+#include "formats/PngFile.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +124,28 @@ TEST(HostileUse, FilesOfOtherFormatsAreRefusedNamingWhatTheyAre)
                                        ": Error: Could not load SPR file. (" + reason));
         }
     EXPECT_EQ(FileCount(folder.Root()), 4u);
+}
+
+// A chunk whose length claims a gibibyte, in a file of 800 bytes, costs no
+// more memory than the file: the chunks Tavrel has no use for are skipped.
+TEST(HostileUse, HugeChunkLengthsAllocateNothing)
+{
+    TempFolder folder;
+    std::vector<std::string> arguments = {"--info"};
+    for (const std::string type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"})
+    {
+        Bytes png = PngSignatureAndHeader(4, 4, 8, 3);
+        const Bytes chunk = PngChunk(type, Bytes(780, 'A'), 0x60000000);
+        png.insert(png.end(), chunk.begin(), chunk.end() - 4); // the file ends in its data
+        WriteBytes(folder.Path(type + ".png"), png);
+        arguments.push_back(type + ".png");
+    }
+    const CliRun run = RunConvert(folder, arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("sCAL.png: Error: Could not load PNG file. (the file ends early)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_LT(LargestChildKiB(), 256 * 1024);
 }
 
 TEST(HostileUse, NamesWithControlCharactersAreQuoted)
