@@ -83,7 +83,7 @@ Result Convert(const std::string& input, const std::string& output,
         return known;
     if (KindOf(inputFormat) == FormatKind::Palette)
         return ConvertPalette(input, output, settings);
-    CSpriteDocument document;
+    CSpriteDocument document(DisplayImage::None);
     if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)
         return opened;
     if (Result changed = ChangeColors(document, settings); !changed)

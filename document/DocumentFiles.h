@@ -46,6 +46,8 @@ Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteL
 // nor its name says what it is.
 Result ReadPictureFile(const std::string& path, CSpriteImage& image,
                        ImportOutcome* outcome = nullptr);
+// The same picture's headers alone: what the image would be, unread.
+Result ReadPictureHeaderFile(const std::string& path, PictureHeader& header);
 
 struct ExportOptions
 {

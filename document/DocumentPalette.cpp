@@ -137,6 +137,8 @@ Result CSpriteDocument::MapOntoColors(const CColorTable& table, std::optional<st
 
 void CSpriteDocument::RefreshDisplay()
 {
+    if (!m_display)
+        return;
     *m_display = *m_source;
     ApplyPaletteRow(*m_source, *m_display, m_paletteRow);
 }

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-CSpriteDocument::CSpriteDocument() = default;
+CSpriteDocument::CSpriteDocument(DisplayImage display) : m_displayUse(display) {}
 CSpriteDocument::~CSpriteDocument() = default;
 
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
@@ -136,7 +136,8 @@ void CSpriteDocument::ChoosePaletteRow(std::int32_t row)
     if (!HasSheet())
         return;
     m_paletteRow = row;
-    ApplyPaletteRow(*m_source, *m_display, row);
+    if (m_display)
+        ApplyPaletteRow(*m_source, *m_display, row);
 }
 
 void CSpriteDocument::Clear()
@@ -156,19 +157,22 @@ void CSpriteDocument::Clear()
 
 std::int32_t CSpriteDocument::Width() const
 {
-    return m_display ? m_display->GetWidth() : 0;
+    return m_source ? m_source->GetWidth() : 0;
 }
 
 std::int32_t CSpriteDocument::Height() const
 {
-    return m_display ? m_display->GetHeight() : 0;
+    return m_source ? m_source->GetHeight() : 0;
 }
 
 void CSpriteDocument::Install(std::unique_ptr<CSpriteImage> source)
 {
     m_display.reset();
     m_source = std::move(source);
-    m_display = std::make_unique<CSpriteImage>();
-    *m_display = *m_source;
+    if (m_displayUse == DisplayImage::Kept)
+    {
+        m_display = std::make_unique<CSpriteImage>();
+        *m_display = *m_source;
+    }
     ChoosePaletteRow(0);
 }

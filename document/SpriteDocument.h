@@ -52,6 +52,14 @@ enum class SheetReadRule
     WholeSheet,
 };
 
+// Whether the document keeps a display image beside the source. A program
+// that shows nothing (the converter) holds each picture once.
+enum class DisplayImage
+{
+    Kept,
+    None, // Display() is null; Width and Height are the source's
+};
+
 // What to do when the sheet's file has changed on disk.
 enum class OutsideChange
 {
@@ -68,7 +76,7 @@ enum class OutsideChange
 class CSpriteDocument
 {
 public:
-    CSpriteDocument();
+    explicit CSpriteDocument(DisplayImage display = DisplayImage::Kept);
     ~CSpriteDocument();
     CSpriteDocument(const CSpriteDocument&) = delete;
     CSpriteDocument& operator=(const CSpriteDocument&) = delete;
@@ -193,6 +201,7 @@ private:
 
     std::unique_ptr<CSpriteImage> m_source;
     std::unique_ptr<CSpriteImage> m_display;
+    DisplayImage m_displayUse = DisplayImage::Kept;
     std::int32_t m_paletteRow = 0;
     CTrailingBlock m_trailing;
     SpriteLayout m_layout = SpriteLayout::Spr;

@@ -4,6 +4,7 @@
 #include "base/Result.h"
 #include "formats/ImportOutcome.h"
 #include "formats/PaletteFile.h"
+#include "formats/PictureSize.h"
 #include "formats/SpriteFile.h"
 
 #include <cstddef>
@@ -80,6 +81,8 @@ using ImageReader = Result (*)(CBinaryFile& file, CSpriteImage& image, ImportOut
 using PictureWriter = Result (*)(const CSpriteImage& image, const char* path,
                                  std::int32_t paletteRow, bool transparentIndexZero,
                                  CReplaceBatch* batch);
+// Reads a picture's headers from the stream's current position.
+using HeaderReader = Result (*)(CBinaryFile& file, PictureHeader& header);
 // Whether a file's first bytes carry the format's signature.
 using SignatureTest = bool (*)(std::span<const std::uint8_t> head);
 
@@ -87,18 +90,19 @@ struct FileFormatInfo
 {
     FileFormat format;
     FormatKind kind;
-    const char* name;        // what --info and messages call it: "SPR", "JASC-PAL"
-    const char* description; // what a refusal says the file is: "an SPR sheet"
-    const char* extension;   // lower case, without the dot; none for nullptr
-    const char* otherExtension; // another spelling of it ("jpeg"), or nullptr
-    SignatureTest signature; // nullptr: the content says nothing
-    ImageReader read;        // sheets and pictures; ParsePalette reads every palette
-    PictureWriter write;     // pictures; sheets and palettes have writers by layout and format
-    SpriteLayout layout;     // sheets
-    PaletteFormat palette;   // palettes
-    ChooserUse chooser;
-    const char* chooserLabel; // "BMP Files", followed by the pattern in the chooser
-    bool converterTarget;     // --to takes its extension
+    const char* name;                        // what --info and messages call it: "SPR", "JASC-PAL"
+    const char* description;                 // what a refusal says the file is: "an SPR sheet"
+    const char* extension = nullptr;         // lower case, without the dot
+    const char* otherExtension = nullptr;    // another spelling of it: "jpeg"
+    SignatureTest signature = nullptr;       // none: the content says nothing
+    ImageReader read = nullptr;              // sheets and pictures (ParsePalette reads palettes)
+    HeaderReader readHeader = nullptr;       // pictures
+    PictureWriter write = nullptr;           // pictures (sheets and palettes: by layout and format)
+    SpriteLayout layout = SpriteLayout::Spr; // sheets
+    PaletteFormat palette = PaletteFormat::Jasc; // palettes
+    ChooserUse chooser = ChooserUse::None;
+    const char* chooserLabel = nullptr; // "BMP Files", followed by the pattern in the chooser
+    bool converterTarget = false;       // --to takes its extension
 };
 
 // Enough of a file's start for every signature.

@@ -148,6 +148,25 @@ TEST(HostileUse, HugeChunkLengthsAllocateNothing)
     EXPECT_LT(LargestChildKiB(), 256 * 1024);
 }
 
+// However small its file, a picture is held once; --info reads only its header.
+TEST(HostileUse, APictureIsHeldOnceAndInfoReadsOnlyItsHeader)
+{
+    TempFolder folder;
+    {
+        CSpriteImage picture; // 128 MiB
+        ASSERT_TRUE(picture.Create(8192, 4096, 32));
+        std::fill_n(picture.GetPixels(), picture.GetPixelBytes(), 0);
+        ASSERT_TRUE(SavePngFile(picture, folder.Path("big.png").c_str(), {}));
+    }
+    EXPECT_NE(RunConvert(folder, {"big.png", "-o", "big.spr"}).err.find("32-bit picture"),
+              std::string::npos);
+    EXPECT_LT(LargestChildKiB(), 192 * 1024);
+    Bytes png = ReadBytes(folder.Path("big.png"));
+    png.resize(png.size() / 2); // cut inside the pixels
+    WriteBytes(folder.Path("cut.png"), png);
+    EXPECT_EQ(RunConvert(folder, {"--info", "cut.png"}).out, "cut.png: PNG, 8192x4096, 32-bit\n");
+}
+
 TEST(HostileUse, NamesWithControlCharactersAreQuoted)
 {
     TempFolder folder;
