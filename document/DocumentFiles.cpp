@@ -8,12 +8,6 @@
 namespace
 {
 
-// What a command that opens sheets and pictures reads.
-std::string WhatTavrelReads()
-{
-    return "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
-}
-
 // Opens the file at path for a command that reads files of one kind: the
 // format of its content or name, else the command's usual one; a file of
 // another kind is refused, saying what the command reads. failed: the
@@ -92,7 +86,12 @@ FileFormat FormatToOpen(const std::string& path)
     return RecogniseFile(path.c_str()).value_or(FileFormat::Spr);
 }
 
-Result FormatToConvert(const std::string& path, FileFormat& format)
+std::string WhatTavrelReads()
+{
+    return "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
+}
+
+Result FormatToConvert(const std::string& path, FileFormat& format, const std::string& whatIsRead)
 {
     CBinaryFile file;
     std::optional<FileFormat> found;
@@ -101,7 +100,7 @@ Result FormatToConvert(const std::string& path, FileFormat& format)
     if (!opened || found)
         return {};
     Result refused = Failure(Reason::WrongKindOfFile);
-    refused.detail = "neither its content nor its name tells what it is: " + WhatTavrelReads();
+    refused.detail = "neither its content nor its name tells what it is: " + whatIsRead;
     return WithMessage(refused, ReadFailedMessage(FileFormat::Spr));
 }
 

@@ -56,6 +56,12 @@ Result LoadPictureColors(const std::string& path, std::vector<ColorEntry>& color
     return {};
 }
 
+std::string WhatColoursComeFrom()
+{
+    return "Tavrel reads " +
+           FormatNames({FormatKind::Sheet, FormatKind::Picture, FormatKind::Palette});
+}
+
 Result LoadColors(const std::string& path, FileFormat format, std::vector<ColorEntry>& colors)
 {
     switch (KindOf(format))
@@ -65,11 +71,7 @@ Result LoadColors(const std::string& path, FileFormat format, std::vector<ColorE
     case FormatKind::Picture:
         return LoadPictureColors(path, colors);
     default:
-        return WithMessage(
-            RefuseFormat(format, "Tavrel takes colours from " +
-                                     FormatNames({FormatKind::Sheet, FormatKind::Picture,
-                                                  FormatKind::Palette})),
-            Message::LoadPaletteFailed);
+        return WithMessage(RefuseFormat(format, WhatColoursComeFrom()), Message::LoadPaletteFailed);
     }
 }
 
@@ -78,7 +80,7 @@ Result LoadColors(const std::string& path, FileFormat format, std::vector<ColorE
 Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table)
 {
     FileFormat format = FileFormat::Spr;
-    if (Result known = FormatToConvert(path, format); !known)
+    if (Result known = FormatToConvert(path, format, WhatColoursComeFrom()); !known)
         return WithMessage(known, Message::LoadPaletteFailed);
     if (KindOf(format) == FormatKind::Sheet)
     {

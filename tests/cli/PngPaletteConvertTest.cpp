@@ -46,7 +46,7 @@ TEST(PngConversion, OptionsReachThePngAndItComesBackThroughMatchPalette)
     const std::pair<const char*, const char*> refused[] = {
         {"photo.bmp", "a 24-bit picture has no colour table"},
         {"notes.txt", "neither its content nor its name tells what it is: Tavrel reads SPR, SP2, "
-                      "BMP and PNG"}};
+                      "BMP, PNG, JASC-PAL, GIMP, ACT, RIFF PAL and colour words"}};
     for (const auto& [palette, reason] : refused)
         EXPECT_EQ(RunConvert(folder, {"t.png", "--match-palette", palette, "-o", "x.spr"}).err,
                   "tavrel-convert: " + std::string(palette) +
