@@ -21,9 +21,7 @@ bool IsFolder(const std::string& path)
 
 std::string NameInFolder(const std::string& folder, const std::string& input, FileFormat target)
 {
-    fs::path name = fs::path(input).filename();
-    name.replace_extension(FormatInfo(target).extension);
-    return (fs::path(folder) / name).string();
+    return (fs::path(folder) / FileNameWithExtension(input, FormatInfo(target).extension)).string();
 }
 
 // Replacing an input, or writing one output twice in a run, would destroy a

@@ -269,6 +269,15 @@ std::string_view ExtensionOfPath(std::string_view path)
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
+std::string FileNameWithExtension(std::string_view path, std::string_view extension)
+{
+    std::string_view name = path.substr(path.find_last_of('/') + 1);
+    const std::string_view old = ExtensionOfPath(path);
+    if (!old.empty() || name.ends_with('.'))
+        name.remove_suffix(old.size() + 1);
+    return std::string(name) + "." + std::string(extension);
+}
+
 std::optional<FileFormat> FormatOfExtension(std::string_view extension)
 {
     for (const FileFormatInfo& info : kFormats)

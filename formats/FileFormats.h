@@ -117,6 +117,9 @@ FileFormat FormatOfPalette(PaletteFormat palette);
 // The extension of the path's file name, without the dot, as spelt;
 // empty without one.
 std::string_view ExtensionOfPath(std::string_view path);
+// The path's file name with its extension, as ExtensionOfPath tells it,
+// replaced by another: "b.bmp" for "a/b.png", ".bmp" for "a/.png".
+std::string FileNameWithExtension(std::string_view path, std::string_view extension);
 // The format an extension alone names ("png", "SP2"); nothing for another.
 std::optional<FileFormat> FormatOfExtension(std::string_view extension);
 // The format --to names by its extension, or an output's extension asks for.

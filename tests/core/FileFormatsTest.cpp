@@ -68,6 +68,12 @@ TEST(FileFormats, EachFileHasOneAnswerForEveryCommand)
         EXPECT_EQ(PictureFormatForName(path), exported) << name;
         EXPECT_EQ(PaletteFormatForName(path), palette) << name;
     }
+    // A converter output keeps the input's name but its extension, as told above.
+    for (const auto& [input, output] : {std::pair("x/.png", ".bmp"),
+                                        {"a.sp2.PNG", "a.sp2.bmp"},
+                                        {"dir.sp2/sheet", "sheet.bmp"},
+                                        {"a.", "a.bmp"}})
+        EXPECT_EQ(FileNameWithExtension(input, "bmp"), output);
 }
 
 // A PNG named ".bmp" imports as the PNG it is; a name that says PNG over
