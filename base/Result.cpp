@@ -76,6 +76,14 @@ std::string ColorText(std::int64_t rgb)
     return text;
 }
 
+// "0xF8FF" for 63743.
+std::string Hex4(std::int64_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", unsigned(value & 0xFFFF));
+    return text;
+}
+
 std::string WithDetail(const char* what, const std::string& detail)
 {
     return detail.empty() ? std::string(what) : std::string(what) + ": " + detail;
@@ -99,8 +107,8 @@ std::string ReasonText(const Result& result)
         return "the file ends early";
     case Reason::NotRegularFile:
         return "not a regular file";
-    case Reason::TooLargeToMeasure:
-        return "the file is too large to measure (over 2 GiB)";
+    case Reason::LengthUnknown:
+        return "the file's length cannot be measured";
     case Reason::OutOfMemory:
         return "not enough memory";
     case Reason::WriteFellShort:
@@ -151,6 +159,9 @@ std::string ReasonText(const Result& result)
         return WithDetail("bad PNG file", result.detail);
     case Reason::PngUnsupported:
         return WithDetail("unsupported PNG", result.detail);
+    case Reason::PngFinerThanEightBits:
+        return "16-bit channel value " + Hex4(value) + " is finer than the 8 bits a channel " +
+               "Tavrel holds";
     case Reason::PaletteUnknownFormat:
         return "not a palette file Tavrel knows (JASC-PAL, RIFF PAL, GIMP, ACT or colour words)";
     case Reason::PaletteBadContent:
@@ -184,6 +195,8 @@ std::string ReasonText(const Result& result)
     case Reason::PalettePastTable:
         return Number(value) + " colours from entry " + Number(limit) +
                " go past the last entry, 255";
+    case Reason::NoColorTable:
+        return "a " + Number(value) + "-bit picture has no colour table";
     case Reason::PaletteOnlyToPalette:
         return "a palette file becomes only another palette file, without --palette or "
                "--match-palette";
@@ -214,8 +227,6 @@ std::string ReasonText(const Result& result)
     case Reason::BadRowIndex:
         return "index " + Number(value) + " is not one of 0 to " + Number(limit) +
                " within a palette row";
-    case Reason::NoColorTable:
-        return Number(value) + "-bit picture: it has no palette rows";
     case Reason::TooManyColors:
         return Number(value) + " colours are more than the " + Number(limit) + " there is room for";
     case Reason::NotAColor:

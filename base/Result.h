@@ -52,7 +52,7 @@ enum class Reason
     System,          // the system's own text for systemError (strerror)
     EndedEarly,      // the file ends before the bytes its header promises
     NotRegularFile,  // a folder, a FIFO or a device where a file was expected
-    TooLargeToMeasure, // beyond what the stream can measure (2 GiB)
+    LengthUnknown,   // the stream could not measure the file
     OutOfMemory,
     WriteFellShort,  // a write failed without a system error
 
@@ -86,6 +86,7 @@ enum class Reason
     PngNoSignature,
     Png,               // detail: what libpng reported
     PngUnsupported,    // detail: which kind of PNG
+    PngFinerThanEightBits, // value: a 16-bit channel value that is no 8-bit value widened
     PaletteUnknownFormat,
     PaletteBadContent, // detail: what is wrong, where
     PngIndexOverRow,   // value: an index over limit, the last index of a palette row
@@ -101,6 +102,7 @@ enum class Reason
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
+    NoColorTable,      // value: bits per pixel of the picture
 
     // The converter.
     PaletteOnlyToPalette, // a palette file converted to a sheet or picture, or given colours
@@ -117,7 +119,6 @@ enum class Reason
     // Palette edits.
     BadColorEntry,  // value: the entry, limit: the last entry of the table
     BadRowIndex,    // value: the index within a row, limit: the last index
-    NoColorTable,   // value: bits per pixel of a picture without palette rows
     TooManyColors,  // value: colours given, limit: the most there is room for
     NotAColor,      // detail: the text that is no colour
     // Long saves.

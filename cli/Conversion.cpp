@@ -57,6 +57,7 @@ Result WriteOutput(CSpriteDocument& document, const std::string& output,
         return document.SavePalette(output, FormatInfo(target).palette, settings.paletteRow,
                                     settings.batch);
     case FormatKind::Sheet:
+    case FormatKind::Foreign: // no target
         break;
     }
     return document.SaveAsLayout(output, FormatInfo(target).layout, settings.batch,
@@ -78,10 +79,12 @@ Result ConvertPalette(const std::string& input, const std::string& output,
 Result Convert(const std::string& input, const std::string& output,
                const ConversionSettings& settings)
 {
-    const FileFormat inputFormat = FormatToOpen(input);
+    FileFormat inputFormat = FileFormat::Spr;
+    if (Result known = FormatToConvert(input, inputFormat); !known)
+        return known;
     if (KindOf(inputFormat) == FormatKind::Palette)
         return ConvertPalette(input, output, settings);
-    CSpriteDocument document;
+    CSpriteDocument document(DisplayImage::None);
     // A conversion is never undone: its steps would only hold memory.
     document.SetHistoryLimit(0);
     if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)

@@ -23,9 +23,7 @@ bool IsFolder(const std::string& path)
 
 std::string NameInFolder(const std::string& folder, const std::string& input, FileFormat target)
 {
-    fs::path name = fs::path(input).filename();
-    name.replace_extension(FormatInfo(target).extension);
-    return (fs::path(folder) / name).string();
+    return (fs::path(folder) / FileNameWithExtension(input, FormatInfo(target).extension)).string();
 }
 
 // An output that is not written, in the viewer's words and why.
@@ -84,7 +82,8 @@ bool CheckOptionsFitTarget(const CommandLine& commandLine, FileFormat target, st
         error = "--transparent-zero goes with PNG output";
     else if (commandLine.trailingFrom && target != FileFormat::Spr)
         error = "--trailing-from goes with SPR output";
-    else if (commandLine.trailingFrom && FormatToOpen(*commandLine.trailingFrom) != FileFormat::Spr)
+    else if (commandLine.trailingFrom &&
+             RecogniseFile(commandLine.trailingFrom->c_str()) != FileFormat::Spr)
         error = "--trailing-from takes an SPR file, not " + QuotedName(*commandLine.trailingFrom);
     return error.empty();
 }

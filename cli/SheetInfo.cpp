@@ -83,6 +83,18 @@ Result DescribePalette(const std::string& path, SheetInfo& info)
     return {};
 }
 
+// A picture's headers alone: its pixels may be gigabytes, from a small file.
+Result DescribePicture(const std::string& path, SheetInfo& info)
+{
+    PictureHeader header;
+    if (Result read = ReadPictureHeaderFile(path, header); !read)
+        return read;
+    info.width = header.width;
+    info.height = header.height;
+    info.bitsPerPixel = header.bitsPerPixel;
+    return {};
+}
+
 std::string JoinedCounts(const std::array<std::int32_t, kPaletteRowCount>& counts,
                          const char* separator)
 {
@@ -117,16 +129,16 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
 {
     info = SheetInfo{};
     info.path = path;
-    info.format = FormatToOpen(path);
+    if (Result known = FormatToConvert(path, info.format); !known)
+        return known;
     if (KindOf(info.format) == FormatKind::Palette)
         return DescribePalette(path, info);
+    if (KindOf(info.format) == FormatKind::Picture)
+        return DescribePicture(path, info);
     // The trailing block is measured, never read: it may be any size.
-    CSpriteDocument document;
-    const Result loaded = KindOf(info.format) == FormatKind::Picture
-                              ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
-                              : document.Open(path, TrailingBlockUse::Skip).result;
-    if (!loaded)
-        return loaded;
+    CSpriteDocument document(DisplayImage::None);
+    if (Result opened = document.Open(path, TrailingBlockUse::Skip).result; !opened)
+        return opened;
     const CSpriteImage& image = *document.Source();
     info.width = image.GetWidth();
     info.height = image.GetHeight();

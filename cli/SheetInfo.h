@@ -22,7 +22,7 @@ struct SheetInfo
     std::int32_t height = 0;
     std::int32_t bitsPerPixel = 0;
     // For each palette row, how many different colours the pixels show when
-    // the viewer shows that row; only for pictures with a colour table.
+    // the viewer shows that row; sheets only (a picture's pixels are not read).
     std::optional<std::array<std::int32_t, kPaletteRowCount>> coloursPerRow;
     // SPR files only.
     std::optional<std::int64_t> trailingBytes;
@@ -32,7 +32,7 @@ struct SheetInfo
 
 std::array<std::int32_t, kPaletteRowCount> CountColoursPerRow(const CSpriteImage& image);
 
-// Reads the file as the viewer would.
+// Reads a sheet as the viewer would; only the headers of a picture.
 Result DescribeFile(const std::string& path, SheetInfo& info);
 
 std::string FormatInfoLine(const SheetInfo& info);

@@ -8,26 +8,42 @@
 namespace
 {
 
-// Reads the image file at path as a command that reads files of one kind:
-// the format of its content or name, else the command's usual one; a file
-// of another kind is refused, saying what the command reads.
+// Opens the file at path for a command that reads files of one kind: the
+// format of its content or name, else the command's usual one; a file of
+// another kind is refused, saying what the command reads. failed: the
+// message a failure to read it then carries.
+Result OpenOfKind(const std::string& path, FormatKind kind, FileFormat usual,
+                  const std::string& whatIsRead, CBinaryFile& file, FileFormat& format,
+                  Message& failed)
+{
+    std::optional<FileFormat> found;
+    const Result opened = OpenRecognised(path.c_str(), file, found);
+    format = found.value_or(usual);
+    const bool ofKind = KindOf(format) == kind;
+    failed = ReadFailedMessage(ofKind ? format : usual);
+    if (!opened)
+        return WithMessage(opened, failed);
+    if (!ofKind)
+        return WithMessage(RefuseFormat(format, whatIsRead), failed);
+    return {};
+}
+
 Result ReadImageOfKind(const std::string& path, FormatKind kind, FileFormat usual,
                        const std::string& whatIsRead, CSpriteImage& image, FileFormat& format,
                        ImportOutcome* outcome)
 {
     CBinaryFile file;
-    std::optional<FileFormat> found;
-    const Result opened = OpenRecognised(path.c_str(), file, found);
-    format = found.value_or(usual);
-    const bool ofKind = KindOf(format) == kind;
-    const Message failed = ReadFailedMessage(ofKind ? format : usual);
-    if (!opened)
-        return WithMessage(opened, failed);
-    if (!ofKind)
-        return WithMessage(RefuseFormat(format, whatIsRead), failed);
+    Message failed = Message::None;
+    if (Result opened = OpenOfKind(path, kind, usual, whatIsRead, file, format, failed); !opened)
+        return opened;
     if (Result read = FormatInfo(format).read(file, image, outcome); !read)
         return WithMessage(read, failed);
     return {};
+}
+
+std::string WhatImportReads()
+{
+    return "Import reads " + FormatNames({FormatKind::Picture});
 }
 
 } // namespace
@@ -70,13 +86,29 @@ FileFormat FormatToOpen(const std::string& path)
     return RecogniseFile(path.c_str()).value_or(FileFormat::Spr);
 }
 
+std::string WhatTavrelReads()
+{
+    return "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
+}
+
+Result FormatToConvert(const std::string& path, FileFormat& format, const std::string& whatIsRead)
+{
+    CBinaryFile file;
+    std::optional<FileFormat> found;
+    const Result opened = OpenRecognised(path.c_str(), file, found);
+    format = found.value_or(FileFormat::Spr);
+    if (!opened || found)
+        return {};
+    Result refused = Failure(Reason::WrongKindOfFile);
+    refused.detail = "neither its content nor its name tells what it is: " + whatIsRead;
+    return WithMessage(refused, ReadFailedMessage(FileFormat::Spr));
+}
+
 Result ReadSheetFile(const std::string& path, CSpriteImage& image, SpriteLayout& layout)
 {
     FileFormat format = FileFormat::Spr;
-    const std::string whatIsRead =
-        "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
-    if (Result read = ReadImageOfKind(path, FormatKind::Sheet, FileFormat::Spr, whatIsRead, image,
-                                      format, nullptr);
+    if (Result read = ReadImageOfKind(path, FormatKind::Sheet, FileFormat::Spr, WhatTavrelReads(),
+                                      image, format, nullptr);
         !read)
         return read;
     layout = FormatInfo(format).layout;
@@ -121,9 +153,22 @@ Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteL
 Result ReadPictureFile(const std::string& path, CSpriteImage& image, ImportOutcome* outcome)
 {
     FileFormat format = FileFormat::Bmp;
-    return ReadImageOfKind(path, FormatKind::Picture, FileFormat::Bmp,
-                           "Import reads " + FormatNames({FormatKind::Picture}), image, format,
-                           outcome);
+    return ReadImageOfKind(path, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(), image,
+                           format, outcome);
+}
+
+Result ReadPictureHeaderFile(const std::string& path, PictureHeader& header)
+{
+    CBinaryFile file;
+    FileFormat format = FileFormat::Bmp;
+    Message failed = Message::None;
+    if (Result opened = OpenOfKind(path, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(),
+                                   file, format, failed);
+        !opened)
+        return opened;
+    if (Result read = FormatInfo(format).readHeader(file, header); !read)
+        return WithMessage(read, failed);
+    return {};
 }
 
 FileFormat PictureFormatForName(const std::string& path)

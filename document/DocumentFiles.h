@@ -23,9 +23,17 @@ class IProgress;
 Message ReadFailedMessage(FileFormat format);
 Message WriteFailedMessage(FileFormat format);
 
-// What Open, a drop, the command line and the converter take a file for:
-// its content, else its name, else an SPR sheet, which has no signature.
+// What Open, a drop and the command line take a file for: its content,
+// else its name, else an SPR sheet, which has no signature.
 FileFormat FormatToOpen(const std::string& path);
+// What commands that open sheets and pictures read: "Tavrel reads SPR,
+// SP2, BMP and PNG".
+std::string WhatTavrelReads();
+// What the converter takes a file for: the same, but a file that neither
+// its content nor its name tells is refused, saying what is read. A file
+// that cannot be read is taken by its name, so that reading it says why.
+Result FormatToConvert(const std::string& path, FileFormat& format,
+                       const std::string& whatIsRead = WhatTavrelReads());
 
 // Open: the sheet at path, in the layout the table gives it; a file whose
 // content is of another kind is refused.
@@ -44,6 +52,8 @@ Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteL
 // nor its name says what it is.
 Result ReadPictureFile(const std::string& path, CSpriteImage& image,
                        ImportOutcome* outcome = nullptr);
+// The same picture's headers alone: what the image would be, unread.
+Result ReadPictureHeaderFile(const std::string& path, PictureHeader& header);
 
 struct ExportOptions
 {

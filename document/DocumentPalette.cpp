@@ -96,6 +96,9 @@ Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& entering, s
 {
     if (!HasSheet())
         return {};
+    if (m_sheet.source->GetBitsPerPixel() != kIndexedBitsPerPixel)
+        return WithMessage(Failure(Reason::NoColorTable, m_sheet.source->GetBitsPerPixel()),
+                           Message::LoadPaletteFailed);
     const auto count = std::int64_t(entering.size());
     if (first < 0 || first + count > kSprColorCount)
         return WithMessage(Failure(Reason::PalettePastTable, count, first),
@@ -129,6 +132,9 @@ Result CSpriteDocument::SavePalette(const std::string& path, PaletteFormat forma
         return {};
     if (row && (*row < 0 || *row >= kPaletteRowCount))
         return WithMessage(Failure(Reason::BadPaletteRow, *row, kPaletteRowCount - 1),
+                           Message::SavePaletteFailed);
+    if (m_sheet.source->GetBitsPerPixel() != kIndexedBitsPerPixel)
+        return WithMessage(Failure(Reason::NoColorTable, m_sheet.source->GetBitsPerPixel()),
                            Message::SavePaletteFailed);
     const std::vector<ColorEntry> colors = ColorsOf(m_sheet.source->m_colorTable, row);
     if (Result saved = SavePaletteFile(colors, format, path.c_str(), batch); !saved)

@@ -38,27 +38,68 @@ Result LoadPaletteColors(const std::string& path, std::vector<ColorEntry>& color
     return {};
 }
 
+namespace
+{
+
+// The colours a picture's file defines, as a palette file lists them.
+Result LoadPictureColors(const std::string& path, std::vector<ColorEntry>& colors)
+{
+    CSpriteImage picture;
+    ImportOutcome outcome;
+    if (Result loaded = ReadPictureFile(path, picture, &outcome); !loaded)
+        return loaded;
+    if (picture.GetBitsPerPixel() != kIndexedBitsPerPixel)
+        return WithMessage(Failure(Reason::NoColorTable, picture.GetBitsPerPixel()),
+                           Message::LoadPaletteFailed);
+    colors = ColorsOf(picture.m_colorTable, std::nullopt);
+    colors.resize(std::size_t(std::clamp(outcome.definedColors, 0, std::int32_t(colors.size()))));
+    return {};
+}
+
+std::string WhatColoursComeFrom()
+{
+    return "Tavrel reads " +
+           FormatNames({FormatKind::Sheet, FormatKind::Picture, FormatKind::Palette});
+}
+
+Result LoadColors(const std::string& path, FileFormat format, std::vector<ColorEntry>& colors)
+{
+    switch (KindOf(format))
+    {
+    case FormatKind::Palette:
+        return LoadPaletteColors(path, colors);
+    case FormatKind::Picture:
+        return LoadPictureColors(path, colors);
+    default:
+        return WithMessage(RefuseFormat(format, WhatColoursComeFrom()), Message::LoadPaletteFailed);
+    }
+}
+
+} // namespace
+
 Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table)
 {
-    const FileFormat format = FormatToOpen(path);
-    if (KindOf(format) == FormatKind::Palette)
+    FileFormat format = FileFormat::Spr;
+    if (Result known = FormatToConvert(path, format, WhatColoursComeFrom()); !known)
+        return WithMessage(known, Message::LoadPaletteFailed);
+    if (KindOf(format) == FormatKind::Sheet)
     {
-        std::vector<ColorEntry> colors;
-        if (Result loaded = LoadPaletteColors(path, colors); !loaded)
+        CSpriteImage sheet;
+        SpriteLayout layout = SpriteLayout::Spr;
+        if (Result loaded = ReadSheetFile(path, sheet, layout); !loaded)
             return loaded;
-        const bool oneRow = row && std::int32_t(colors.size()) <= kPaletteRowSize;
-        const std::int32_t first = oneRow ? *row * kPaletteRowSize : 0;
-        if (!table.SetSize(oneRow ? kSprColorCount : std::int32_t(colors.size())))
-            return Failure(Reason::OutOfMemory);
-        for (std::size_t i = 0; i < colors.size(); ++i)
-            table.SetAt(first + std::int32_t(i), colors[i]);
+        table = sheet.m_colorTable;
         return {};
     }
-    CSpriteImage sheet;
-    SpriteLayout layout = SpriteLayout::Spr;
-    if (Result loaded = ReadSheetFile(path, sheet, layout); !loaded)
+    std::vector<ColorEntry> colors;
+    if (Result loaded = LoadColors(path, format, colors); !loaded)
         return loaded;
-    table = sheet.m_colorTable;
+    const bool oneRow = row && std::int32_t(colors.size()) <= kPaletteRowSize;
+    const std::int32_t first = oneRow ? *row * kPaletteRowSize : 0;
+    if (!table.SetSize(oneRow ? kSprColorCount : std::int32_t(colors.size())))
+        return Failure(Reason::OutOfMemory);
+    for (std::size_t i = 0; i < colors.size(); ++i)
+        table.SetAt(first + std::int32_t(i), colors[i]);
     return {};
 }
 

@@ -24,10 +24,12 @@ Result LoadPalette(const std::string& path, PaletteContent& palette);
 // Its colours alone.
 Result LoadPaletteColors(const std::string& path, std::vector<ColorEntry>& colors);
 // The colour table a picture is matched against: the table of an SPR file
-// (SP2: the grey ramp), or a palette file's colours, as the format table
-// tells them apart. A palette of at most 16 colours stands for the given palette
-// row: its colours are entries 16 * row on, the rest of the 256 black;
-// otherwise the table holds the palette's colours alone.
+// (SP2: the grey ramp), or the colours a palette file lists or an indexed
+// picture's file defines, as the format table tells them apart; any other
+// file is refused, naming what it is. A palette of at most 16 colours
+// stands for the given palette row: its colours are entries 16 * row on,
+// the rest of the 256 black; otherwise the table holds the palette's
+// colours alone.
 Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table);
 
 // A palette file in another format, whole or one row of it, failing under

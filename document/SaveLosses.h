@@ -9,8 +9,8 @@
 class CSpriteImage;
 
 // How a save in a layout would change an 8-bit picture: a sheet holds 4-bit
-// indices in a sheet of fixed size. Other depths have no losses to list: a
-// save refuses them.
+// indices in a sheet of fixed size, and an SPR file its colours as 15-bit
+// colour words. Other depths have no losses to list: a save refuses them.
 struct SaveLosses
 {
     SpriteLayout layout = SpriteLayout::Spr;
@@ -36,5 +36,6 @@ SaveLosses FindSaveLosses(const CSpriteImage& image, SpriteLayout layout,
                           std::int64_t trailingBytes = 0);
 
 // "Saving as SPR changes the picture: 1,024 pixels use colour entries above
-// 15 and would become entry mod 16; 64 columns beyond 256 are cut."
+// 15 and would become entry mod 16; 64 columns beyond 256 are cut; 3
+// colours are rounded to 15-bit colour words."
 std::string SaveLossText(const SaveLosses& losses);

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-CSpriteDocument::CSpriteDocument() = default;
+CSpriteDocument::CSpriteDocument(DisplayImage display) : m_displayUse(display) {}
 CSpriteDocument::~CSpriteDocument() = default;
 
 void CSpriteDocument::AddObserver(IDocumentObserver* observer)
@@ -233,7 +233,7 @@ std::int32_t CSpriteDocument::Height() const
 
 const CSpriteImage* CSpriteDocument::Display() const
 {
-    if (!HasSheet())
+    if (!HasSheet() || m_displayUse == DisplayImage::None)
         return nullptr;
     if (!m_display)
         m_display = std::make_unique<CSpriteImage>();

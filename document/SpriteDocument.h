@@ -55,6 +55,14 @@ enum class LossySave
 // How Open reads an SPR file's trailing block.
 using TrailingBlockReader = Result (*)(const char* path, CTrailingBlock& block);
 
+// Whether the document keeps a display image beside the source. A program
+// that shows nothing (the converter) holds each picture once.
+enum class DisplayImage
+{
+    Kept,
+    None, // Display() is null; Width and Height are the source's
+};
+
 // What to do when the sheet's file has changed on disk.
 enum class OutsideChange
 {
@@ -73,7 +81,7 @@ enum class OutsideChange
 class CSpriteDocument
 {
 public:
-    CSpriteDocument();
+    explicit CSpriteDocument(DisplayImage display = DisplayImage::Kept);
     ~CSpriteDocument();
 
     // Observers are told of every change until removed; the document does
@@ -296,6 +304,7 @@ private:
     template <typename Call> void Tell(Call call);
 
     SheetState m_sheet;
+    DisplayImage m_displayUse = DisplayImage::Kept;
     mutable std::unique_ptr<CSpriteImage> m_display;
     mutable bool m_displayStale = true;
     std::int32_t m_paletteRow = 0;

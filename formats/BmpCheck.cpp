@@ -223,6 +223,12 @@ Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::
     return {};
 }
 
+BmpDimensions DimensionsOfBmp(const std::uint8_t* bytes)
+{
+    const BmpFields fields = ReadFields(bytes);
+    return {fields.width, fields.height < 0 ? -fields.height : fields.height, fields.bits};
+}
+
 bool BmpCanSkipPixels(const std::uint8_t* bytes)
 {
     return IsRle(ReadFields(bytes).compression);

@@ -28,6 +28,15 @@ bool HasBmpSignature(const std::uint8_t* bytes, std::size_t size);
 Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::int64_t fileSize,
                       std::int64_t& usableBytes);
 
+// The size and depth the header states. Only for bytes that passed the check.
+struct BmpDimensions
+{
+    std::int64_t width = 0;
+    std::int64_t rows = 0;
+    std::uint16_t bitsPerPixel = 0;
+};
+BmpDimensions DimensionsOfBmp(const std::uint8_t* bytes);
+
 // Whether the picture's codes can move past pixels or end it early, leaving
 // pixels the decoder never writes: true for run-length pictures. Only for
 // bytes that passed the check.

@@ -3,6 +3,7 @@
 
 #include "base/Result.h"
 #include "formats/ImportOutcome.h"
+#include "formats/PictureSize.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,6 +16,9 @@ class CSpriteImage;
 // checked first; then only the bytes a picture with those headers can use
 // are read, and those go to DevIL. A failure's reason only.
 Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes);
+// The headers alone, checked as a read checks them: the size and the depth
+// DevIL decodes the picture to.
+Result ReadBmpHeader(CBinaryFile& file, PictureHeader& header);
 // With an outcome, it learns how many colours the file's palette defines.
 Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 // The same from the file at path.

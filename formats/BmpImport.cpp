@@ -20,6 +20,9 @@ constexpr std::int32_t kIndexedColorCount = 256;
 constexpr std::uint8_t kOpaque = 255;
 constexpr ILint kFourBytePaletteEntry = 4;
 constexpr ILint kThreeBytePaletteEntry = 3;
+// DevIL decodes an indexed picture to 8 bits a pixel and every other one,
+// 16- and 32-bit ones included, to 24 bits.
+constexpr std::int32_t kDirectColourBits = 24;
 
 // Run-length codes may move past pixels and end a picture early, and DevIL
 // leaves those pixels as its allocator gave them; zeroed blocks make them 0,
@@ -126,23 +129,37 @@ bool CopyDecodedPixels(std::uint8_t* target, std::int32_t rowBytes, std::int32_t
     return true;
 }
 
+// The start of the file, as much of it as the headers can take, read and
+// checked. usableBytes: how much of the file decoding can use.
+struct CheckedHeader
+{
+    std::uint8_t bytes[kBmpHeaderBytes] = {};
+    std::size_t size = 0;
+    std::int64_t usableBytes = 0;
+};
+
+Result ReadCheckedHeader(CBinaryFile& file, CheckedHeader& header)
+{
+    const std::int64_t fileSize = file.GetSize();
+    if (fileSize < 0)
+        return Failure(Reason::LengthUnknown);
+    header.size = static_cast<std::size_t>(std::min<std::int64_t>(fileSize, kBmpHeaderBytes));
+    errno = 0;
+    if (!file.ReadBlock(header.bytes, header.size))
+        return FailureFromErrno(Reason::EndedEarly);
+    return CheckBmpHeader(header.bytes, header.size, fileSize, header.usableBytes);
+}
+
 } // namespace
 
 Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
-    const std::int64_t fileSize = file.GetLength();
-    if (fileSize < 0)
-        return Failure(Reason::TooLargeToMeasure);
-    std::uint8_t header[kBmpHeaderBytes];
-    const auto headerBytes =
-        static_cast<std::size_t>(std::min<std::int64_t>(fileSize, sizeof header));
-    errno = 0;
-    if (!file.ReadBlock(header, headerBytes))
-        return FailureFromErrno(Reason::EndedEarly);
-    std::int64_t usableBytes = 0;
-    if (Result checked = CheckBmpHeader(header, headerBytes, fileSize, usableBytes); !checked)
-        return checked;
+    CheckedHeader checked;
+    if (Result read = ReadCheckedHeader(file, checked); !read)
+        return read;
+    const std::size_t headerBytes = checked.size;
+    const std::int64_t usableBytes = checked.usableBytes;
 
     try
     {
@@ -152,13 +169,26 @@ Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes)
     {
         return Failure(Reason::OutOfMemory);
     }
-    std::memcpy(bytes.data(), header, headerBytes);
+    std::memcpy(bytes.data(), checked.bytes, headerBytes);
     errno = 0;
     if (bytes.size() > headerBytes &&
         !file.ReadBlock(bytes.data() + headerBytes, bytes.size() - headerBytes))
         return FailureFromErrno(Reason::EndedEarly);
     bytes.resize(static_cast<std::size_t>(usableBytes));
     bytes.resize(RewriteToBasicInfoHeader(bytes.data(), bytes.size()));
+    return {};
+}
+
+Result ReadBmpHeader(CBinaryFile& file, PictureHeader& header)
+{
+    CheckedHeader checked;
+    if (Result read = ReadCheckedHeader(file, checked); !read)
+        return read;
+    const BmpDimensions size = DimensionsOfBmp(checked.bytes);
+    header.width = std::int32_t(size.width);
+    header.height = std::int32_t(size.rows);
+    header.bitsPerPixel =
+        size.bitsPerPixel <= kIndexedBitsPerPixel ? kIndexedBitsPerPixel : kDirectColourBits;
     return {};
 }
 

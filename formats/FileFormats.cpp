@@ -69,34 +69,159 @@ bool IsPalette(std::span<const std::uint8_t> head)
     return PaletteSignatureOf(head.data(), head.size()) == kFormat;
 }
 
+bool IsJpeg(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
+bool IsGif(std::span<const std::uint8_t> head)
+{
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    return text.starts_with("GIF87a") || text.starts_with("GIF89a");
+}
+
+// Two bytes of byte order and the number 42, then where the first image
+// directory lies, which is past those eight bytes.
+bool IsTiff(std::span<const std::uint8_t> head)
+{
+    if (head.size() < 8)
+        return false;
+    const bool little = std::equal(head.begin(), head.begin() + 4, "II*\0");
+    const bool big = std::equal(head.begin(), head.begin() + 4, "MM\0*");
+    std::uint32_t at = 0;
+    for (int i = 0; i < 4; ++i)
+        at |= std::uint32_t(head[4 + i]) << (little ? 8 * i : 24 - 8 * i);
+    return (little || big) && at >= 8;
+}
+
+bool IsWebP(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 12 && std::equal(head.begin(), head.begin() + 4, "RIFF") &&
+           std::equal(head.begin() + 8, head.begin() + 12, "WEBP");
+}
+
 using F = FileFormat;
 using K = FormatKind;
 using C = ChooserUse;
-constexpr auto kNoLayout = SpriteLayout::Spr;
-constexpr auto kNoPalette = PaletteFormat::Jasc;
 
 // The order is that of --to's list and of each chooser's entries.
 constexpr FileFormatInfo kFormats[] = {
-    {F::Bmp, K::Picture, "BMP", "a BMP picture", "bmp", IsBmp, ReadBmp, WriteBmp, kNoLayout,
-     kNoPalette, C::Pictures, "BMP Files", true},
-    {F::Png, K::Picture, "PNG", "a PNG picture", "png", IsPng, ReadPng, WritePng, kNoLayout,
-     kNoPalette, C::Pictures, "PNG Files", true},
-    {F::Spr, K::Sheet, "SPR", "an SPR sheet", "spr", nullptr, ReadSpr, nullptr, SpriteLayout::Spr,
-     kNoPalette, C::Sheets, "Orvo Sprite Files", true},
-    {F::Sp2, K::Sheet, "SP2", "an SP2 sheet", "sp2", nullptr, ReadSp2, nullptr, SpriteLayout::Sp2,
-     kNoPalette, C::Sheets, "Orvo Sprite Files", true},
-    {F::Jasc, K::Palette, "JASC-PAL", "a JASC-PAL palette file", "pal",
-     IsPalette<PaletteFormat::Jasc>, nullptr, nullptr, kNoLayout, PaletteFormat::Jasc, C::Palettes,
-     "JASC Palette", true},
-    {F::Gimp, K::Palette, "GIMP", "a GIMP palette file", "gpl", IsPalette<PaletteFormat::Gimp>,
-     nullptr, nullptr, kNoLayout, PaletteFormat::Gimp, C::Palettes, "GIMP Palette", true},
-    {F::Act, K::Palette, "ACT", "an Adobe Color Table", "act", nullptr, nullptr, nullptr, kNoLayout,
-     PaletteFormat::Act, C::Palettes, "Adobe Color Table", true},
-    {F::Riff, K::Palette, "RIFF PAL", "a RIFF PAL palette file", nullptr,
-     IsPalette<PaletteFormat::Riff>, nullptr, nullptr, kNoLayout, PaletteFormat::Riff, C::None,
-     nullptr, false},
-    {F::ColorWords, K::Palette, "colour words", "a file of colour words", nullptr, nullptr, nullptr,
-     nullptr, kNoLayout, PaletteFormat::ColorWords, C::None, nullptr, false},
+    {.format = F::Bmp,
+     .kind = K::Picture,
+     .name = "BMP",
+     .description = "a BMP picture",
+     .extension = "bmp",
+     .signature = IsBmp,
+     .read = ReadBmp,
+     .readHeader = ReadBmpHeader,
+     .write = WriteBmp,
+     .chooser = C::Pictures,
+     .chooserLabel = "BMP Files",
+     .converterTarget = true},
+    {.format = F::Png,
+     .kind = K::Picture,
+     .name = "PNG",
+     .description = "a PNG picture",
+     .extension = "png",
+     .signature = IsPng,
+     .read = ReadPng,
+     .readHeader = ReadPngHeader,
+     .write = WritePng,
+     .chooser = C::Pictures,
+     .chooserLabel = "PNG Files",
+     .converterTarget = true},
+    {.format = F::Spr,
+     .kind = K::Sheet,
+     .name = "SPR",
+     .description = "an SPR sheet",
+     .extension = "spr",
+     .read = ReadSpr,
+     .layout = SpriteLayout::Spr,
+     .chooser = C::Sheets,
+     .chooserLabel = "Orvo Sprite Files",
+     .converterTarget = true},
+    {.format = F::Sp2,
+     .kind = K::Sheet,
+     .name = "SP2",
+     .description = "an SP2 sheet",
+     .extension = "sp2",
+     .read = ReadSp2,
+     .layout = SpriteLayout::Sp2,
+     .chooser = C::Sheets,
+     .chooserLabel = "Orvo Sprite Files",
+     .converterTarget = true},
+    {.format = F::Jasc,
+     .kind = K::Palette,
+     .name = "JASC-PAL",
+     .description = "a JASC-PAL palette file",
+     .extension = "pal",
+     .signature = IsPalette<PaletteFormat::Jasc>,
+     .palette = PaletteFormat::Jasc,
+     .chooser = C::Palettes,
+     .chooserLabel = "JASC Palette",
+     .converterTarget = true},
+    {.format = F::Gimp,
+     .kind = K::Palette,
+     .name = "GIMP",
+     .description = "a GIMP palette file",
+     .extension = "gpl",
+     .signature = IsPalette<PaletteFormat::Gimp>,
+     .palette = PaletteFormat::Gimp,
+     .chooser = C::Palettes,
+     .chooserLabel = "GIMP Palette",
+     .converterTarget = true},
+    {.format = F::Act,
+     .kind = K::Palette,
+     .name = "ACT",
+     .description = "an Adobe Color Table",
+     .extension = "act",
+     .palette = PaletteFormat::Act,
+     .chooser = C::Palettes,
+     .chooserLabel = "Adobe Color Table",
+     .converterTarget = true},
+    {.format = F::Riff,
+     .kind = K::Palette,
+     .name = "RIFF PAL",
+     .description = "a RIFF PAL palette file",
+     .signature = IsPalette<PaletteFormat::Riff>,
+     .palette = PaletteFormat::Riff},
+    {.format = F::ColorWords,
+     .kind = K::Palette,
+     .name = "colour words",
+     .description = "a file of colour words",
+     .palette = PaletteFormat::ColorWords},
+    {.format = F::Jpeg,
+     .kind = K::Foreign,
+     .name = "JPEG",
+     .description = "a JPEG picture",
+     .extension = "jpg",
+     .otherExtension = "jpeg",
+     .signature = IsJpeg},
+    {.format = F::Gif,
+     .kind = K::Foreign,
+     .name = "GIF",
+     .description = "a GIF picture",
+     .extension = "gif",
+     .signature = IsGif},
+    {.format = F::Tiff,
+     .kind = K::Foreign,
+     .name = "TIFF",
+     .description = "a TIFF picture",
+     .extension = "tif",
+     .otherExtension = "tiff",
+     .signature = IsTiff},
+    {.format = F::WebP,
+     .kind = K::Foreign,
+     .name = "WebP",
+     .description = "a WebP picture",
+     .extension = "webp",
+     .signature = IsWebP},
+    // TGA has no signature at its start: it is told by its name alone.
+    {.format = F::Tga,
+     .kind = K::Foreign,
+     .name = "TGA",
+     .description = "a TGA picture",
+     .extension = "tga"},
 };
 
 // Only ASCII letters have a case: a byte of a UTF-8 name stays as it is.
@@ -144,11 +269,21 @@ std::string_view ExtensionOfPath(std::string_view path)
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
+std::string FileNameWithExtension(std::string_view path, std::string_view extension)
+{
+    std::string_view name = path.substr(path.find_last_of('/') + 1);
+    const std::string_view old = ExtensionOfPath(path);
+    if (!old.empty() || name.ends_with('.'))
+        name.remove_suffix(old.size() + 1);
+    return std::string(name) + "." + std::string(extension);
+}
+
 std::optional<FileFormat> FormatOfExtension(std::string_view extension)
 {
     for (const FileFormatInfo& info : kFormats)
-        if (info.extension && EqualsIgnoringAsciiCase(extension, info.extension))
-            return info.format;
+        for (const char* spelling : {info.extension, info.otherExtension})
+            if (spelling && EqualsIgnoringAsciiCase(extension, spelling))
+                return info.format;
     return std::nullopt;
 }
 

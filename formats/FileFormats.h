@@ -4,6 +4,7 @@
 #include "base/Result.h"
 #include "formats/ImportOutcome.h"
 #include "formats/PaletteFile.h"
+#include "formats/PictureSize.h"
 #include "formats/SpriteFile.h"
 
 #include <cstddef>
@@ -20,8 +21,9 @@ class CSpriteImage;
 
 // Every kind of file Tavrel knows, in one table: its name, its extension,
 // how its content is recognised, whether it holds a sheet, a picture or a
-// palette, what reads and writes it, and where the window's choosers and
-// the converter's --to offer it. Nothing else looks at a file's extension.
+// palette (or is a picture Tavrel only recognises, to refuse it by name),
+// what reads and writes it, and where the window's choosers and the
+// converter's --to offer it. Nothing else looks at a file's extension.
 //
 // What a file is, for reading, is what its first bytes say when they carry
 // a format's signature, whatever the name: a PNG named ".bmp" is a PNG.
@@ -46,6 +48,12 @@ enum class FileFormat
     Act,  // Adobe Color Table
     Riff, // RIFF PAL
     ColorWords,
+    // Pictures Tavrel does not read.
+    Jpeg,
+    Gif,
+    Tiff,
+    WebP,
+    Tga,
 };
 
 enum class FormatKind
@@ -53,6 +61,7 @@ enum class FormatKind
     Sheet,
     Picture,
     Palette,
+    Foreign, // recognised only so that it is never read as anything else
 };
 
 // The window's file choosers that list a format as an entry of its own.
@@ -72,6 +81,8 @@ using ImageReader = Result (*)(CBinaryFile& file, CSpriteImage& image, ImportOut
 using PictureWriter = Result (*)(const CSpriteImage& image, const char* path,
                                  std::int32_t paletteRow, bool transparentIndexZero,
                                  CReplaceBatch* batch);
+// Reads a picture's headers from the stream's current position.
+using HeaderReader = Result (*)(CBinaryFile& file, PictureHeader& header);
 // Whether a file's first bytes carry the format's signature.
 using SignatureTest = bool (*)(std::span<const std::uint8_t> head);
 
@@ -79,17 +90,19 @@ struct FileFormatInfo
 {
     FileFormat format;
     FormatKind kind;
-    const char* name;        // what --info and messages call it: "SPR", "JASC-PAL"
-    const char* description; // what a refusal says the file is: "an SPR sheet"
-    const char* extension;   // lower case, without the dot; none for nullptr
-    SignatureTest signature; // nullptr: the content says nothing
-    ImageReader read;        // sheets and pictures; ParsePalette reads every palette
-    PictureWriter write;     // pictures; sheets and palettes have writers by layout and format
-    SpriteLayout layout;     // sheets
-    PaletteFormat palette;   // palettes
-    ChooserUse chooser;
-    const char* chooserLabel; // "BMP Files", followed by the pattern in the chooser
-    bool converterTarget;     // --to takes its extension
+    const char* name;                        // what --info and messages call it: "SPR", "JASC-PAL"
+    const char* description;                 // what a refusal says the file is: "an SPR sheet"
+    const char* extension = nullptr;         // lower case, without the dot
+    const char* otherExtension = nullptr;    // another spelling of it: "jpeg"
+    SignatureTest signature = nullptr;       // none: the content says nothing
+    ImageReader read = nullptr;              // sheets and pictures (ParsePalette reads palettes)
+    HeaderReader readHeader = nullptr;       // pictures
+    PictureWriter write = nullptr;           // pictures (sheets and palettes: by layout and format)
+    SpriteLayout layout = SpriteLayout::Spr; // sheets
+    PaletteFormat palette = PaletteFormat::Jasc; // palettes
+    ChooserUse chooser = ChooserUse::None;
+    const char* chooserLabel = nullptr; // "BMP Files", followed by the pattern in the chooser
+    bool converterTarget = false;       // --to takes its extension
 };
 
 // Enough of a file's start for every signature.
@@ -104,6 +117,9 @@ FileFormat FormatOfPalette(PaletteFormat palette);
 // The extension of the path's file name, without the dot, as spelt;
 // empty without one.
 std::string_view ExtensionOfPath(std::string_view path);
+// The path's file name with its extension, as ExtensionOfPath tells it,
+// replaced by another: "b.bmp" for "a/b.png", ".bmp" for "a/.png".
+std::string FileNameWithExtension(std::string_view path, std::string_view extension);
 // The format an extension alone names ("png", "SP2"); nothing for another.
 std::optional<FileFormat> FormatOfExtension(std::string_view extension);
 // The format --to names by its extension, or an output's extension asks for.

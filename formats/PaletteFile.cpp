@@ -412,18 +412,6 @@ Result ParsePalette(const std::uint8_t* bytes, std::size_t size, PaletteContent&
     if (size > kMaxPaletteFileBytes)
         return BadContent("over 1 MiB: too large for a palette file");
     Result result = ParseBySignature(bytes, size, palette);
-    // Colour words and colour tables have no signature, and their bytes may
-    // spell one: a file of their size that fails as the format it seems to
-    // be is read as the one its size names.
-    if (!result && (IsActSize(size) || IsColorWordsSize(size)))
-    {
-        PaletteContent binary;
-        if (ParseBySize(bytes, size, binary))
-        {
-            palette = std::move(binary);
-            return {};
-        }
-    }
     if (!result)
         palette.colors.clear();
     return result;
@@ -434,10 +422,10 @@ Result LoadPaletteFile(const char* path, PaletteContent& palette)
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
         return opened;
-    const std::int32_t length = file.GetLength();
+    const std::int64_t length = file.GetSize();
     if (length < 0)
-        return Failure(Reason::TooLargeToMeasure);
-    if (std::size_t(length) > kMaxPaletteFileBytes)
+        return Failure(Reason::LengthUnknown);
+    if (std::uint64_t(length) > kMaxPaletteFileBytes)
         return BadContent("over 1 MiB: too large for a palette file");
     Bytes bytes(static_cast<std::size_t>(length));
     if (length > 0 && !file.ReadBlock(bytes.data(), bytes.size()))

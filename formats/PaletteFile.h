@@ -25,10 +25,11 @@ class CReplaceBatch;
 //    big-endian colour count and a transparent index (0xFFFF none) after;
 //  - colour words as an SPR file holds them: 32 or 512 bytes, 16 or 256
 //    little-endian BGR555 words.
-// A file of exactly the size of a colour table or of colour words whose
-// bytes happen to begin like a text or RIFF palette, but do not read as
-// one, is read as the format its size names. Colours read have alpha 255. Colour words keep the top
-// five bits of each channel, so a colour that went through them keeps its colour word.
+// A file that begins with a signature is of that format whatever its size,
+// and a damaged one fails with that format's error: its bytes are never
+// taken for colours. Colours read have alpha 255. Colour words keep the top
+// five bits of each channel, so a colour that went through them keeps its
+// colour word.
 
 enum class PaletteFormat
 {

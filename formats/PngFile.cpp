@@ -39,6 +39,16 @@ constexpr std::size_t kErrorTextBytes = 200;
 constexpr int kCompressionLevel = 6;
 constexpr int kCompressionStrategy = 0; // Z_DEFAULT_STRATEGY
 
+// Chunks Tavrel keeps (IHDR, PLTE, tRNS) are small; every other ancillary
+// chunk is skipped unread, whatever its length field claims.
+constexpr png_alloc_size_t kMaxChunkBytes = 64 * 1024;
+// Once the last row is decoded, libpng reads on to check the end of the
+// pixel data and the chunks after it, up to this many bytes: a normal file
+// has a few bytes there, and whatever more follows is never used.
+constexpr std::size_t kMaxBytesAfterPicture = 64 * 1024;
+constexpr int kSixteenBits = 16;
+constexpr int kAdam7Passes = 7;
+
 // The signature, then IHDR's length, type, width and height.
 constexpr std::size_t kPngSignatureBytes = 8;
 constexpr std::size_t kPngHeadBytes = kPngSignatureBytes + 16;
@@ -56,6 +66,13 @@ struct PngSession
     std::uint8_t head[kPngHeadBytes] = {};
     std::size_t headBytes = 0;
     std::size_t headServed = 0;
+    // Rows still to be decoded, and what was read once there were none.
+    std::uint32_t rowsLeft = 0;
+    bool pictureComplete = false;
+    std::size_t bytesAfterPicture = 0;
+    bool stoppedAfterPicture = false;
+    // The first 16-bit channel value that is no 8-bit value widened.
+    std::uint32_t finerValue = 0;
     bool endedEarly = false;
     int writeError = 0; // errno of a failed write, EIO when none was set
     char errorText[kErrorTextBytes] = {};
@@ -76,6 +93,11 @@ void OnPngWarning(png_structp, png_const_charp)
 void ReadFromStream(png_structp png, png_bytep data, png_size_t length)
 {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
+    if (session->pictureComplete && (session->bytesAfterPicture += length) > kMaxBytesAfterPicture)
+    {
+        session->stoppedAfterPicture = true;
+        png_error(png, "the picture is complete");
+    }
     const std::size_t fromHead = std::min(length, session->headBytes - session->headServed);
     std::copy_n(session->head + session->headServed, fromHead, data);
     session->headServed += fromHead;
@@ -108,6 +130,8 @@ Result PngFailure(const PngSession& session)
 {
     if (session.endedEarly)
         return Failure(Reason::EndedEarly);
+    if (session.finerValue != 0)
+        return Failure(Reason::PngFinerThanEightBits, session.finerValue);
     if (session.writeError != 0)
         return SystemFailure(session.writeError);
     Result result = Failure(Reason::Png);
@@ -165,6 +189,10 @@ bool PngReadHeaderStep(PngSession* session, PngShape* shape)
         return false;
     png_set_read_fn(session->png, session, ReadFromStream);
     png_set_user_limits(session->png, kMaxPictureSide, kMaxPictureSide);
+    png_set_chunk_malloc_max(session->png, kMaxChunkBytes);
+    // Every chunk but IHDR, PLTE, tRNS, IDAT and IEND is skipped: nothing
+    // of it is allocated, its CRC is still checked.
+    png_set_keep_unknown_chunks(session->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     // Damage anywhere fails the read; by default libpng would quietly drop
     // an ancillary chunk whose CRC is wrong.
     png_set_crc_action(session->png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
@@ -176,29 +204,79 @@ bool PngReadHeaderStep(PngSession* session, PngShape* shape)
     return true;
 }
 
-// Which image the file becomes, and the transforms that make it: indices
-// and grey levels unpacked to a byte each, 16-bit channels cut to 8, grey
-// with alpha spread to colour. tRNS is not applied (no png_set_expand).
-std::int32_t ChooseTransforms(png_structp png, const PngShape& shape)
+// The depth of the image a file of this colour type becomes.
+std::int32_t ImageBitsOf(int colorType)
 {
-    if (shape.bitDepth == 16)
-        png_set_strip_16(png);
-    if (shape.bitDepth < kEightBits)
-        png_set_packing(png);
-    png_set_interlace_handling(png);
-    switch (shape.colorType)
+    switch (colorType)
     {
     case PNG_COLOR_TYPE_PALETTE:
     case PNG_COLOR_TYPE_GRAY:
         return 8;
     case PNG_COLOR_TYPE_RGB:
         return 24;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        png_set_gray_to_rgb(png);
-        return 32;
     default:
         return 32;
     }
+}
+
+// A 16-bit row narrowed in place to the 8-bit values its channels widen;
+// a finer value fails the read, since no 8-bit colour matches it exactly.
+void NarrowSixteenBitRow(png_structp png, PngSession* session, png_row_infop row, png_bytep data)
+{
+    const std::size_t samples = std::size_t(row->width) * row->channels;
+    for (std::size_t i = 0; i < samples; ++i)
+    {
+        const png_byte high = data[2 * i];
+        const png_byte low = data[2 * i + 1];
+        if (low != high)
+        {
+            session->finerValue = std::uint32_t(high) << 8 | low;
+            png_error(png, "a 16-bit value finer than 8 bits");
+        }
+        data[i] = high;
+    }
+    row->bit_depth = kEightBits;
+    row->pixel_depth = png_byte(kEightBits * row->channels);
+    row->rowbytes = samples;
+}
+
+// Each decoded row before libpng places it: narrowed when 16-bit, and
+// counted, so that reading stops once the last one is in.
+void OnRowDecoded(png_structp png, png_row_infop row, png_bytep data)
+{
+    auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
+    if (row->bit_depth == kSixteenBits)
+        NarrowSixteenBitRow(png, session, row, data);
+    if (session->rowsLeft > 0 && --session->rowsLeft == 0)
+        session->pictureComplete = true;
+}
+
+// The rows libpng decodes: an interlaced picture's in each pass that has
+// columns.
+std::uint32_t DecodedRows(const PngShape& shape, int interlace)
+{
+    if (interlace == PNG_INTERLACE_NONE)
+        return shape.height;
+    std::uint32_t rows = 0;
+    for (int pass = 0; pass < kAdam7Passes; ++pass)
+        if (PNG_PASS_COLS(shape.width, pass) > 0)
+            rows += PNG_PASS_ROWS(shape.height, pass);
+    return rows;
+}
+
+// Which image the file becomes, and the transforms that make it: indices
+// and grey levels unpacked to a byte each, 16-bit channels narrowed to 8,
+// grey with alpha spread to colour. tRNS is not applied (no png_set_expand).
+std::int32_t ChooseTransforms(png_structp png, const PngShape& shape)
+{
+    if (shape.bitDepth < kEightBits)
+        png_set_packing(png);
+    png_set_interlace_handling(png);
+    if (shape.colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_read_user_transform_fn(png, OnRowDecoded);
+    png_set_user_transform_info(png, nullptr, shape.bitDepth == kSixteenBits ? kEightBits : 0, 0);
+    return ImageBitsOf(shape.colorType);
 }
 
 bool PngPrepareStep(PngSession* session, PngShape* shape)
@@ -206,6 +284,7 @@ bool PngPrepareStep(PngSession* session, PngShape* shape)
     if (setjmp(png_jmpbuf(session->png)))
         return false;
     shape->imageBits = ChooseTransforms(session->png, *shape);
+    session->rowsLeft = DecodedRows(*shape, png_get_interlace_type(session->png, session->info));
     png_read_update_info(session->png, session->info);
     shape->rowBytes = png_get_rowbytes(session->png, session->info);
     png_colorp palette = nullptr;
@@ -222,7 +301,7 @@ bool PngPrepareStep(PngSession* session, PngShape* shape)
 bool PngReadRowsStep(PngSession* session, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(session->png)))
-        return false;
+        return session->stoppedAfterPicture;
     png_read_image(session->png, rows);
     // The chunks after the pixels are checked too, up to IEND.
     png_read_end(session->png, nullptr);
@@ -449,6 +528,21 @@ bool HasPngSignature(const std::uint8_t* bytes, std::size_t size)
     return size >= kPngSignatureBytes && png_sig_cmp(bytes, 0, kPngSignatureBytes) == 0;
 }
 
+Result ReadPngHeader(CBinaryFile& file, PictureHeader& header)
+{
+    CPngReader reader(file);
+    if (!reader.Created())
+        return Failure(Reason::OutOfMemory);
+    PngSession& session = reader.Session();
+    if (Result head = ReadHead(session); !head)
+        return head;
+    PngShape shape;
+    if (!PngReadHeaderStep(&session, &shape))
+        return PngFailure(session);
+    header = {std::int32_t(shape.width), std::int32_t(shape.height), ImageBitsOf(shape.colorType)};
+    return {};
+}
+
 Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {
     Result result = ReadInto(file, image, outcome);
@@ -487,6 +581,6 @@ Result SavePngFile(const CSpriteImage& image, const char* path, const PngWriteOp
     PngLayout layout;
     if (Result planned = PlanPng(image, options, layout); !planned)
         return planned;
-    return ReplaceFileWith(path, batch, [&](CBinaryFile& file)
-                           { return WritePng(file, image, options); });
+    return ReplaceFileWith(path, batch,
+                           [&](CBinaryFile& file) { return WritePng(file, image, options); });
 }

@@ -3,6 +3,7 @@
 
 #include "base/Result.h"
 #include "formats/ImportOutcome.h"
+#include "formats/PictureSize.h"
 
 #include <cstdint>
 
@@ -51,6 +52,9 @@ bool HasPngSignature(const std::uint8_t* bytes, std::size_t size);
 // Reads a PNG from the stream's current position; with an outcome, it
 // learns how many colours the file defines (PLTE entries or grey levels).
 Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);
+// The chunks before the pixels alone: the size and the depth of the image
+// the file becomes.
+Result ReadPngHeader(CBinaryFile& file, PictureHeader& header);
 Result LoadPngFile(const char* path, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 
 // Writes the PNG to the stream. Nothing is written when the image cannot

@@ -9,6 +9,10 @@
 
 class CBinaryFile;
 
+// The one depth whose pixels are indices into the colour table: only such a
+// picture has colours to load, save or match.
+constexpr std::int32_t kIndexedBitsPerPixel = 8;
+
 // The in-memory picture: 8, 16, 24 or 32 bits per pixel, rows top first with
 // nothing between them, and its own colour table.
 //   8 bits: an index into m_colorTable

@@ -188,6 +188,22 @@ int CBinaryFile::Close()
     return closedCleanly;
 }
 
+std::int64_t CBinaryFile::GetSize()
+{
+    if (!RequireOpen())
+        return -1;
+    const off_t position = ::ftello(m_file);
+    off_t size = -1;
+    if (position < 0 || ::fseeko(m_file, 0, SEEK_END) != 0 || (size = ::ftello(m_file)) < 0 ||
+        ::fseeko(m_file, position, SEEK_SET) != 0)
+    {
+        m_status = StatusEndOfFile;
+        return -1;
+    }
+    m_status = StatusOk;
+    return size;
+}
+
 std::int32_t CBinaryFile::GetLength()
 {
     if (!RequireOpen())

@@ -33,6 +33,9 @@ public:
     BinaryFileStatus GetStatus() const { return m_status; }
     // Pushes buffered bytes to the file and the file to the disk; 1/0.
     int Sync();
+    // The file's length with 64-bit offsets, which GetLength cannot state
+    // past 2 GiB; the position stays. -1 when it cannot be measured.
+    std::int64_t GetSize();
 
     // Virtual operations, in slot order.
     virtual ~CBinaryFile();

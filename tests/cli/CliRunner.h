@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 // The outcome of one run of the real tavrel-convert.
@@ -34,6 +35,14 @@ inline CliRun RunShell(const TempFolder& folder, const std::string& script)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             {outBytes.begin(), outBytes.end()},
             {errBytes.begin(), errBytes.end()}};
+}
+
+// The most memory any program this process ran has held, in KiB.
+inline long LargestChildKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
 }
 
 // Runs the program with the arguments in the folder. On a terminal it runs

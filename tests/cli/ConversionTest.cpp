@@ -32,10 +32,23 @@ TEST(Conversion, BatchWritesTheViewersExportAndComesBackWithItsBlock)
     EXPECT_EQ(ReadBytes(folder.Path("full.spr")), ReadBytes(folder.Path("s3.spr")));
 }
 
-// Across layouts rows are added or cut: only with --lossy.
-TEST(Conversion, ChangingTheLayoutTakesLossy)
+// Across layouts rows are added or cut, and a colour no colour word holds
+// is rounded: only with --lossy.
+TEST(Conversion, ChangingTheLayoutOrRoundingAColourTakesLossy)
 {
     TempFolder folder;
+    CSpriteImage picture;
+    ASSERT_TRUE(picture.Create(256, 288, 8) && picture.m_colorTable.SetSize(256));
+    std::fill_n(picture.GetPixels(), picture.GetPixelBytes(), 1);
+    picture.SetColor(1, 255, 7, 100, 255);
+    ASSERT_TRUE(picture.SaveBMP(folder.Path("odd.bmp").c_str()));
+    EXPECT_EQ(RunConvert(folder, {"odd.bmp", "-o", "odd.spr"}).err,
+              "tavrel-convert: odd.bmp: Error: Saving would change the picture. (Saving as SPR "
+              "changes the picture: 1 colour is rounded to a 15-bit colour word.)\n");
+    ASSERT_EQ(RunConvert(folder, {"odd.bmp", "--lossy", "-o", "odd.spr"}).status, 0);
+    EXPECT_EQ(ReadBytes(folder.Path("odd.spr"))[3] << 8 | ReadBytes(folder.Path("odd.spr"))[2],
+              0x301F); // (248, 0, 96)
+
     const Bytes sp2 = RandomBytes(3, kSp2SheetBytes);
     WriteBytes(folder.Path("bare.sp2"), sp2);
     EXPECT_EQ(RunConvert(folder, {"bare.sp2", "-o", "sheet.spr"}).status, 1);

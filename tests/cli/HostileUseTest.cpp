@@ -3,6 +3,8 @@
 // outputs, standard output under other names, full disks, size limits, pipes
 // whose reader left, renames that fail, signals in the middle of a batch.
 #include "CliRunner.h"
+#include "core/PngBytes.h"
+#include "formats/PngFile.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +99,74 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     EXPECT_EQ(piped.status, 1);
     EXPECT_EQ(piped.err, "tavrel-convert: a.spr: Could not export to BMP file. (Broken pipe)\n");
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
+}
+
+// Pictures of formats Tavrel does not read, and files neither whose content
+// nor whose name tells what they are, are never read as sheets.
+TEST(HostileUse, FilesOfOtherFormatsAreRefusedNamingWhatTheyAre)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("photo.spr"), {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'});
+    WriteBytes(folder.Path("anim"), {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
+    WriteBytes(folder.Path("art.TGA"), Bytes(kSprSheetBytes, 0));
+    WriteBytes(folder.Path("passwd"), Bytes(kSprSheetBytes, 'x'));
+    const std::string reads = ": Tavrel reads SPR, SP2, BMP and PNG)\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"photo.spr", "a JPEG picture" + reads},
+        {"anim", "a GIF picture" + reads},
+        {"art.TGA", "a TGA picture" + reads},
+        {"passwd", "neither its content nor its name tells what it is" + reads}};
+    for (const auto& [name, reason] : cases)
+        for (const std::vector<std::string>& arguments :
+             {std::vector<std::string>{name, "-o", "out.bmp"}, {"--info", name}})
+        {
+            const CliRun run = RunConvert(folder, arguments);
+            EXPECT_EQ(std::pair(run.status, run.err),
+                      std::pair(1, "tavrel-convert: " + name +
+                                       ": Error: Could not load SPR file. (" + reason));
+        }
+    EXPECT_EQ(FileCount(folder.Root()), 4u);
+}
+
+// A chunk whose length claims a gibibyte, in a file of 800 bytes, costs no
+// more memory than the file: the chunks Tavrel has no use for are skipped.
+TEST(HostileUse, HugeChunkLengthsAllocateNothing)
+{
+    TempFolder folder;
+    std::vector<std::string> arguments = {"--info"};
+    for (const std::string type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"})
+    {
+        Bytes png = PngSignatureAndHeader(4, 4, 8, 3);
+        const Bytes chunk = PngChunk(type, Bytes(780, 'A'), 0x60000000);
+        png.insert(png.end(), chunk.begin(), chunk.end() - 4); // the file ends in its data
+        WriteBytes(folder.Path(type + ".png"), png);
+        arguments.push_back(type + ".png");
+    }
+    const CliRun run = RunConvert(folder, arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("sCAL.png: Error: Could not load PNG file. (the file ends early)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_LT(LargestChildKiB(), 256 * 1024);
+}
+
+// However small its file, a picture is held once; --info reads only its header.
+TEST(HostileUse, APictureIsHeldOnceAndInfoReadsOnlyItsHeader)
+{
+    TempFolder folder;
+    {
+        CSpriteImage picture; // 128 MiB
+        ASSERT_TRUE(picture.Create(8192, 4096, 32));
+        std::fill_n(picture.GetPixels(), picture.GetPixelBytes(), 0);
+        ASSERT_TRUE(SavePngFile(picture, folder.Path("big.png").c_str(), {}));
+    }
+    EXPECT_NE(RunConvert(folder, {"big.png", "-o", "big.spr"}).err.find("32-bit picture"),
+              std::string::npos);
+    EXPECT_LT(LargestChildKiB(), 192 * 1024);
+    Bytes png = ReadBytes(folder.Path("big.png"));
+    png.resize(png.size() / 2); // cut inside the pixels
+    WriteBytes(folder.Path("cut.png"), png);
+    EXPECT_EQ(RunConvert(folder, {"--info", "cut.png"}).out, "cut.png: PNG, 8192x4096, 32-bit\n");
 }
 
 // Names and texts from files reach the terminal quoted as a shell would

@@ -31,6 +31,26 @@ TEST(PngConversion, OptionsReachThePngAndItComesBackThroughMatchPalette)
                                                "3", "--trailing-from", "s.spr", "-o", "m.spr"});
     ASSERT_EQ(matched.status, 0) << matched.err;
     EXPECT_EQ(ReadBytes(folder.Path("m.spr")), RandomSpr(1, 70));
+
+    // A picture's colour table serves as a palette too; a file with no
+    // colour table, or none Tavrel can tell, is refused naming what it is.
+    ASSERT_EQ(RunConvert(folder, {"t.png", "--match-palette", "t.png", "--palette-row", "3", "-o",
+                                  "own.spr"})
+                  .status,
+              0);
+    const Bytes own = ReadBytes(folder.Path("own.spr"));
+    EXPECT_TRUE(std::equal(own.begin() + kSprPaletteBytes, own.end(),
+                           RandomSpr(1).begin() + kSprPaletteBytes));
+    WriteTrueColourBmp(folder.Path("photo.bmp"), 2, 2);
+    WriteBytes(folder.Path("notes.txt"), Bytes(kSprSheetBytes, 'x'));
+    const std::pair<const char*, const char*> refused[] = {
+        {"photo.bmp", "a 24-bit picture has no colour table"},
+        {"notes.txt", "neither its content nor its name tells what it is: Tavrel reads SPR, SP2, "
+                      "BMP, PNG, JASC-PAL, GIMP, ACT, RIFF PAL and colour words"}};
+    for (const auto& [palette, reason] : refused)
+        EXPECT_EQ(RunConvert(folder, {"t.png", "--match-palette", palette, "-o", "x.spr"}).err,
+                  "tavrel-convert: " + std::string(palette) +
+                      ": Error: Could not load palette file. (" + reason + ")\n");
 }
 
 // Palettes are written in the format their name asks for, whole or one row,

@@ -45,6 +45,17 @@ Result Import(const Bytes& bytes, CSpriteImage& image)
     return LoadBmpPicture(folder.Path("picture.bmp").c_str(), image);
 }
 
+// What the headers alone say is what the picture decodes to.
+void ExpectHeaderAsDecoded(const Bytes& bmp, const CSpriteImage& image)
+{
+    CBinaryFile file;
+    file.Attach(fmemopen(const_cast<std::uint8_t*>(bmp.data()), bmp.size(), "rb"), 1);
+    PictureHeader header;
+    ASSERT_TRUE(ReadBmpHeader(file, header));
+    EXPECT_EQ(std::tuple(header.width, header.height, header.bitsPerPixel),
+              std::tuple(image.GetWidth(), image.GetHeight(), image.GetBitsPerPixel()));
+}
+
 // Indices as given, and a 256-entry table: the colours with alpha 255, then zeros.
 void ExpectIndexed(const CSpriteImage& image, const BmpRows& rows,
                    const std::vector<ColorEntry>& colours)
@@ -105,6 +116,7 @@ TEST(BmpImport, IndexedPicturesComeBackAsIndicesTopRowFirst)
                 CSpriteImage image;
                 ASSERT_TRUE(Import(BuildBmp(picture), image));
                 ExpectIndexed(image, rows, TestColours(colourCount));
+                ExpectHeaderAsDecoded(BuildBmp(picture), image);
             }
 }
 
@@ -154,6 +166,7 @@ TEST(BmpImport, DirectColourPicturesComeBackAsRedGreenBlueBytes)
             ASSERT_TRUE(Import(BuildBmp(picture), image));
             EXPECT_EQ(std::tuple(image.GetBitsPerPixel(), image.m_colorTable.GetSize()),
                       std::tuple(24, 0));
+            ExpectHeaderAsDecoded(BuildBmp(picture), image);
             EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 9), expected);
         }
 }
@@ -251,6 +264,15 @@ TEST(BmpImport, JunkAfterThePictureStaysUnread)
     EXPECT_EQ(BytesForDevil(stored), stored);
     const Bytes coded = BuildBmp(RunLength(8, 6, 2, {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 6, 9, 0, 1}));
     EXPECT_EQ(BytesForDevil(coded).size(), coded[10] + 4 * 6 * 2 + 2 * 2 + 2u);
+
+    // However far the file goes: past 2 GiB its length is still measured.
+    TempFolder folder;
+    const std::string sparse = folder.Path("sparse.bmp");
+    WriteBytes(sparse, stored);
+    std::filesystem::resize_file(sparse, std::uintmax_t(3) << 30);
+    CSpriteImage image;
+    const Result result = LoadBmpPicture(sparse.c_str(), image);
+    EXPECT_TRUE(result) << ReasonText(result);
 }
 
 } // namespace

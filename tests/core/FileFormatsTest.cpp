@@ -30,6 +30,7 @@ TEST(FileFormats, EachFileHasOneAnswerForEveryCommand)
     std::filesystem::create_directories(folder.Path("x/dir.sp2"));
     const Bytes png = PngBytes(folder);
     const Bytes text = {'J', 'A', 'S', 'C', '-', 'P', 'A', 'L', '\r', '\n'};
+    const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0};
     const Bytes other = RandomBytes(1, 40);
     using F = FileFormat;
     using L = SpriteLayout;
@@ -52,6 +53,9 @@ TEST(FileFormats, EachFileHasOneAnswerForEveryCommand)
             {"photo.bmp", png, F::Png, L::Spr, F::Bmp, P::Jasc},
             {"sheet.spr", text, F::Jasc, L::Spr, F::Bmp, P::Jasc},
             {"colours.pal", png, F::Png, L::Spr, F::Bmp, P::Jasc},
+            // Pictures Tavrel does not read are told, to be refused by name.
+            {"photo.spr", jpeg, F::Jpeg, L::Spr, F::Bmp, P::Jasc},
+            {"art.Tga", other, F::Tga, L::Spr, F::Bmp, P::Jasc},
         };
     for (const auto& [name, content, read, saveAs, exported, palette] : cases)
     {
@@ -64,6 +68,12 @@ TEST(FileFormats, EachFileHasOneAnswerForEveryCommand)
         EXPECT_EQ(PictureFormatForName(path), exported) << name;
         EXPECT_EQ(PaletteFormatForName(path), palette) << name;
     }
+    // A converter output keeps the input's name but its extension, as told above.
+    for (const auto& [input, output] : {std::pair("x/.png", ".bmp"),
+                                        {"a.sp2.PNG", "a.sp2.bmp"},
+                                        {"dir.sp2/sheet", "sheet.bmp"},
+                                        {"a.", "a.bmp"}})
+        EXPECT_EQ(FileNameWithExtension(input, "bmp"), output);
 }
 
 // A PNG named ".bmp" imports as the PNG it is; a name that says PNG over

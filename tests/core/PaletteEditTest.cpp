@@ -264,7 +264,7 @@ TEST_F(PaletteEdits, BadEntriesRowsAndIndicesAreRefusedAndNoChangeIsNoStep)
     WriteTrueColourBmp(folder.Path("rgb.bmp"), 3, 2);
     ASSERT_TRUE(document.Import(folder.Path("rgb.bmp")));
     EXPECT_EQ(document.SwapRows(1, 2).reason, Reason::NoColorTable);
-    EXPECT_EQ(ReasonText(document.SetColor(1, {})), "24-bit picture: it has no palette rows");
+    EXPECT_EQ(ReasonText(document.SetColor(1, {})), "a 24-bit picture has no colour table");
 }
 
 TEST(PaletteText, ColoursGoToTheClipboardAndBackThroughThePaletteReaders)

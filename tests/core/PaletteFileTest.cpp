@@ -56,8 +56,6 @@ TEST(PaletteFile, FilesOfOtherProgramsReadAsTheyListTheirColours)
 {
     Bytes act(768);
     act[0] = 10, act[4] = 20, act[767] = 60;
-    // Found by fuzzing: colour words whose bytes begin "JASC-PAL".
-    const Bytes jascLikeWords = Text("JASC-PAL\r\n0100\r\n3\r\n0 0 0\n\r\n0\x7F\x7F\x7F\x7F");
     const ColorEntry a{10, 20, 30, 255}, b{40, 50, 60, 255};
     using F = PaletteFormat;
     // Our writers give CRLF text, a count in each colour table and no
@@ -69,7 +67,6 @@ TEST(PaletteFile, FilesOfOtherProgramsReadAsTheyListTheirColours)
          F::Gimp, 2, a, b},
         {kRiff, F::Riff, 2, a, b},
         {act, F::Act, 256, {10, 0, 0, 255}, {0, 0, 60, 255}},
-        {jascLikeWords, F::ColorWords, 16, {80, 80, 128, 255}, {248, 216, 248, 255}},
     };
     for (const auto& [bytes, format, count, first, last] : cases)
     {
@@ -90,6 +87,14 @@ TEST(PaletteFile, BadFilesFailNamingWhatAndWhere)
         gimp257.insert(gimp257.end(), {'1', ' ', '2', ' ', '3', '\n'});
     Bytes riffVersion = kRiff;
     riffVersion[31] = 1;
+    // A file that begins as a text palette is one, whatever its size: one
+    // bad value fails it, even at the size of colour words or a colour table.
+    Bytes damaged[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        damaged[i] = Text("JASC-PAL\n0100\n1\n1 300 3\n");
+        damaged[i].resize(std::size_t(i == 0 ? 32 : i == 1 ? 512 : 768), ' ');
+    }
     const Reason bad = Reason::PaletteBadContent;
     const std::tuple<Bytes, Reason, const char*> cases[] = {
         {Bytes(33), Reason::PaletteUnknownFormat, ""},
@@ -106,6 +111,9 @@ TEST(PaletteFile, BadFilesFailNamingWhatAndWhere)
         {Bytes(kRiff.begin(), kRiff.end() - 2), Reason::EndedEarly, ""},
         {riffVersion, bad, "version 256"},
         {Text("RIFFxxxxPAL junk"), bad, "no \"data\" chunk"},
+        {damaged[0], bad, "line 4: value 300 is out of range 0-255"},
+        {damaged[1], bad, "line 4: value 300"},
+        {damaged[2], bad, "line 4: value 300"},
     };
     for (const auto& [bytes, reason, detail] : cases)
     {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PictureTools.h"
+#include "PngBytes.h"
 
 #include "formats/PngFile.h"
 #include "image/SpriteImage.h"
@@ -152,6 +153,36 @@ TEST(PngFile, DamagedAndOversizedFilesFailWithAReasonAndLeaveNoPicture)
     CSpriteImage wide;
     EXPECT_EQ(ReasonText(ReadPngBytes(Resized(png, 16385, 1), wide)),
               "width 16385 is over the limit of 16384");
+}
+
+// A 16-bit channel is read as the 8-bit value it widens (v x 257); any
+// other value has no 8-bit colour that matches it exactly.
+TEST(PngFile, SixteenBitValuesAreReadOnlyAsTheEightBitValuesTheyWiden)
+{
+    Bytes rows = {0, 0xF8, 0xF8, 0, 0, 0x10, 0x10, 1, 1, 2, 2, 3, 3};
+    CSpriteImage image;
+    ASSERT_TRUE(ReadPngBytes(PngOfRows(2, 1, 16, 2, rows), image));
+    EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 6), (Bytes{0xF8, 0, 0x10, 1, 2, 3}));
+    rows[2] = 0xFF;
+    const Result finer = ReadPngBytes(PngOfRows(2, 1, 16, 2, rows), image);
+    EXPECT_EQ(std::tuple(finer.reason, finer.value),
+              std::tuple(Reason::PngFinerThanEightBits, 0xF8FF));
+    EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+// Reading stops when the picture is complete: what follows it in the pixel
+// data (here 100 KiB, in a file cut short) is never read.
+TEST(PngFile, ReadingStopsWhenThePictureIsComplete)
+{
+    Bytes data = {0, 1, 2, 3, 0, 4, 5, 6};
+    data.resize(data.size() + 100 * 1024, 7);
+    Bytes png = PngSignatureAndHeader(3, 2, 8, 0);
+    const Bytes pixels = PngChunk("IDAT", StoredZlib(data));
+    png.insert(png.end(), pixels.begin(), pixels.end() - 1000);
+    CSpriteImage image;
+    const Result read = ReadPngBytes(png, image);
+    ASSERT_TRUE(read) << ReasonText(read);
+    EXPECT_EQ(Bytes(image.GetPixels(), image.GetPixels() + 6), (Bytes{1, 2, 3, 4, 5, 6}));
 }
 
 TEST(PngFile, PicturesThatCannotBeWrittenAreRefusedAndTheOldFileKept)

@@ -158,6 +158,9 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
         const auto bytes = BuildBmp(IndexedBmp(rows, 8, 256));
         return Write(name, Bytes(bytes.begin(), bytes.end()));
     };
+    // The test colours have channels no colour word holds; a sheet's own do not.
+    ASSERT_TRUE(document.Open(Write("sheet.spr", RandomSpr(10, 0))).result);
+    ASSERT_TRUE(document.Export(Path("exact.bmp")));
     const std::tuple<std::string, std::string, const char*> cases[] = {
         {bmp("wide.bmp", 320, 200, 1), "b.spr",
          "Saving as SPR changes the picture: 64 columns beyond 256 are cut; 88 transparent rows "
@@ -171,6 +174,7 @@ TEST_F(Document, ALossySaveListsEveryChangeAndNeedsConsent)
          "rounded to 15-bit colour words."},
         {bmp("size.bmp", 256, 288, 15), "e.spr",
          "Saving as SPR changes the picture: 256 colours are rounded to 15-bit colour words."},
+        {Path("exact.bmp"), "f.spr", ""},
     };
     for (const auto& [picture, name, text] : cases)
     {
@@ -269,6 +273,15 @@ TEST_F(Document, LoadPaletteReplacesTheRowShownOrTheWholeTable)
     EXPECT_EQ(document.LoadPalette(Write("junk.pal", Bytes(7, 'x'))).message,
               Message::LoadPaletteFailed);
     EXPECT_FALSE(document.IsModified());
+
+    // A truecolour picture has no colour table to replace or to save.
+    WriteTrueColourBmp(Path("photo.bmp"), 3, 2);
+    ASSERT_TRUE(document.ImportAsNew(Path("photo.bmp"), SpriteLayout::Spr, CTrailingBlock()));
+    EXPECT_EQ(FullText(document.ReplaceColors({{1, 2, 3, 255}}, 0)),
+              "Error: Could not load palette file. (a 24-bit picture has no colour table)");
+    EXPECT_EQ(FullText(document.SavePalette(Path("p.gpl"), PaletteFormat::Gimp, std::nullopt)),
+              "Error: Could not save palette file. (a 24-bit picture has no colour table)");
+    EXPECT_FALSE(std::filesystem::exists(Path("p.gpl")));
 }
 
 TEST_F(Document, CommandsWithoutASheetDoNothing)
