@@ -50,6 +50,8 @@ const char* MessageText(Message message)
         return "Error: Saving would change the picture.";
     case Message::EditedColorsUnmapped:
         return "Error: The edited picture uses a colour the sheet does not have.";
+    case Message::PasteFailed:
+        return "Error: Could not paste the picture.";
     }
     return "";
 }

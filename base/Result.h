@@ -33,6 +33,8 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
+    // Pixel edits.
+    PasteFailed,          // "Error: Could not paste the picture."
 };
 
 enum class Reason

@@ -17,6 +17,28 @@ const char* EditKindText(EditKind kind)
         return "Revert";
     case EditKind::Reload:
         return "Reload";
+    case EditKind::Pencil:
+        return "Pencil";
+    case EditKind::Eraser:
+        return "Eraser";
+    case EditKind::Line:
+        return "Line";
+    case EditKind::Rectangle:
+        return "Rectangle";
+    case EditKind::Fill:
+        return "Fill";
+    case EditKind::Cut:
+        return "Cut";
+    case EditKind::Paste:
+        return "Paste";
+    case EditKind::Delete:
+        return "Delete";
+    case EditKind::Move:
+        return "Move";
+    case EditKind::FlipHorizontal:
+        return "Flip Horizontal";
+    case EditKind::FlipVertical:
+        return "Flip Vertical";
     }
     return "";
 }

@@ -11,6 +11,18 @@ enum class EditKind
     EditExternally,
     Revert,
     Reload,
+    // Pixel edits: the tools' strokes and the selection's commands.
+    Pencil,
+    Eraser,
+    Line,
+    Rectangle,
+    Fill,
+    Cut,
+    Paste,
+    Delete,
+    Move,
+    FlipHorizontal,
+    FlipVertical,
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

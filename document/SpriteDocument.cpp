@@ -87,6 +87,7 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
 {
     if (!HasSheet())
         return {};
+    SettlePixels();
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
     const Result saved = SaveSpriteFile(*m_sheet.source, m_fileName.c_str(), m_sheet.layout,
@@ -184,6 +185,7 @@ void CSpriteDocument::Clear()
     m_history.Reset(true);
     m_importPicture.reset();
     m_importMapped.reset();
+    ForgetPixelEdits();
     AnnounceEverything();
 }
 
@@ -218,11 +220,13 @@ void CSpriteDocument::Install(SheetState sheet, bool clean)
     m_displayStale = true;
     m_paletteRow = 0;
     m_history.Reset(clean);
+    ForgetPixelEdits();
     AnnounceEverything();
 }
 
 void CSpriteDocument::Apply(EditKind kind, std::unique_ptr<IUndoStep> step)
 {
+    SettlePixels();
     SheetChanges changes;
     step->Redo(m_sheet, changes);
     m_history.Push(kind, std::move(step));
@@ -238,6 +242,7 @@ void CSpriteDocument::Record(EditKind kind, std::unique_ptr<IUndoStep> step)
 
 void CSpriteDocument::Undo()
 {
+    SettlePixels();
     IUndoStep* step = m_history.StepBack();
     if (step == nullptr)
         return;
@@ -249,6 +254,7 @@ void CSpriteDocument::Undo()
 
 void CSpriteDocument::Redo()
 {
+    SettlePixels();
     IUndoStep* step = m_history.StepForward();
     if (step == nullptr)
         return;
@@ -334,4 +340,9 @@ void CSpriteDocument::AnnounceState()
         Tell([modified](IDocumentObserver& observer) { observer.OnModifiedChanged(modified); });
     }
     Tell([](IDocumentObserver& observer) { observer.OnHistoryChanged(); });
+}
+
+void CSpriteDocument::AnnounceSelection()
+{
+    Tell([](IDocumentObserver& observer) { observer.OnSelectionChanged(); });
 }
