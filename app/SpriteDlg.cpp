@@ -87,6 +87,7 @@ void CSpriteDlg::CreateControls()
     m_ctlPalette.setMaxVisibleItems(
         std::max(1, (selector.height() - closedHeight) / m_ctlPalette.fontMetrics().height()));
     connect(&m_ctlPalette, &QComboBox::activated, this, [this] { OnSelchangePalette(); });
+    CreatePixelTools();
     CreateViewControls(units);
 }
 
@@ -174,7 +175,7 @@ bool CSpriteDlg::OnCommand(int id)
         return true;
     default:
         // File > New has no handler.
-        return OnDesktopCommand(id) || OnViewCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id) || OnEditCommand(id);
     }
 }
 
@@ -336,6 +337,8 @@ void CSpriteDlg::OnDestroy()
 
 void CSpriteDlg::keyPressEvent(QKeyEvent* event)
 {
+    if (OnEditKey(*event))
+        return;
     // Enter ends the window although it has no default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
     {

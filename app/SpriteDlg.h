@@ -5,6 +5,7 @@
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
 #include "app/SheetView.h"
+#include "app/ToolBox.h"
 #include "app/UserPrompts.h"
 #include "app/ViewSettings.h"
 #include "document/SpriteDocument.h"
@@ -77,6 +78,13 @@ public:
     void SaveSprite();
     void ClearSprite();
 
+    // Pixel edits (app/SpriteDlgPixels.cpp): the Edit menu's selection and
+    // clipboard commands and the Tools submenu; false for another id.
+    bool OnEditCommand(int id);
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+
     // Enter ends the window with IDOK, Escape and the close box with
     // IDCANCEL; every end releases the sprite.
     void accept() override;
@@ -89,6 +97,7 @@ public:
     CPalettePanel& PalettePanel() { return m_ctlPalettePanel; }
     QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
+    CToolBox& ToolBox() { return m_toolBox; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -136,6 +145,16 @@ private:
     bool LaunchEditor(const QString& path);
     // The document's SourcePath as Qt names it.
     QString SheetPath() const;
+    // Pixel edits (app/SpriteDlgPixels.cpp): the tool bar, the view and the
+    // tool bar side by side in the room the view had, the commands greyed
+    // when there is nothing to act on, and Escape and Enter, which end a
+    // paste or a selection before they reach the window.
+    void CreatePixelTools();
+    void PlaceViewAndTools(const QRect& room);
+    void UpdateEditCommands();
+    void OnSelectionChanged();
+    bool OnEditKey(const QKeyEvent& event);
+    void ShowPasteFailure(const Result& result);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;
@@ -152,6 +171,7 @@ private:
     QIcon m_hIcon;
     CSpriteDocument m_document;
     CDocumentSignals m_documentSignals{m_document};
+    CToolBox m_toolBox{m_document, m_ctlView};
     QMenu* m_pRecentMenu = nullptr;
     CFileWatch m_sheetWatch; // the sheet's own file
     CFileWatch m_editWatch;  // the PNG an image editor has open

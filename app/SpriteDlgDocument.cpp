@@ -63,6 +63,11 @@ void CSpriteDlg::FollowDocument()
     // needs the watch set up again.
     connect(document, &CDocumentSignals::Saved, this, [this] { m_sheetWatch.Watch(SheetPath()); });
     connect(document, &CDocumentSignals::HistoryChanged, this, [this] { UpdateCommands(); });
+    // The drawing tools: their marks, their status line and their commands.
+    connect(document, &CDocumentSignals::SheetReplaced, this, [this] { OnSelectionChanged(); });
+    connect(document, &CDocumentSignals::SelectionChanged, this, [this] { OnSelectionChanged(); });
+    connect(document, &CDocumentSignals::PaletteRowChanged, &m_toolBox, &CToolBox::Refresh);
+    connect(document, &CDocumentSignals::ColorsChanged, &m_toolBox, &CToolBox::Refresh);
 }
 
 void CSpriteDlg::OnSheetReplaced(Replacement why)
@@ -119,4 +124,5 @@ void CSpriteDlg::UpdateCommands()
     redo->setEnabled(redoKind.has_value());
     redo->setText(redoKind ? Text(kRedoFormat).arg(Text(EditKindText(*redoKind)))
                            : PlainItemText(ID_EDIT_REDO));
+    UpdateEditCommands();
 }
