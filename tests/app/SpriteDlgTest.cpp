@@ -41,19 +41,16 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
     // With a sheet from a file, every command is on but those of a history
     // that has no step yet, those of a selection, and Paste, which waits
     // for a picture on the clipboard.
-    const QVariant waiting[] = {ID_EDIT_UNDO,
-                                ID_EDIT_REDO,
-                                ID_EDIT_CUT,
-                                ID_EDIT_COPY,
-                                ID_EDIT_CLEAR,
-                                ID_EDIT_DESELECT,
-                                ID_EDIT_FLIP_HORIZONTAL,
-                                ID_EDIT_FLIP_VERTICAL};
+    const QVariant waiting[] = {ID_EDIT_UNDO,     ID_EDIT_REDO,     ID_EDIT_CUT,
+                                ID_EDIT_COPY,     ID_EDIT_CLEAR,    ID_EDIT_DESELECT,
+                                ID_EDIT_FLIP_HORIZONTAL, ID_EDIT_FLIP_VERTICAL};
     for (QAction* command : window.MenuBar().findChildren<QAction*>())
+    {
+        const bool waits =
+            std::find(std::begin(waiting), std::end(waiting), command->data()) != std::end(waiting);
         if (command->data() != ID_EDIT_PASTE)
-            EXPECT_EQ(command->isEnabled(), std::find(std::begin(waiting), std::end(waiting),
-                                                      command->data()) == std::end(waiting))
-                << command->text().toStdString();
+            EXPECT_EQ(command->isEnabled(), !waits) << command->text().toStdString();
+    }
 
     // Save after Open asks for a name; from then on Save writes without asking.
     Run(Path("named.spr"), &CSpriteDlg::OnFileSave);
