@@ -145,16 +145,8 @@ void CToolBox::Refresh()
     m_view.SetToolCursor(on ? ToolCursor(m_tool) : QCursor());
     if (m_status == nullptr)
         return;
-    // The same line with a swatch before each colour.
-    QString line = StatusText().toHtmlEscaped();
-    for (const int index : {m_leftIndex, m_rightIndex})
-    {
-        const QString colour = IndexText(index);
-        if (colour.startsWith('#'))
-            line.replace(colour, QStringLiteral("<span style=\"background-color:%1\">%2</span> %1")
-                                     .arg(colour, QString(kSwatchSpaces, QChar::Nbsp)));
-    }
-    m_status->setText(QStringLiteral("<span style=\"white-space:pre\">%1</span>").arg(line));
+    m_status->setText(
+        QStringLiteral("<span style=\"white-space:pre\">%1</span>").arg(StatusLine(true)));
     m_toolBar->setToolTip(on ? QString() : StatusText());
 }
 
@@ -174,25 +166,43 @@ QString CToolBox::IndexText(int index) const
         source ? source->GetColor(m_document.PaletteRow() * kPaletteRowSize + index) : nullptr;
     if (colour == nullptr)
         return QStringLiteral("-");
-    return QStringLiteral("#%1%2%3")
-        .arg(colour->red, 2, 16, QChar('0'))
-        .arg(colour->green, 2, 16, QChar('0'))
-        .arg(colour->blue, 2, 16, QChar('0'))
-        .toUpper();
+    const QString text = QStringLiteral("#%1%2%3")
+                             .arg(colour->red, 2, 16, QChar('0'))
+                             .arg(colour->green, 2, 16, QChar('0'))
+                             .arg(colour->blue, 2, 16, QChar('0'))
+                             .toUpper();
+    return index == 0 ? text + Text(kStatusIndexZero) : text;
+}
+
+QString CToolBox::ColourMarkup(int index) const
+{
+    const QString colour = IndexText(index);
+    // Index 0 shows the background: no swatch.
+    if (index == 0 || !colour.startsWith('#'))
+        return colour.toHtmlEscaped();
+    return QStringLiteral("<span style=\"background-color:%1\">%2</span> %1")
+        .arg(colour, QString(kSwatchSpaces, QChar::Nbsp));
 }
 
 QString CToolBox::StatusText() const
+{
+    return StatusLine(false);
+}
+
+QString CToolBox::StatusLine(bool withSwatches) const
 {
     if (!m_document.HasSheet())
         return {};
     if (const Result on = m_document.CanEditPixels(); !on)
         return Text(kToolsOff).arg(on.value);
+    const auto colour = [&](int index)
+    { return withSwatches ? ColourMarkup(index) : IndexText(index); };
     QString text = Text(kStatusTool)
                        .arg(ToolName(m_tool))
                        .arg(m_leftIndex)
-                       .arg(IndexText(m_leftIndex))
+                       .arg(colour(m_leftIndex))
                        .arg(m_rightIndex)
-                       .arg(IndexText(m_rightIndex));
+                       .arg(colour(m_rightIndex));
     if (const std::optional<SheetRect> area = m_document.Selection())
         text += Text(m_document.IsFloating() ? kStatusFloating : kStatusSelection)
                     .arg(area->width)

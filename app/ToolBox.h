@@ -67,6 +67,9 @@ private:
     // A picker's stroke read an index: it becomes its button's.
     void TakePick();
     QString IndexText(int index) const;
+    // The status line, its colours with a swatch each as rich text.
+    QString StatusLine(bool withSwatches) const;
+    QString ColourMarkup(int index) const;
 
     CSpriteDocument& m_document;
     CSheetView& m_view;

@@ -129,6 +129,8 @@ inline constexpr char kToolTip[] = "%1 (%2)";
 // %1 the tool, %2 and %3 the left button's index and colour, %4 and %5 the
 // right button's; then the selection's size.
 inline constexpr char kStatusTool[] = "%1    left %2 %3    right %4 %5";
+// After index 0's colour, which the sheet shows as the background.
+inline constexpr char kStatusIndexZero[] = " transparent";
 inline constexpr char kStatusSelection[] = "    selection %1 \u00D7 %2";
 inline constexpr char kStatusFloating[] = "    floating %1 \u00D7 %2";
 // %1 bits per pixel.

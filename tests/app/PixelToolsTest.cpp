@@ -120,6 +120,9 @@ TEST_F(PixelTools, ThePencilDrawsAtEightTimesWithEitherButtonsIndex)
     EXPECT_EQ(Pixel(20, 150), 3);
     EXPECT_GT(painted, 0);
     EXPECT_LE(painted, 3 * 16 * 16);
+    const QImage recomposedPart = Viewport().grab().toImage();
+    window.SheetView().ColorsChanged();
+    EXPECT_EQ(Viewport().grab().toImage(), recomposedPart) << "as a whole recomposition shows it";
 
     // Alt picks with any drawing tool; the middle button still pans.
     Key(Qt::Key_L);
