@@ -142,7 +142,12 @@ void CToolBox::Refresh()
 {
     const bool on = ToolsOn();
     m_view.SetPointerOutline(on);
-    m_view.SetToolCursor(on ? ToolCursor(m_tool) : QCursor());
+    // The cursor is drawn again only for another tool.
+    const std::optional<PixelTool> cursor = on ? std::optional(m_tool) : std::nullopt;
+    if (cursor != m_cursorTool || !m_cursorSet)
+        m_view.SetToolCursor(cursor ? ToolCursor(*cursor) : QCursor());
+    m_cursorTool = cursor;
+    m_cursorSet = true;
     if (m_status == nullptr)
         return;
     m_status->setText(

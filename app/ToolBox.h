@@ -79,6 +79,8 @@ private:
     PixelTool m_tool = PixelTool::Pencil;
     int m_leftIndex = 1;
     int m_rightIndex = 0;
+    std::optional<PixelTool> m_cursorTool; // the view's cursor's, none when the tools are off
+    bool m_cursorSet = false;
     std::unique_ptr<CToolStroke> m_stroke;
     Qt::MouseButton m_strokeButton = Qt::LeftButton;
 };
