@@ -10,7 +10,6 @@
 #include "image/SpriteImage.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace
 {
@@ -106,11 +105,6 @@ void CSpriteDocument::SettlePixels()
 {
     EndStroke();
     PlaceFloating();
-}
-
-void CSpriteDocument::ForgetPixelEdits()
-{
-    m_pixelEdits.Forget();
 }
 
 void CSpriteDocument::BeginStroke(EditKind kind)
@@ -368,11 +362,11 @@ void CSpriteDocument::EmptySelection(EditKind kind)
         // What was under the block shows again: a paste leaves no trace, a
         // moved block leaves its origin empty.
         FloatingBlock& block = *m_pixelEdits.floating;
-        block.pixels.assign(block.pixels.size(), kEmptyIndex);
+        const SheetRect inside = ClipToPicture(block.area, *m_sheet.source);
+        if (!inside.IsEmpty())
+            PutArea(*m_sheet.source, inside, CopyArea(block.under, Width(), inside).data());
+        AnnouncePixels(inside);
         block.kind = kind;
-        const ZeroInPaste zero = std::exchange(m_pixelEdits.zero, ZeroInPaste::Transparent);
-        StampFloating(block.area);
-        m_pixelEdits.zero = zero;
         PlaceFloating();
         return;
     }

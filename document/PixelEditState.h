@@ -51,6 +51,7 @@ struct PixelEditState
     std::optional<FloatingBlock> floating;
     ZeroInPaste zero = ZeroInPaste::Transparent; // a choice of the user's, kept by Forget
 
+    // A new sheet starts with no edit in progress and nothing selected.
     void Forget()
     {
         selection.reset();

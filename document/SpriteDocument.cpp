@@ -185,7 +185,7 @@ void CSpriteDocument::Clear()
     m_history.Reset(true);
     m_importPicture.reset();
     m_importMapped.reset();
-    ForgetPixelEdits();
+    m_pixelEdits.Forget();
     AnnounceEverything();
 }
 
@@ -220,7 +220,7 @@ void CSpriteDocument::Install(SheetState sheet, bool clean)
     m_displayStale = true;
     m_paletteRow = 0;
     m_history.Reset(clean);
-    ForgetPixelEdits();
+    m_pixelEdits.Forget();
     AnnounceEverything();
 }
 

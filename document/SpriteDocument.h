@@ -309,9 +309,8 @@ private:
     void AnnounceState();
     template <typename Call> void Tell(Call call);
     // Pixel edits: a stroke in progress and a floating block become their
-    // steps before any other command; a new sheet forgets them.
+    // steps before any other command.
     void SettlePixels();
-    void ForgetPixelEdits();
     void AnnouncePixels(const SheetRect& area);
     void AnnounceSelection();
     void LiftSelection();

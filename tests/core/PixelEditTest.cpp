@@ -375,6 +375,24 @@ TEST_F(PixelEdits, MovesAndFlipsKeepWhatLiesUnderTheBlock)
     document.Deselect();
     EXPECT_EQ(Differences(opened, Saved(document)).size(), 18u)
         << "13 lifted, of which 8 fell off the edge and 5 came down elsewhere";
+
+    // Delete takes a floating block away: a moved one leaves its origin
+    // empty, a paste leaves no trace and no step.
+    document.Undo();
+    document.Select({0, 10, 3, 3});
+    document.MoveSelection(5, 5);
+    document.DeleteSelection();
+    EXPECT_EQ(document.UndoKind(), EditKind::Delete);
+    EXPECT_EQ(Differences(opened, Saved(document)),
+              (Pixels{{{0, 12}, 0}, {{1, 11}, 0}, {{2, 10}, 0}}));
+    std::vector<std::uint8_t> png;
+    document.Select({0, 0, 13, 13});
+    ASSERT_TRUE(document.CopySelection(png));
+    const Bytes deleted = Saved(document);
+    ASSERT_TRUE(document.PastePng(png.data(), png.size(), {100, 100}));
+    document.DeleteSelection();
+    EXPECT_EQ(Saved(document), deleted);
+    EXPECT_EQ(document.UndoKind(), EditKind::Delete);
 }
 
 TEST_F(PixelEdits, EscapeDropsAPasteThenEndsTheSelection)
