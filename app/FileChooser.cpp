@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FileChooser.h"
 
+#include "res/Strings.h"
+
 #include <QFile>
 #include <QFileInfo>
+
+#include <vector>
 
 #include <unistd.h>
 
@@ -28,6 +32,54 @@ bool IsWriteProtected(const QFileInfo& info)
     return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0;
 }
 } // namespace
+
+namespace
+{
+std::vector<const FileFormatInfo*> FormatsOf(const FileChooser& chooser)
+{
+    std::vector<const FileFormatInfo*> formats;
+    for (const FileFormatInfo& info : AllFormats())
+        if (info.chooser == chooser.formats)
+            formats.push_back(&info);
+    return formats;
+}
+
+std::string PatternOf(const FileFormatInfo& format)
+{
+    return std::string("*.") + format.extension;
+}
+} // namespace
+
+std::string FilterOf(const FileChooser& chooser)
+{
+    std::string filter;
+    if (chooser.oneEntry)
+    {
+        std::string shown;
+        std::string listed;
+        for (const FileFormatInfo* format : FormatsOf(chooser))
+        {
+            shown += (shown.empty() ? "" : " ") + PatternOf(*format);
+            listed += (listed.empty() ? "" : ";") + PatternOf(*format);
+        }
+        return std::string(kAllPalettesEntry) + " (" + shown + ")|" + listed + "|" +
+               kAllFilesEntry + "|";
+    }
+    for (const FileFormatInfo* format : FormatsOf(chooser))
+        filter += std::string(format->chooserLabel) + " (" + PatternOf(*format) + ")|" +
+                  PatternOf(*format) + "|";
+    return filter + "|";
+}
+
+const char* DefaultExtensionOf(const FileChooser& chooser)
+{
+    return FormatsOf(chooser).front()->extension;
+}
+
+std::string InitialNameOf(const FileChooser& chooser)
+{
+    return chooser.oneEntry ? std::string() : PatternOf(*FormatsOf(chooser).front());
+}
 
 QStringList ToQtNameFilters(const char* filter)
 {

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "res/Strings.h"
+#include "formats/FileFormats.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <string>
 
 // Chooser flags, by the bit values of the common file chooser.
 constexpr unsigned kChooserHideReadOnly = 0x0004;     // no read-only check box
@@ -26,28 +28,35 @@ enum class ChooserKind
     Save,
 };
 
-// One file chooser: none of them asks before a file is replaced.
+// One file chooser: none of them asks before a file is replaced. What it
+// lists comes from the format table.
 struct FileChooser
 {
     ChooserKind kind;
-    const char* defaultExtension; // added to a name typed without one
-    const char* initialName;      // what the name field starts with
-    const char* filter;           // "description|pattern|" pairs, ended by one more "|"
+    ChooserUse formats; // the table's formats it lists, in the table's order
+    bool oneEntry;      // all of them in one entry, then every file; no initial name
     unsigned flags;
 };
 
-inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, "spr", "*.spr", kSpriteFilter,
+inline constexpr FileChooser kOpenSpriteChooser{ChooserKind::Open, ChooserUse::Sheets, false,
                                                 kOpenChooserFlags};
-inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, "spr", "*.spr", kSpriteFilter,
+inline constexpr FileChooser kSaveSpriteChooser{ChooserKind::Save, ChooserUse::Sheets, false,
                                                 kSaveChooserFlags};
-inline constexpr FileChooser kImportChooser{ChooserKind::Open, "bmp", "*.bmp", kPictureFilter,
+inline constexpr FileChooser kImportChooser{ChooserKind::Open, ChooserUse::Pictures, false,
                                             kOpenChooserFlags};
-inline constexpr FileChooser kExportChooser{ChooserKind::Save, "bmp", "*.bmp", kPictureFilter,
+inline constexpr FileChooser kExportChooser{ChooserKind::Save, ChooserUse::Pictures, false,
                                             kSaveChooserFlags};
-inline constexpr FileChooser kLoadPaletteChooser{ChooserKind::Open, "pal", "", kPaletteOpenFilter,
+inline constexpr FileChooser kLoadPaletteChooser{ChooserKind::Open, ChooserUse::Palettes, true,
                                                  kOpenChooserFlags};
-inline constexpr FileChooser kSavePaletteChooser{ChooserKind::Save, "pal", "*.pal",
-                                                 kPaletteSaveFilter, kSaveChooserFlags};
+inline constexpr FileChooser kSavePaletteChooser{ChooserKind::Save, ChooserUse::Palettes, false,
+                                                 kSaveChooserFlags};
+
+// The chooser's filter: "description|pattern|" pairs, ended by one more "|".
+std::string FilterOf(const FileChooser& chooser);
+// What a name typed without an extension receives: its first format's.
+const char* DefaultExtensionOf(const FileChooser& chooser);
+// What the name field starts with: the first entry's pattern.
+std::string InitialNameOf(const FileChooser& chooser);
 
 // "Files (*.a)|*.a|Others|*.b;*.c||" to {"Files (*.a)", "Others (*.b *.c)"}:
 // a description that does not end with its patterns gets them appended.

@@ -4,16 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
-FileStamp StampOf(const QString& path)
+std::optional<FileStamp> StampOf(const QString& path)
 {
-    struct stat info;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return {true, std::int64_t(info.st_size),
-            std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
-            std::uint64_t(info.st_ino)};
+    if (path.isEmpty())
+        return std::nullopt;
+    return StampOf(QFile::encodeName(path).constData());
 }
 
 CFileWatch::CFileWatch()
@@ -62,7 +57,7 @@ void CFileWatch::OnNotified()
         return;
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
-    const FileStamp now = StampOf(m_path);
+    const std::optional<FileStamp> now = StampOf(m_path);
     if (now == m_seen && !m_quiet.isActive())
         return; // another file of the folder
     m_seen = now;
@@ -72,7 +67,7 @@ void CFileWatch::OnNotified()
 
 void CFileWatch::OnQuiet()
 {
-    const FileStamp now = StampOf(m_path);
+    const std::optional<FileStamp> now = StampOf(m_path);
     if (now != m_seen)
     {
         // Still being written: wait until it has been quiet.
@@ -80,6 +75,6 @@ void CFileWatch::OnQuiet()
         m_quiet.start();
         return;
     }
-    if (now.exists && (now != m_known || m_retried))
+    if (now && (now != m_known || m_retried))
         emit Settled();
 }

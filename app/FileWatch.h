@@ -1,25 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "io/FileIdentity.h"
+
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <cstdint>
+#include <optional>
 
-// What a file is on disk, enough to tell that it has been written since.
-struct FileStamp
-{
-    bool exists = false;
-    std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::uint64_t inode = 0; // a save by rename brings another inode
-
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const QString& path);
+// What the file at path is on disk now; nothing when there is none.
+std::optional<FileStamp> StampOf(const QString& path);
 
 // Watches one file for writes from outside. A change is told (Settled) only
 // once the file has been quiet for the quiet period and differs from what
@@ -56,7 +48,7 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer m_quiet;
     QString m_path;
-    FileStamp m_known; // what the owner holds
-    FileStamp m_seen;  // at the last look
+    std::optional<FileStamp> m_known; // what the owner holds
+    std::optional<FileStamp> m_seen;  // at the last look
     bool m_retried = false;
 };

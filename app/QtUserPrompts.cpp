@@ -86,20 +86,20 @@ QString QtUserPrompts::ChooseFile(QWidget& owner, const FileChooser& chooser)
                                                            : QFileDialog::AcceptSave);
     dialog.setFileMode((chooser.flags & kChooserFileMustExist) ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QString::fromUtf8(chooser.defaultExtension));
+    const QString defaultExtension = QString::fromUtf8(DefaultExtensionOf(chooser));
+    dialog.setDefaultSuffix(defaultExtension);
     // A name typed without an extension gets that of the chosen entry.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog, &chooser](const QString& filter)
+                     [&dialog, defaultExtension](const QString& filter)
                      {
                          const QString extension = ExtensionOfNameFilter(filter);
-                         dialog.setDefaultSuffix(extension.isEmpty()
-                                                     ? QString::fromUtf8(chooser.defaultExtension)
-                                                     : extension);
+                         dialog.setDefaultSuffix(extension.isEmpty() ? defaultExtension
+                                                                     : extension);
                      });
-    const QStringList filters = ToQtNameFilters(chooser.filter);
+    const QStringList filters = ToQtNameFilters(FilterOf(chooser).c_str());
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(0));
-    dialog.selectFile(QString::fromUtf8(chooser.initialName));
+    dialog.selectFile(QString::fromStdString(InitialNameOf(chooser)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -194,7 +194,7 @@ void CSpriteDlg::OnFileOpen()
     const QString chosen = m_prompts.ChooseFile(*this, kOpenSpriteChooser);
     if (chosen.isEmpty())
         return;
-    ShowOpened(m_document.Open(PathOf(chosen)), chosen, kCaptionSpriteImage);
+    OpenPath(chosen);
 }
 
 void CSpriteDlg::ShowOpened(const OpenOutcome& opened, const QString& chosen,
@@ -363,7 +363,7 @@ void CSpriteDlg::ShowMessage(const char* text, const char* caption, MessageIcon 
 
 void CSpriteDlg::ShowFailure(const Result& result, const char* caption, const std::string& path)
 {
-    if (result.message != Message::None)
-        ShowMessage(MessageText(result.message), caption, MessageIcon::Error,
+    if (!result)
+        ShowMessage(HeadlineText(result).c_str(), caption, MessageIcon::Error,
                     InformativeText(result, path));
 }

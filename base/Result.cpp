@@ -87,6 +87,8 @@ std::string ReasonText(const Result& result)
     {
     case Reason::None:
         return {};
+    case Reason::WrongKindOfFile:
+        return result.detail;
     case Reason::System:
         return std::strerror(result.systemError);
     case Reason::EndedEarly:
@@ -113,14 +115,6 @@ std::string ReasonText(const Result& result)
         return "compression " + Number(value) + " does not fit the picture's depth";
     case Reason::BmpTopDownRunLength:
         return "a run-length picture stored top row first";
-    case Reason::BmpWidthOverLimit:
-        return value < 1 ? "width " + Number(value) + " is not a picture's width"
-                         : "width " + Number(value) + " is over the limit of " + Number(limit);
-    case Reason::BmpHeightOverLimit:
-        return value == 0 ? std::string("height 0 is not a picture's height")
-                          : "height " + Number(value) + " is over the limit of " + Number(limit);
-    case Reason::BmpTooManyPixels:
-        return Number(value) + " pixels are over the limit of " + Number(limit);
     case Reason::BmpBadPaletteCount:
         return Number(value) + " palette colours are more than the depth allows";
     case Reason::BmpBadPixelOffset:
@@ -131,12 +125,22 @@ std::string ReasonText(const Result& result)
         return "DevIL could not decode the picture";
     case Reason::DepthBelowEight:
         return Number(value) + "-bit picture as decoded: fewer than 8 bits per pixel";
+    case Reason::PictureWidthOverLimit:
+        return value < 1 ? "width " + Number(value) + " is not a picture's width"
+                         : "width " + Number(value) + " is over the limit of " + Number(limit);
+    case Reason::PictureHeightOverLimit:
+        return value < 1 ? "height " + Number(value) + " is not a picture's height"
+                         : "height " + Number(value) + " is over the limit of " + Number(limit);
+    case Reason::PictureTooManyPixels:
+        return Number(value) + " pixels are over the limit of " + Number(limit);
     case Reason::PictureNotEightBit:
         return Number(value) + "-bit picture: only 8-bit pictures become sheets";
     case Reason::PictureNotExportable:
         return "no picture of 8, 16, 24 or 32 bits per pixel to write";
     case Reason::BmpTooLargeToWrite:
         return "the picture is too large for a BMP file";
+    case Reason::PngNoSignature:
+        return "not a PNG file: no PNG signature";
     case Reason::Png:
         return WithDetail("bad PNG file", result.detail);
     case Reason::PngUnsupported:
@@ -174,6 +178,9 @@ std::string ReasonText(const Result& result)
     case Reason::PalettePastTable:
         return Number(value) + " colours from entry " + Number(limit) +
                " go past the last entry, 255";
+    case Reason::PaletteOnlyToPalette:
+        return "a palette file becomes only another palette file, without --palette or "
+               "--match-palette";
     }
     return {};
 }
@@ -232,9 +239,9 @@ std::string HintText(const Result& result)
     case Reason::DepthBelowEight:
         return "Convert the picture to indexed colour (16 or 256 colours) in your editor and "
                "import it again.";
-    case Reason::BmpWidthOverLimit:
-    case Reason::BmpHeightOverLimit:
-    case Reason::BmpTooManyPixels:
+    case Reason::PictureWidthOverLimit:
+    case Reason::PictureHeightOverLimit:
+    case Reason::PictureTooManyPixels:
         return "Make the picture smaller in your editor (a sheet is 256 pixels wide) and import "
                "it again.";
     case Reason::TrailingSourceChanged:
@@ -253,6 +260,13 @@ std::string HintText(const Result& result)
         return "The sheet is open without those bytes: a save over this file is refused; use "
                "Save As to write the sheet to another file.";
     return {};
+}
+
+std::string HeadlineText(const Result& result)
+{
+    if (result.message != Message::None)
+        return MessageText(result.message);
+    return Sentence(ReasonText(result));
 }
 
 std::string InformativeText(const Result& result, const std::string& fileName)

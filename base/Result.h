@@ -41,6 +41,9 @@ enum class Reason
 {
     None,
 
+    // What the file is.
+    WrongKindOfFile, // detail: what the file is, and what the command reads
+
     // The system and the stream.
     System,          // the system's own text for systemError (strerror)
     EndedEarly,      // the file ends before the bytes its header promises
@@ -57,14 +60,16 @@ enum class Reason
     BmpBadDepth,           // value: bits per pixel
     BmpBadCompression,     // value: compression code
     BmpTopDownRunLength,
-    BmpWidthOverLimit,     // value: width, limit: the largest side
-    BmpHeightOverLimit,    // value: height, limit: the largest side
-    BmpTooManyPixels,      // value: pixels, limit: the most pixels
     BmpBadPaletteCount,    // value: colours claimed
     BmpBadPixelOffset,     // value: the offset
     BmpMissingRows,        // value: bytes the rows need, limit: bytes there
     DecoderRefused,        // DevIL could not decode the bytes
     DepthBelowEight,       // value: bits per pixel
+
+    // Pictures of any format, from the size their header states.
+    PictureWidthOverLimit,  // value: width, limit: the largest side
+    PictureHeightOverLimit, // value: height, limit: the largest side
+    PictureTooManyPixels,   // value: pixels, limit: the most pixels
 
     // Sheets.
     PictureNotEightBit, // value: bits per pixel of the picture
@@ -74,6 +79,7 @@ enum class Reason
     BmpTooLargeToWrite,   // over the 4 GiB a BMP header can state
 
     // PNG and palette files.
+    PngNoSignature,
     Png,               // detail: what libpng reported
     PngUnsupported,    // detail: which kind of PNG
     PaletteUnknownFormat,
@@ -91,6 +97,9 @@ enum class Reason
     TrailingBlockUnread,   // saving over a file whose trailing block was never read
     TrailingBlockInPlace,  // the file could only be rewritten in place, losing its own block
     PalettePastTable,  // value: colours given, limit: the first entry they go to
+
+    // The converter.
+    PaletteOnlyToPalette, // a palette file converted to a sheet or picture, or given colours
 };
 
 struct Result
@@ -133,6 +142,9 @@ std::string ReasonText(const Result& result);
 // What the user can do about the failure, as a sentence; empty when there
 // is nothing to suggest.
 std::string HintText(const Result& result);
+// A message box's main text: the message, or for a failure without one,
+// its reason as a sentence.
+std::string HeadlineText(const Result& result);
 // The lines under a message box's main text: the file, why, and what to do.
 std::string InformativeText(const Result& result, const std::string& fileName);
 // The message, then the reason in brackets when there is one:

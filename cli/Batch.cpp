@@ -4,6 +4,7 @@
 #include "cli/Conversion.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
+#include "document/DocumentFiles.h"
 #include "document/PaletteSource.h"
 #include "formats/TrailingBlock.h"
 #include "image/ColorTable.h"
@@ -37,15 +38,6 @@ void CatchSignals()
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-}
-
-const char* WriteFailedMessage(FileKind target)
-{
-    if (IsPaletteKind(target))
-        return MessageText(Message::SavePaletteFailed);
-    if (target == FileKind::Png)
-        return MessageText(Message::ExportPngFailed);
-    return MessageText(target == FileKind::Bmp ? Message::ExportBmpFailed : Message::WriteFailed);
 }
 
 // Several outputs share one sync instead of two each, which is most of the
@@ -131,7 +123,7 @@ private:
     void FinishBatch()
     {
         for (const std::size_t failedJob : m_batch.FinishJobs())
-            Fail(m_plan.jobs[failedJob], WriteFailedMessage(m_plan.target));
+            Fail(m_plan.jobs[failedJob], MessageText(WriteFailedMessage(m_plan.target)));
     }
 
     void Fail(const ConversionJob& job, const std::string& failure)
@@ -196,7 +188,8 @@ int RunConversions(const CommandLine& commandLine)
     if (commandLine.trailingFrom)
     {
         // Without it every SPR written would lack the block asked for.
-        if (const Result read = ReadTrailingFrom(*commandLine.trailingFrom, trailingFrom); !read)
+        if (const Result read = ReadTrailingBlockFile(*commandLine.trailingFrom, trailingFrom);
+            !read)
         {
             ReportFileFailure(*commandLine.trailingFrom, FullText(read));
             return kExitSomeFileFailed;

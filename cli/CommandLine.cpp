@@ -47,6 +47,19 @@ const option kOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+// "bmp, png, ... or act": what --to takes.
+std::string TargetFormatNames()
+{
+    std::vector<std::string> names;
+    for (const FileFormatInfo& info : AllFormats())
+        if (info.converterTarget)
+            names.push_back(info.extension);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
 bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t& number)
 {
     const char* end = text.data() + text.size();
@@ -65,10 +78,9 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
         commandLine.lossy = true;
         return true;
     case kOptionTo:
-        commandLine.target = KindFromName(argument);
+        commandLine.target = TargetFormatNamed(argument);
         if (!commandLine.target)
-            error = std::string("unknown format '") + argument +
-                    "' (bmp, png, spr, sp2, pal, gpl or act)";
+            error = std::string("unknown format '") + argument + "' (" + TargetFormatNames() + ")";
         return commandLine.target.has_value();
     case kOptionPaletteRow:
         commandLine.paletteRow.emplace();
@@ -203,9 +215,11 @@ void PrintHelp(std::FILE* stream)
                "      --help               display this help and exit\n"
                "      --version            output version information and exit\n"
                "\n"
-               "An input's kind comes from its extension: .bmp and .png are pictures, .sp2\n"
-               "an SP2 sheet, .pal, .gpl and .act palette files (read by their content),\n"
-               "anything else an SPR sheet. SPR and SP2 inputs become BMP and PNG files\n"
+               "An input's kind comes from its content where that has a signature (BMP,\n"
+               "PNG, JASC-PAL, GIMP, RIFF PAL): a PNG named .bmp is read as a PNG. Else it\n"
+               "comes from its extension: .bmp and .png are pictures, .sp2 an SP2 sheet,\n"
+               ".pal, .gpl and .act palette files, anything else an SPR sheet. SPR and SP2\n"
+               "inputs become BMP and PNG files\n"
                "with their whole colour table; pictures must be 8-bit to become sheets;\n"
                "one that uses entries above 15 or is not of the sheet's size is refused\n"
                "unless --lossy is given. A palette file becomes only another palette\n"

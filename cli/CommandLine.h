@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "cli/FileKind.h"
+#include "formats/FileFormats.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -28,7 +28,7 @@ struct CommandLine
     bool json = false;
     std::vector<std::string> inputs;
     std::optional<std::string> output;
-    std::optional<FileKind> target;
+    std::optional<FileFormat> target;
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
     bool lossy = false;

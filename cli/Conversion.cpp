@@ -8,23 +8,23 @@ namespace
 {
 
 // An SPR input keeps its own block; a picture or SP2 input takes the one asked for.
-Result OpenInput(CSpriteDocument& document, const std::string& input,
+Result OpenInput(CSpriteDocument& document, const std::string& input, FileFormat inputFormat,
                  const ConversionSettings& settings)
 {
-    const FileKind inputKind = KindOfPath(input);
     const CTrailingBlock noBlock;
     const CTrailingBlock& trailingFrom = settings.trailingFrom ? *settings.trailingFrom : noBlock;
-    if (IsPictureKind(inputKind))
-        return document.ImportAsNew(input, LayoutOf(settings.target), trailingFrom);
+    const SpriteLayout targetLayout = FormatInfo(settings.target).layout;
+    if (KindOf(inputFormat) == FormatKind::Picture)
+        return document.ImportAsNew(input, targetLayout, trailingFrom);
 
-    const bool keepsTrailing = inputKind == FileKind::Spr && settings.target == FileKind::Spr;
+    const bool keepsTrailing = inputFormat == FileFormat::Spr && settings.target == FileFormat::Spr;
     // The viewer goes on without a block it cannot read; a converter that
     // did so would quietly drop bytes nobody can recreate.
     const OpenOutcome opened =
         document.Open(input, keepsTrailing ? TrailingBlockUse::Read : TrailingBlockUse::Skip);
     if (!opened.result)
         return opened.result;
-    if (inputKind != FileKind::Spr)
+    if (inputFormat != FileFormat::Spr)
         document.SetTrailingBlock(trailingFrom);
     return {};
 }
@@ -45,17 +45,31 @@ Result ChangeColors(CSpriteDocument& document, const ConversionSettings& setting
 Result WriteOutput(CSpriteDocument& document, const std::string& output,
                    const ConversionSettings& settings)
 {
-    const FileKind target = settings.target;
-    if (IsPictureKind(target))
+    const FileFormat target = settings.target;
+    switch (KindOf(target))
+    {
+    case FormatKind::Picture:
         return document.ExportPicture(
-            output,
-            {PictureFormatOf(target), settings.paletteRow.value_or(-1), settings.transparentZero},
+            output, {target, settings.paletteRow.value_or(-1), settings.transparentZero},
             settings.batch);
-    if (IsPaletteKind(target))
-        return document.SavePalette(output, PaletteFormatOf(target), settings.paletteRow,
+    case FormatKind::Palette:
+        return document.SavePalette(output, FormatInfo(target).palette, settings.paletteRow,
                                     settings.batch);
-    return document.SaveAsLayout(output, LayoutOf(target), settings.batch,
+    case FormatKind::Sheet:
+        break;
+    }
+    return document.SaveAsLayout(output, FormatInfo(target).layout, settings.batch,
                                  settings.lossy ? LossySave::Accept : LossySave::Refuse);
+}
+
+// A palette file has no sheet: it becomes only another palette file, as is.
+Result ConvertPalette(const std::string& input, const std::string& output,
+                      const ConversionSettings& settings)
+{
+    if (KindOf(settings.target) != FormatKind::Palette || settings.palette || settings.matchPalette)
+        return Failure(Reason::PaletteOnlyToPalette);
+    return ConvertPaletteFile(input, output, FormatInfo(settings.target).palette,
+                              settings.paletteRow, settings.batch);
 }
 
 } // namespace
@@ -63,11 +77,11 @@ Result WriteOutput(CSpriteDocument& document, const std::string& output,
 Result Convert(const std::string& input, const std::string& output,
                const ConversionSettings& settings)
 {
-    if (IsPaletteKind(KindOfPath(input)))
-        return ConvertPaletteFile(input, output, PaletteFormatOf(settings.target),
-                                  settings.paletteRow, settings.batch);
+    const FileFormat inputFormat = FormatToOpen(input);
+    if (KindOf(inputFormat) == FormatKind::Palette)
+        return ConvertPalette(input, output, settings);
     CSpriteDocument document;
-    if (Result opened = OpenInput(document, input, settings); !opened)
+    if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)
         return opened;
     if (Result changed = ChangeColors(document, settings); !changed)
         return changed;
@@ -78,11 +92,4 @@ std::string ConvertFile(const std::string& input, const std::string& output,
                         const ConversionSettings& settings)
 {
     return FullText(Convert(input, output, settings));
-}
-
-Result ReadTrailingFrom(const std::string& path, CTrailingBlock& block)
-{
-    if (Result read = CTrailingBlock::Read(path.c_str(), block); !read)
-        return WithMessage(read, Message::ReadTrailingFailed);
-    return {};
 }

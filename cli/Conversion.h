@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/Result.h"
-#include "cli/FileKind.h"
+#include "formats/FileFormats.h"
 
 #include "image/ColorEntry.h"
 
@@ -18,7 +18,7 @@ class CTrailingBlock;
 // What every file of one run is converted with.
 struct ConversionSettings
 {
-    FileKind target = FileKind::Bmp;
+    FileFormat target = FileFormat::Bmp;
     // BMP, PNG and palette output: the row shown; with matchPalette, the row matched onto.
     std::optional<std::int32_t> paletteRow;
     const CTrailingBlock* trailingFrom = nullptr;     // SPR output from BMP, PNG or SP2 only
@@ -38,6 +38,3 @@ Result Convert(const std::string& input, const std::string& output,
 // or an empty text.
 std::string ConvertFile(const std::string& input, const std::string& output,
                         const ConversionSettings& settings);
-
-// The trailing block --trailing-from names, failing as the viewer's Open does.
-Result ReadTrailingFrom(const std::string& path, CTrailingBlock& block);

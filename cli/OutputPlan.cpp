@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/OutputPlan.h"
 
+#include "document/DocumentFiles.h"
 #include "io/TargetPath.h"
 
 #include <filesystem>
@@ -18,10 +19,10 @@ bool IsFolder(const std::string& path)
     return fs::is_directory(path, ignored);
 }
 
-std::string NameInFolder(const std::string& folder, const std::string& input, FileKind target)
+std::string NameInFolder(const std::string& folder, const std::string& input, FileFormat target)
 {
     fs::path name = fs::path(input).filename();
-    name.replace_extension(ExtensionOf(target));
+    name.replace_extension(FormatInfo(target).extension);
     return (fs::path(folder) / name).string();
 }
 
@@ -48,17 +49,7 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
     }
 }
 
-// A palette file has no sheet: it becomes only another palette file, as is.
-void RefusePaletteInputs(const CommandLine& commandLine, OutputPlan& plan)
-{
-    const bool changesColours = commandLine.palette || commandLine.matchPalette;
-    for (ConversionJob& job : plan.jobs)
-        if (IsPaletteKind(KindOfPath(job.input)) && (!IsPaletteKind(plan.target) || changesColours))
-            job.refusal = "a palette file becomes only another palette file, without "
-                          "--palette or --match-palette";
-}
-
-bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& target,
+bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileFormat& target,
                   std::string& error)
 {
     if (commandLine.target)
@@ -67,7 +58,7 @@ bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& tar
         error = "give the output format with --to when OUTPUT is a folder";
     else if (*commandLine.output == kStandardOutputName)
         error = "give the output format with --to when OUTPUT is standard output";
-    else if (const auto fromName = KindFromName(ExtensionOfPath(*commandLine.output)))
+    else if (const auto fromName = TargetFormatNamed(ExtensionOfPath(*commandLine.output)))
         target = *fromName;
     else
         error =
@@ -75,16 +66,16 @@ bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileKind& tar
     return error.empty();
 }
 
-bool CheckOptionsFitTarget(const CommandLine& commandLine, FileKind target, std::string& error)
+bool CheckOptionsFitTarget(const CommandLine& commandLine, FileFormat target, std::string& error)
 {
-    const bool sheetTarget = target == FileKind::Spr || target == FileKind::Sp2;
+    const bool sheetTarget = KindOf(target) == FormatKind::Sheet;
     if (commandLine.paletteRow && sheetTarget && !commandLine.matchPalette)
         error = "--palette-row goes with BMP, PNG or palette output, or with --match-palette";
-    else if (commandLine.transparentZero && target != FileKind::Png)
+    else if (commandLine.transparentZero && target != FileFormat::Png)
         error = "--transparent-zero goes with PNG output";
-    else if (commandLine.trailingFrom && target != FileKind::Spr)
+    else if (commandLine.trailingFrom && target != FileFormat::Spr)
         error = "--trailing-from goes with SPR output";
-    else if (commandLine.trailingFrom && KindOfPath(*commandLine.trailingFrom) != FileKind::Spr)
+    else if (commandLine.trailingFrom && FormatToOpen(*commandLine.trailingFrom) != FileFormat::Spr)
         error = "--trailing-from takes an SPR file, not " + QuotedName(*commandLine.trailingFrom);
     return error.empty();
 }
@@ -122,7 +113,6 @@ bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& 
     for (const std::string& input : commandLine.inputs)
         plan.jobs.push_back(
             {input, intoFolder ? NameInFolder(output, input, plan.target) : file, {}});
-    RefusePaletteInputs(commandLine, plan);
     RefuseClashes(plan.jobs);
     return true;
 }

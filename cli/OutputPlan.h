@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "cli/FileKind.h"
+#include "formats/FileFormats.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ struct ConversionJob
 
 struct OutputPlan
 {
-    FileKind target = FileKind::Bmp;
+    FileFormat target = FileFormat::Bmp;
     std::vector<ConversionJob> jobs;
 };
 

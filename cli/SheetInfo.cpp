@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/SheetInfo.h"
 
+#include "document/PaletteSource.h"
 #include "document/SpriteDocument.h"
 #include "formats/PaletteRow.h"
 #include "image/SpriteImage.h"
@@ -106,30 +107,12 @@ std::string JsonString(const std::string& text)
     return quoted + "\"";
 }
 
-const char* PaletteFormatName(PaletteFormat format)
-{
-    switch (format)
-    {
-    case PaletteFormat::Jasc:
-        return "JASC-PAL";
-    case PaletteFormat::Riff:
-        return "RIFF PAL";
-    case PaletteFormat::Gimp:
-        return "GIMP";
-    case PaletteFormat::Act:
-        return "ACT";
-    case PaletteFormat::ColorWords:
-        return "colour words";
-    }
-    return "";
-}
-
 Result DescribePalette(const std::string& path, SheetInfo& info)
 {
     PaletteContent palette;
-    if (Result loaded = LoadPaletteFile(path.c_str(), palette); !loaded)
-        return WithMessage(loaded, Message::LoadPaletteFailed);
-    info.paletteFormat = palette.format;
+    if (Result loaded = LoadPalette(path, palette); !loaded)
+        return loaded;
+    info.format = FormatOfPalette(palette.format);
     info.paletteColours = std::int32_t(palette.colors.size());
     return {};
 }
@@ -168,12 +151,12 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
 {
     info = SheetInfo{};
     info.path = path;
-    info.kind = KindOfPath(path);
-    if (IsPaletteKind(info.kind))
+    info.format = FormatToOpen(path);
+    if (KindOf(info.format) == FormatKind::Palette)
         return DescribePalette(path, info);
     // The trailing block is measured, never read: it may be any size.
     CSpriteDocument document;
-    const Result loaded = IsPictureKind(info.kind)
+    const Result loaded = KindOf(info.format) == FormatKind::Picture
                               ? document.ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock())
                               : document.Open(path, TrailingBlockUse::Skip).result;
     if (!loaded)
@@ -184,11 +167,11 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
     info.bitsPerPixel = image.GetBitsPerPixel();
     if (info.bitsPerPixel == 8)
         info.coloursPerRow = CountColoursPerRow(image);
-    if (info.kind == FileKind::Spr)
+    if (info.format == FileFormat::Spr)
     {
         std::int64_t size = 0;
-        if (Result measured = MeasureTrailingBlock(path.c_str(), size); !measured)
-            return WithMessage(measured, Message::ReadTrailingFailed);
+        if (Result measured = MeasureTrailingBlockFile(path, size); !measured)
+            return measured;
         info.trailingBytes = size;
     }
     return {};
@@ -196,12 +179,13 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
 
 std::string FormatInfoLine(const SheetInfo& info)
 {
-    if (info.paletteFormat)
-        return info.path + ": palette, " + PaletteFormatName(*info.paletteFormat) + ", " +
-               std::to_string(info.paletteColours) + " colours";
-    std::string line = info.path + ": " + DisplayNameOf(info.kind) + ", " +
-                       std::to_string(info.width) + "x" + std::to_string(info.height) + ", " +
-                       std::to_string(info.bitsPerPixel) + "-bit";
+    const char* name = FormatInfo(info.format).name;
+    if (KindOf(info.format) == FormatKind::Palette)
+        return info.path + ": palette, " + name + ", " + std::to_string(info.paletteColours) +
+               " colours";
+    std::string line = info.path + ": " + name + ", " + std::to_string(info.width) + "x" +
+                       std::to_string(info.height) + ", " + std::to_string(info.bitsPerPixel) +
+                       "-bit";
     if (info.coloursPerRow)
         line += ", colours per palette row: " + JoinedCounts(*info.coloursPerRow, " ");
     if (info.trailingBytes)
@@ -211,12 +195,13 @@ std::string FormatInfoLine(const SheetInfo& info)
 
 std::string FormatInfoJson(const SheetInfo& info)
 {
-    if (info.paletteFormat)
+    const char* name = FormatInfo(info.format).name;
+    if (KindOf(info.format) == FormatKind::Palette)
         return "{\"file\": " + JsonString(info.path) + ", \"format\": \"palette\", " +
-               "\"paletteFormat\": \"" + PaletteFormatName(*info.paletteFormat) +
+               "\"paletteFormat\": \"" + name +
                "\", \"colours\": " + std::to_string(info.paletteColours) + "}";
-    std::string json = "{\"file\": " + JsonString(info.path) + ", \"format\": \"" +
-                       DisplayNameOf(info.kind) + "\", \"width\": " + std::to_string(info.width) +
+    std::string json = "{\"file\": " + JsonString(info.path) + ", \"format\": \"" + name +
+                       "\", \"width\": " + std::to_string(info.width) +
                        ", \"height\": " + std::to_string(info.height) +
                        ", \"bitsPerPixel\": " + std::to_string(info.bitsPerPixel) +
                        ", \"coloursPerPaletteRow\": ";

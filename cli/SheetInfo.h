@@ -3,8 +3,7 @@
 
 #include "base/Result.h"
 #include "cli/CommandLine.h"
-#include "cli/FileKind.h"
-#include "formats/PaletteFile.h"
+#include "formats/FileFormats.h"
 #include "formats/SpriteFile.h"
 
 #include <array>
@@ -18,7 +17,7 @@ class CSpriteImage;
 struct SheetInfo
 {
     std::string path;
-    FileKind kind = FileKind::Spr;
+    FileFormat format = FileFormat::Spr; // of a palette file, as its content tells
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::int32_t bitsPerPixel = 0;
@@ -27,9 +26,7 @@ struct SheetInfo
     std::optional<std::array<std::int32_t, kPaletteRowCount>> coloursPerRow;
     // SPR files only.
     std::optional<std::int64_t> trailingBytes;
-    // Palette files only: the format read from the content, and how many
-    // colours it lists.
-    std::optional<PaletteFormat> paletteFormat;
+    // Palette files only: how many colours it lists.
     std::int32_t paletteColours = 0;
 };
 

@@ -13,8 +13,7 @@ Result CSpriteDocument::PrepareImport(const std::string& path, ImportMatch& matc
         return {};
     auto picture = std::make_unique<CSpriteImage>();
     ImportOutcome outcome;
-    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *picture, &outcome);
-        !loaded)
+    if (Result loaded = ReadPictureFile(path, *picture, &outcome); !loaded)
         return loaded;
     KeepUndefinedColors(*picture, outcome.definedColors);
     auto mapped = std::make_unique<CSpriteImage>();

@@ -446,7 +446,7 @@ Result CSpriteDocument::PasteFile(const std::string& path, std::int32_t x, std::
     if (!HasSheet())
         return {};
     CSpriteImage picture;
-    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), picture); !loaded)
+    if (Result loaded = ReadPictureFile(path, picture); !loaded)
         return loaded;
     if (Result pasted = PastePicture(picture, {x, y}); !pasted)
         return pasted;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/PaletteSource.h"
 
+#include "document/DocumentFiles.h"
+#include "formats/FileFormats.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
 
@@ -8,26 +10,38 @@
 
 PaletteFormat PaletteFormatForName(const std::string& path)
 {
-    return PaletteFormatForPath(path.c_str()).value_or(PaletteFormat::Jasc);
+    const std::optional<FileFormat> named = FormatOfName(path);
+    return named && KindOf(*named) == FormatKind::Palette ? FormatInfo(*named).palette
+                                                          : PaletteFormat::Jasc;
 }
 
-bool IsPalettePath(const std::string& path)
+Result LoadPalette(const std::string& path, PaletteContent& palette)
 {
-    return PaletteFormatForPath(path.c_str()).has_value();
+    // Palette files of some formats are told by their size alone: only a
+    // file whose content says otherwise is refused here.
+    const std::optional<FileFormat> found = RecogniseContent(path.c_str());
+    if (found && KindOf(*found) != FormatKind::Palette)
+        return WithMessage(
+            RefuseFormat(*found, "Load Palette reads " + FormatNames({FormatKind::Palette})),
+            Message::LoadPaletteFailed);
+    if (Result loaded = LoadPaletteFile(path.c_str(), palette); !loaded)
+        return WithMessage(loaded, Message::LoadPaletteFailed);
+    return {};
 }
 
 Result LoadPaletteColors(const std::string& path, std::vector<ColorEntry>& colors)
 {
     PaletteContent palette;
-    if (Result loaded = LoadPaletteFile(path.c_str(), palette); !loaded)
-        return WithMessage(loaded, Message::LoadPaletteFailed);
+    if (Result loaded = LoadPalette(path, palette); !loaded)
+        return loaded;
     colors = std::move(palette.colors);
     return {};
 }
 
 Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table)
 {
-    if (IsPalettePath(path))
+    const FileFormat format = FormatToOpen(path);
+    if (KindOf(format) == FormatKind::Palette)
     {
         std::vector<ColorEntry> colors;
         if (Result loaded = LoadPaletteColors(path, colors); !loaded)
@@ -41,8 +55,8 @@ Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, 
         return {};
     }
     CSpriteImage sheet;
-    if (Result loaded = LoadSpriteSheet(path.c_str(), ChooseSpriteLayout(path.c_str()), sheet);
-        !loaded)
+    SpriteLayout layout = SpriteLayout::Spr;
+    if (Result loaded = ReadSheetFile(path, sheet, layout); !loaded)
         return loaded;
     table = sheet.m_colorTable;
     return {};

@@ -13,18 +13,19 @@
 class CColorTable;
 class CReplaceBatch;
 
-// The format Save Palette writes for a name: that of its extension (".pal"
-// JASC-PAL, ".gpl" GIMP, ".act" Adobe Color Table), JASC-PAL for any other.
+// The format Save Palette writes for a name: that of its extension as the
+// format table names it (".pal" JASC-PAL, ".gpl" GIMP, ".act" Adobe Color
+// Table), JASC-PAL for any other.
 PaletteFormat PaletteFormatForName(const std::string& path);
-// Whether the name is that of a palette file rather than a sheet or picture.
-bool IsPalettePath(const std::string& path);
 
-// The colours of a palette file, read by its content, failing under the
-// Load Palette message.
+// A palette file read by its content, failing under the Load Palette
+// message; a file whose content is a picture is refused.
+Result LoadPalette(const std::string& path, PaletteContent& palette);
+// Its colours alone.
 Result LoadPaletteColors(const std::string& path, std::vector<ColorEntry>& colors);
 // The colour table a picture is matched against: the table of an SPR file
-// (SP2: the grey ramp), or a palette file's colours, by the name's
-// extension. A palette of at most 16 colours stands for the given palette
+// (SP2: the grey ramp), or a palette file's colours, as the format table
+// tells them apart. A palette of at most 16 colours stands for the given palette
 // row: its colours are entries 16 * row on, the rest of the 256 black;
 // otherwise the table holds the palette's colours alone.
 Result LoadColorTable(const std::string& path, std::optional<std::int32_t> row, CColorTable& table);

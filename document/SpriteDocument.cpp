@@ -31,14 +31,12 @@ template <typename Call> void CSpriteDocument::Tell(Call call)
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
     Clear();
-    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
-    sheet.layout = layout;
-    if (Result loaded = LoadSpriteSheet(path.c_str(), layout, *sheet.source); !loaded)
+    if (Result loaded = ReadSheetFile(path, *sheet.source, sheet.layout); !loaded)
         return {loaded};
     OpenOutcome opened;
-    if (layout == SpriteLayout::Sp2)
+    if (sheet.layout == SpriteLayout::Sp2)
         opened.showSp2Note = true;
     else if (trailing == TrailingBlockUse::Read)
         if (Result read = m_readTrailing(path.c_str(), sheet.trailing); !read)
@@ -75,7 +73,7 @@ Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout
     Clear();
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadPicture(path, PictureFormatForPath(path), *sheet.source); !loaded)
+    if (Result loaded = ReadPictureFile(path, *sheet.source); !loaded)
         return loaded;
     sheet.layout = layout;
     sheet.trailing = std::move(trailing);
@@ -90,8 +88,8 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
     SettlePixels();
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
-    const Result saved = SaveSpriteFile(*m_sheet.source, m_fileName.c_str(), m_sheet.layout,
-                                        &m_sheet.trailing, batch);
+    const Result saved =
+        SaveSheetFile(*m_sheet.source, m_fileName, m_sheet.layout, &m_sheet.trailing, batch);
     if (!saved)
         return saved;
     m_history.MarkClean();
@@ -112,7 +110,7 @@ Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 {
     if (m_fileName.empty())
         return WithMessage({}, Message::NoFileName);
-    if (m_unreadTrailingFile.Is(IdentityOf(m_fileName.c_str())))
+    if (IsSameFile(m_unreadTrailingFile, IdentityOf(m_fileName.c_str())))
         return WithMessage(Failure(Reason::TrailingBlockUnread), Message::CannotCreate);
     const SaveLosses losses = FindSaveLosses(*m_sheet.source, m_sheet.layout);
     if (!losses.Any() || lossy == LossySave::Accept)
@@ -124,7 +122,7 @@ Result CSpriteDocument::CheckSaveTarget(LossySave lossy) const
 
 Result CSpriteDocument::SaveAs(const std::string& path, CReplaceBatch* batch, LossySave lossy)
 {
-    return SaveAsLayout(path, ChooseSpriteLayout(path.c_str()), batch, lossy);
+    return SaveAsLayout(path, LayoutForName(path), batch, lossy);
 }
 
 Result CSpriteDocument::SaveAsLayout(const std::string& path, SpriteLayout layout,
@@ -150,19 +148,18 @@ SaveLosses CSpriteDocument::LossesOfSave() const
 
 SaveLosses CSpriteDocument::LossesOfSaveAs(const std::string& path) const
 {
-    const SpriteLayout layout = ChooseSpriteLayout(path.c_str());
-    return HasSheet() ? FindSaveLosses(*m_sheet.source, layout) : SaveLosses();
+    return HasSheet() ? FindSaveLosses(*m_sheet.source, LayoutForName(path)) : SaveLosses();
 }
 
 Result CSpriteDocument::Export(const std::string& path, CReplaceBatch* batch) const
 {
-    return ExportPicture(path, {PictureFormatForPath(path)}, batch);
+    return ExportPicture(path, {PictureFormatForName(path)}, batch);
 }
 
 Result CSpriteDocument::ExportPaletteRow(const std::string& path, std::int32_t row,
                                          CReplaceBatch* batch) const
 {
-    return ExportPicture(path, {PictureFormatForPath(path), row}, batch);
+    return ExportPicture(path, {PictureFormatForName(path), row}, batch);
 }
 
 void CSpriteDocument::ChoosePaletteRow(std::int32_t row)

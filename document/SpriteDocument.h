@@ -2,10 +2,10 @@
 #pragma once
 
 #include "base/Result.h"
+#include "document/DocumentFiles.h"
 #include "document/DocumentObserver.h"
 #include "document/EditKind.h"
 #include "document/ImportMatch.h"
-#include "document/PictureFormat.h"
 #include "document/PixelEditState.h"
 #include "document/SaveLosses.h"
 #include "document/SheetState.h"
@@ -80,12 +80,13 @@ public:
     CSpriteDocument& operator=(const CSpriteDocument&) = delete;
 
     // Forgets everything, the file name and the history included, before
-    // anything is read, so a failed Open leaves no sheet. The layout comes from the name's
-    // extension. An SPR file's trailing block that cannot be read is a
+    // anything is read, so a failed Open leaves no sheet. The layout is the
+    // format table's (document/DocumentFiles.h); a file whose content is a
+    // picture or a palette is refused. An SPR file's trailing block that cannot be read is a
     // failure with the sheet open all the same, without the block.
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
-    // A picture in place of the sheet (a PNG by its ".png" extension, else a
-    // BMP); the file name, the layout and the
+    // A picture in place of the sheet (a BMP or PNG, as the format table
+    // tells); the file name, the layout and the
     // trailing block stay, so a Save writes it as the file opened last.
     // Colour entries the picture's file does not define keep the colours of
     // the sheet it replaces, as the trailing block is kept.
@@ -106,8 +107,8 @@ public:
     // What Save, or Save As to path, would change in the picture.
     SaveLosses LossesOfSave() const;
     SaveLosses LossesOfSaveAs(const std::string& path) const;
-    // The source image with its whole colour table, whatever row is shown:
-    // a PNG for a name ending in ".png", else a BMP.
+    // The source image with its whole colour table, whatever row is shown,
+    // in the picture format of the name (PictureFormatForName).
     Result Export(const std::string& path, CReplaceBatch* batch = nullptr) const;
     // What the display shows for a palette row: colours 16 * row to
     // 16 * row + 15 in entries 0 to 15 (a PNG of 16 colours for ".png").
@@ -199,8 +200,9 @@ public:
     // needs a failure or a smaller limit for keeping a block by reference.
     void SetTrailingBlockReader(TrailingBlockReader reader) { m_readTrailing = reader; }
     // The desktop's round trips (document/SpriteDocumentRoundTrip.cpp).
-    // A file named on the command line or dropped: a BMP or PNG picture
-    // becomes a new unnamed SPR sheet, anything else opens as Open does.
+    // A file chosen in Open, named on the command line or dropped: a BMP or
+    // PNG picture (as the format table tells) becomes a new unnamed SPR
+    // sheet, anything else opens as Open does.
     OpenOutcome OpenPath(const std::string& path);
     static bool IsPicturePath(const std::string& path);
     // Reads SourcePath again in the sheet's layout, keeping the palette
@@ -331,7 +333,7 @@ private:
     bool m_toldModified = false;
     std::vector<IDocumentObserver*> m_observers;
     // The file whose trailing block could not be read at Open.
-    FileIdentity m_unreadTrailingFile;
+    std::optional<FileIdentity> m_unreadTrailingFile;
     TrailingBlockReader m_readTrailing = [](const char* path, CTrailingBlock& block)
     { return CTrailingBlock::Read(path, block); };
     // A prepared import: the picture, and the same on the sheet's colours.

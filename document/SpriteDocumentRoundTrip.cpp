@@ -9,20 +9,11 @@
 #include "image/SpriteImage.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 
 namespace
 {
-bool HasExtension(const std::string& path, const char* extension)
-{
-    const std::string actual = std::filesystem::path(path).extension().string();
-    return std::equal(actual.begin(), actual.end(), extension, extension + std::strlen(extension),
-                      [](char a, char b)
-                      { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
 bool SameShape(const CSpriteImage& a, const CSpriteImage& b)
 {
     return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
@@ -60,7 +51,7 @@ SheetRect ChangedArea(const CSpriteImage& a, const CSpriteImage& b)
 
 bool CSpriteDocument::IsPicturePath(const std::string& path)
 {
-    return HasExtension(path, ".bmp") || HasExtension(path, ".png");
+    return KindOf(FormatToOpen(path)) == FormatKind::Picture;
 }
 
 OpenOutcome CSpriteDocument::OpenPath(const std::string& path)
@@ -97,12 +88,12 @@ Result CSpriteDocument::ReadAgain(EditKind kind)
                                failed);
     }
     auto image = std::make_unique<CSpriteImage>();
-    if (Result loaded = LoadSpriteSheet(m_sourcePath.c_str(), layout, *image); !loaded)
+    if (Result loaded = ReadSheetAs(m_sourcePath, layout, *image); !loaded)
         return loaded;
     CTrailingBlock trailing;
     if (layout == SpriteLayout::Spr)
-        if (Result read = CTrailingBlock::Read(m_sourcePath.c_str(), trailing); !read)
-            return WithMessage(read, Message::ReadTrailingFailed);
+        if (Result read = ReadTrailingBlockFile(m_sourcePath, trailing); !read)
+            return read;
     Apply(kind, std::make_unique<CSheetStep>(std::move(image), std::move(trailing)));
     m_history.MarkClean();
     AnnounceState();

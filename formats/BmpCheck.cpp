@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/BmpCheck.h"
 
+#include "formats/PictureSize.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,9 +17,6 @@ constexpr std::uint32_t kV5HeaderBytes = 124;
 // DevIL reads a whole 40-byte header before it looks at the header size.
 constexpr std::size_t kMinimumFileBytes = kFileHeaderBytes + kInfoHeaderBytes;
 constexpr std::size_t kMaskBytes = 12; // red, green, blue bit-field masks
-
-constexpr std::int64_t kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = 64 * 1024 * 1024;
 
 constexpr std::uint32_t kCompressionNone = 0;
 constexpr std::uint32_t kCompressionRle8 = 1;
@@ -151,7 +150,19 @@ std::int64_t LongestRunLengthCodes(std::int64_t width, std::int64_t rows)
     return kDeltaCodeBytes * width * rows + kEndCodeBytes * rows + kEndCodeBytes;
 }
 
+std::uint16_t PlanesOf(const std::uint8_t* bytes)
+{
+    return WordAt(bytes,
+                  DwordAt(bytes, kHeaderSizeAt) == kCoreHeaderBytes ? kCorePlanesAt : kPlanesAt);
+}
+
 } // namespace
+
+bool HasBmpSignature(const std::uint8_t* bytes, std::size_t size)
+{
+    return size >= kPlanesAt + 2 && bytes[0] == 'B' && bytes[1] == 'M' &&
+           IsKnownHeaderSize(DwordAt(bytes, kHeaderSizeAt)) && PlanesOf(bytes) == 1;
+}
 
 Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::int64_t fileSize,
                       std::int64_t& usableBytes)
@@ -184,13 +195,9 @@ Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::
 
     // DevIL multiplies the sizes in 32 bits: huge ones overflow its
     // allocation, and a tiny file must not make it allocate gigabytes.
-    if (fields.width < 1 || fields.width > kMaxSide)
-        return Failure(Reason::BmpWidthOverLimit, fields.width, kMaxSide);
     const std::int64_t rows = fields.height < 0 ? -fields.height : fields.height;
-    if (rows == 0 || rows > kMaxSide)
-        return Failure(Reason::BmpHeightOverLimit, rows, kMaxSide);
-    if (fields.width * rows > kMaxPixels)
-        return Failure(Reason::BmpTooManyPixels, fields.width * rows, kMaxPixels);
+    if (Result size = CheckPictureSize(fields.width, rows); !size)
+        return size;
 
     // DevIL reports whatever count the header claims as the palette's size.
     if (fields.bits <= 8 && fields.colorsUsed > (1u << fields.bits))

@@ -16,6 +16,10 @@
 // largest info header.
 constexpr std::size_t kBmpHeaderBytes = 14 + 124;
 
+// Whether the bytes begin as a BMP file: "BM", a header size Tavrel knows
+// and one colour plane. The first 30 bytes are enough to tell.
+bool HasBmpSignature(const std::uint8_t* bytes, std::size_t size);
+
 // Whether DevIL may be given a file of fileSize bytes that starts with the
 // given header bytes (at least min(fileSize, kBmpHeaderBytes) of them), or
 // the reason why not. On acceptance, usableBytes is how much of the file

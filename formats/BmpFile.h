@@ -17,12 +17,11 @@ class CSpriteImage;
 Result ReadBmpForDecoding(CBinaryFile& file, std::vector<std::uint8_t>& bytes);
 // With an outcome, it learns how many colours the file's palette defines.
 Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);
-// The same from the file at path, failing under the import message.
+// The same from the file at path.
 Result LoadBmpPicture(const char* path, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 
 // BMP export (formats/BmpWriter.cpp): 8-bit pictures with all 256 colours,
 // others at their depth. SaveBmpPicture replaces the file safely, at once
-// or, with a batch, when the batch finishes, and fails under the export
-// message.
+// or, with a batch, when the batch finishes.
 Result WriteBmpPicture(CBinaryFile& file, const CSpriteImage& image);
 Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch* batch = nullptr);

@@ -199,10 +199,8 @@ Result LoadBmpPicture(const char* path, CSpriteImage& image, ImportOutcome* outc
 {
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
-        return WithMessage(opened, Message::LoadBmpFailed);
-    if (Result read = ReadBmpPicture(file, image, outcome); !read)
-        return WithMessage(read, Message::LoadBmpFailed);
-    return {};
+        return opened;
+    return ReadBmpPicture(file, image, outcome);
 }
 
 bool CSpriteImage::ReadBMP(CBinaryFile& file)

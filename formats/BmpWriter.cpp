@@ -162,18 +162,12 @@ Result WriteBmpPicture(CBinaryFile& file, const CSpriteImage& image)
 Result SaveBmpPicture(const CSpriteImage& image, const char* path, CReplaceBatch* batch)
 {
     BmpShape shape{};
-    if (!path || !*path)
-        return WithMessage({}, Message::ExportBmpFailed);
     if (!IsExportable(image))
-        return WithMessage(Failure(Reason::PictureNotExportable, image.GetBitsPerPixel()),
-                           Message::ExportBmpFailed);
+        return Failure(Reason::PictureNotExportable, image.GetBitsPerPixel());
     if (!ComputeShape(image, shape))
-        return WithMessage(Failure(Reason::BmpTooLargeToWrite), Message::ExportBmpFailed);
-    if (Result written = ReplaceFileWith(path, batch, [&](CBinaryFile& file)
-                                         { return WriteBmpPicture(file, image); });
-        !written)
-        return WithMessage(written, Message::ExportBmpFailed);
-    return {};
+        return Failure(Reason::BmpTooLargeToWrite);
+    return ReplaceFileWith(path, batch,
+                           [&](CBinaryFile& file) { return WriteBmpPicture(file, image); });
 }
 
 bool CSpriteImage::WriteBMP(CBinaryFile& file) const

@@ -24,7 +24,7 @@ Result ReplaceFileWith(const char* path, CReplaceBatch* batch,
                        const std::function<Result(CBinaryFile&)>& write)
 {
     if (path == nullptr || *path == '\0')
-        return Failure(Reason::System);
+        return SystemFailure(ENOENT);
     CFileReplacer replacer(path, batch);
     errno = 0;
     // A folder in the target's place sets no error.

@@ -291,30 +291,30 @@ Result ParseBySize(const std::uint8_t* bytes, std::size_t size, PaletteContent& 
     return Failure(Reason::PaletteUnknownFormat);
 }
 
-Result ParseBySignature(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette)
+// The text after a UTF-8 byte order mark.
+std::string_view TextOf(const std::uint8_t* bytes, std::size_t size)
 {
     std::string_view text(reinterpret_cast<const char*>(bytes), size);
     if (text.starts_with(kUtf8Mark))
         text.remove_prefix(kUtf8Mark.size());
-    const std::vector<std::string_view> firstLine = SplitLines(text.substr(0, text.find('\n')));
-    const std::string_view signature = firstLine.empty() ? "" : Trimmed(firstLine.front());
-    if (signature == kJascSignature)
+    return text;
+}
+
+Result ParseBySignature(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette)
+{
+    const std::optional<PaletteFormat> signature = PaletteSignatureOf(bytes, size);
+    if (!signature)
+        return ParseBySize(bytes, size, palette);
+    palette.format = *signature;
+    switch (*signature)
     {
-        palette.format = PaletteFormat::Jasc;
-        return ParseJasc(SplitLines(text), palette.colors);
-    }
-    if (signature == kGimpSignature)
-    {
-        palette.format = PaletteFormat::Gimp;
-        return ParseGimp(SplitLines(text), palette.colors);
-    }
-    if (StartsWith(bytes, size, "RIFF") && size >= kRiffHeaderBytes &&
-        std::memcmp(bytes + 8, "PAL ", 4) == 0)
-    {
-        palette.format = PaletteFormat::Riff;
+    case PaletteFormat::Jasc:
+        return ParseJasc(SplitLines(TextOf(bytes, size)), palette.colors);
+    case PaletteFormat::Gimp:
+        return ParseGimp(SplitLines(TextOf(bytes, size)), palette.colors);
+    default:
         return ParseRiff(bytes, size, palette.colors);
     }
-    return ParseBySize(bytes, size, palette);
 }
 
 // ---- Writing ----
@@ -387,20 +387,22 @@ void EncodeColorWords(const Colors& colors, Bytes& bytes)
         AppendLittle(bytes, EntryToColorWord(color), 2);
 }
 
-std::string LowerExtension(const char* path)
-{
-    const std::string_view name(path);
-    const std::size_t slash = name.find_last_of('/');
-    const std::size_t dot = name.find_last_of('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
-    std::string extension(name.substr(dot + 1));
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 } // namespace
+
+std::optional<PaletteFormat> PaletteSignatureOf(const std::uint8_t* bytes, std::size_t size)
+{
+    const std::string_view text = TextOf(bytes, size);
+    const std::vector<std::string_view> firstLine = SplitLines(text.substr(0, text.find('\n')));
+    const std::string_view signature = firstLine.empty() ? "" : Trimmed(firstLine.front());
+    if (signature == kJascSignature)
+        return PaletteFormat::Jasc;
+    if (signature == kGimpSignature)
+        return PaletteFormat::Gimp;
+    if (StartsWith(bytes, size, "RIFF") && size >= kRiffHeaderBytes &&
+        std::memcmp(bytes + 8, "PAL ", 4) == 0)
+        return PaletteFormat::Riff;
+    return std::nullopt;
+}
 
 Result ParsePalette(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette)
 {
@@ -488,18 +490,4 @@ Result SavePaletteFile(const Colors& colors, PaletteFormat format, const char* p
                                           ? Result{}
                                           : FailureFromErrno();
                            });
-}
-
-std::optional<PaletteFormat> PaletteFormatForPath(const char* path)
-{
-    if (path == nullptr)
-        return std::nullopt;
-    const std::string extension = LowerExtension(path);
-    if (extension == "pal")
-        return PaletteFormat::Jasc;
-    if (extension == "gpl")
-        return PaletteFormat::Gimp;
-    if (extension == "act")
-        return PaletteFormat::Act;
-    return std::nullopt;
 }

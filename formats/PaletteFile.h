@@ -50,6 +50,9 @@ struct PaletteContent
     std::vector<ColorEntry> colors;
 };
 
+// The format whose signature the bytes begin with (JASC-PAL, GIMP, RIFF
+// PAL); nothing for the formats told by their size.
+std::optional<PaletteFormat> PaletteSignatureOf(const std::uint8_t* bytes, std::size_t size);
 // Reads the colours of a palette file's bytes.
 Result ParsePalette(const std::uint8_t* bytes, std::size_t size, PaletteContent& palette);
 Result LoadPaletteFile(const char* path, PaletteContent& palette);
@@ -61,9 +64,3 @@ Result EncodePalette(const std::vector<ColorEntry>& colors, PaletteFormat format
 // The same written through a safe replacement of the file at path.
 Result SavePaletteFile(const std::vector<ColorEntry>& colors, PaletteFormat format,
                        const char* path, CReplaceBatch* batch = nullptr);
-
-// The format a file name asks for: ".pal" JASC-PAL (what most editors
-// mean by it), ".gpl" GIMP, ".act" Adobe Color Table, in any letter case.
-// RIFF PAL and colour words have no extension of their own and are asked
-// for by the enum alone; none for any other extension.
-std::optional<PaletteFormat> PaletteFormatForPath(const char* path);

@@ -2,6 +2,7 @@
 #include "formats/PngFile.h"
 
 #include "formats/FileFailure.h"
+#include "formats/PictureSize.h"
 #include "formats/SpriteFile.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 // libpng reports an error by a longjmp back to the setjmp of the function
@@ -23,8 +25,6 @@
 namespace
 {
 
-constexpr std::uint32_t kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t(8192) * 8192;
 constexpr std::int32_t kTableSize = 256;
 constexpr std::uint8_t kOpaque = 255;
 constexpr std::uint8_t kTransparent = 0;
@@ -39,12 +39,23 @@ constexpr std::size_t kErrorTextBytes = 200;
 constexpr int kCompressionLevel = 1;
 constexpr int kCompressionStrategy = 3; // Z_RLE
 
+// The signature, then IHDR's length, type, width and height.
+constexpr std::size_t kPngSignatureBytes = 8;
+constexpr std::size_t kPngHeadBytes = kPngSignatureBytes + 16;
+constexpr std::size_t kIhdrTypeAt = 12;
+constexpr std::size_t kWidthAt = 16;
+constexpr std::size_t kHeightAt = 20;
+
 // The state the libpng callbacks share. Plain data only (see above).
 struct PngSession
 {
     png_structp png = nullptr;
     png_infop info = nullptr;
     CBinaryFile* file = nullptr;
+    // The first bytes, read before libpng was given the file: served first.
+    std::uint8_t head[kPngHeadBytes] = {};
+    std::size_t headBytes = 0;
+    std::size_t headServed = 0;
     bool endedEarly = false;
     int writeError = 0; // errno of a failed write, EIO when none was set
     char errorText[kErrorTextBytes] = {};
@@ -65,7 +76,12 @@ void OnPngWarning(png_structp, png_const_charp)
 void ReadFromStream(png_structp png, png_bytep data, png_size_t length)
 {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
-    if (session->file->ReadRaw(data, length) != length)
+    const std::size_t fromHead = std::min(length, session->headBytes - session->headServed);
+    std::copy_n(session->head + session->headServed, fromHead, data);
+    session->headServed += fromHead;
+    data += fromHead;
+    length -= fromHead;
+    if (length > 0 && session->file->ReadRaw(data, length) != length)
     {
         session->endedEarly = true;
         png_error(png, "the file ends early");
@@ -148,7 +164,7 @@ bool PngReadHeaderStep(PngSession* session, PngShape* shape)
     if (setjmp(png_jmpbuf(session->png)))
         return false;
     png_set_read_fn(session->png, session, ReadFromStream);
-    png_set_user_limits(session->png, kMaxSide, kMaxSide);
+    png_set_user_limits(session->png, kMaxPictureSide, kMaxPictureSide);
     // Damage anywhere fails the read; by default libpng would quietly drop
     // an ancillary chunk whose CRC is wrong.
     png_set_crc_action(session->png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
@@ -213,16 +229,25 @@ bool PngReadRowsStep(PngSession* session, png_bytepp rows)
     return true;
 }
 
-Result CheckSize(const PngShape& shape)
+std::uint32_t BigEndianAt(const std::uint8_t* bytes)
 {
-    if (shape.width > kMaxSide)
-        return Failure(Reason::BmpWidthOverLimit, shape.width, kMaxSide);
-    if (shape.height > kMaxSide)
-        return Failure(Reason::BmpHeightOverLimit, shape.height, kMaxSide);
-    const std::int64_t pixels = std::int64_t(shape.width) * shape.height;
-    if (pixels > kMaxPixels)
-        return Failure(Reason::BmpTooManyPixels, pixels, kMaxPixels);
-    return {};
+    return std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+           std::uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+// The signature and the size IHDR states, read before libpng sees the file:
+// libpng would refuse a size over its limits with words of its own, and a
+// picture over the limits is refused as every reader refuses it.
+Result ReadHead(PngSession& session)
+{
+    session.headBytes = session.file->ReadRaw(session.head, sizeof session.head);
+    if (!HasPngSignature(session.head, session.headBytes))
+        return Failure(Reason::PngNoSignature);
+    if (session.headBytes < kPngHeadBytes ||
+        std::memcmp(session.head + kIhdrTypeAt, "IHDR", 4) != 0)
+        return {}; // libpng names what is wrong
+    return CheckPictureSize(BigEndianAt(session.head + kWidthAt),
+                            BigEndianAt(session.head + kHeightAt));
 }
 
 // Answers how many entries the file defined: the palette's, or the grey levels.
@@ -265,11 +290,11 @@ Result ReadInto(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
     if (!reader.Created())
         return Failure(Reason::OutOfMemory);
     PngSession& session = reader.Session();
+    if (Result head = ReadHead(session); !head)
+        return head;
     PngShape shape;
     if (!PngReadHeaderStep(&session, &shape))
         return PngFailure(session);
-    if (Result size = CheckSize(shape); !size)
-        return size;
     if (!PngPrepareStep(&session, &shape))
         return PngFailure(session);
     if (shape.imageBits == 8 && !image.m_colorTable.SetSize(kTableSize))
@@ -418,6 +443,11 @@ bool PngWriteStep(PngSession* session, const PngLayout* layout)
 }
 
 } // namespace
+
+bool HasPngSignature(const std::uint8_t* bytes, std::size_t size)
+{
+    return size >= kPngSignatureBytes && png_sig_cmp(bytes, 0, kPngSignatureBytes) == 0;
+}
 
 Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {

@@ -47,6 +47,9 @@ struct PngWriteOptions
     bool transparentIndexZero = false;
 };
 
+// Whether the bytes begin with the PNG signature.
+bool HasPngSignature(const std::uint8_t* bytes, std::size_t size);
+
 // Reads a PNG from the stream's current position; with an outcome, it
 // learns how many colours the file defines (PLTE entries or grey levels).
 Result ReadPng(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome = nullptr);

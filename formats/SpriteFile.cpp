@@ -8,9 +8,7 @@
 #include "io/FileReplacer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstring>
 
 namespace
 {
@@ -20,7 +18,6 @@ constexpr std::uint8_t kOpaque = 255;
 constexpr std::uint8_t kGreyRampStep = 16;
 constexpr std::uint8_t kLowNibble = 0x0F;
 constexpr int kHighNibbleShift = 4;
-constexpr char kSp2Extension[] = "sp2";
 
 // Two pixels a byte, low nibble first, front to back through the buffer,
 // a row per stream call (a call per byte costs more than the whole budget of
@@ -59,22 +56,6 @@ bool SetGreyRamp(CSpriteImage& image)
         image.m_colorTable.SetAt(i, level, level, level, kOpaque);
     }
     return true;
-}
-
-const char* FileNameOf(const char* path)
-{
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
-bool EqualsIgnoringCase(const char* text, const char* lowerCase)
-{
-    for (; *text && *lowerCase; ++text, ++lowerCase)
-    {
-        if (std::tolower(static_cast<unsigned char>(*text)) != *lowerCase)
-            return false;
-    }
-    return *text == *lowerCase;
 }
 
 std::int32_t SheetHeightOf(SpriteLayout layout)
@@ -124,16 +105,6 @@ bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t
 
 } // namespace
 
-SpriteLayout ChooseSpriteLayout(const char* path)
-{
-    if (!path)
-        return SpriteLayout::Spr;
-    const char* dot = std::strrchr(FileNameOf(path), '.');
-    if (dot && EqualsIgnoringCase(dot + 1, kSp2Extension))
-        return SpriteLayout::Sp2;
-    return SpriteLayout::Spr;
-}
-
 Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image)
 {
     if (!image.Create(kSheetWidth, SheetHeightOf(layout), kSheetBitsPerPixel))
@@ -148,14 +119,10 @@ Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& ima
 
 Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& image)
 {
-    const Message failed =
-        layout == SpriteLayout::Sp2 ? Message::LoadSp2Failed : Message::LoadSprFailed;
     CBinaryFile file;
     if (Result opened = OpenToRead(file, path); !opened)
-        return WithMessage(opened, failed);
-    if (Result read = ReadSpriteSheet(file, layout, image); !read)
-        return WithMessage(read, failed);
-    return {};
+        return opened;
+    return ReadSpriteSheet(file, layout, image);
 }
 
 bool CSpriteImage::ReadSPR(CBinaryFile& file)
@@ -193,33 +160,50 @@ Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayo
     return {};
 }
 
-Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
-                      const CTrailingBlock* trailing, CReplaceBatch* batch)
+namespace
 {
-    if (!path || !*path)
-        return WithMessage({}, Message::NoFileName);
-    if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
-        return WithMessage(Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel()),
-                           Message::NotEightBit);
 
+Result SaveSheetSteps(const CSpriteImage& image, const char* path, SpriteLayout layout,
+                      const CTrailingBlock* trailing, CReplaceBatch* batch, SheetSaveStep& step)
+{
+    step = SheetSaveStep::Check;
+    if (image.GetBitsPerPixel() != kSheetBitsPerPixel || !image.GetPixels())
+        return Failure(Reason::PictureNotEightBit, image.GetBitsPerPixel());
+    step = SheetSaveStep::Create;
+    if (!path || !*path)
+        return SystemFailure(ENOENT);
     CFileReplacer replacer(path, batch);
     // A block still to be copied out of the target itself must not be
     // destroyed by writing that file in place.
     if (layout == SpriteLayout::Spr && trailing && trailing->IsByReference() &&
-        trailing->Source().Is(IdentityOf(path)))
+        IsSameFile(trailing->Source(), IdentityOf(path)))
         replacer.KeepOldFileUntilCommit();
     errno = 0;
     if (!replacer.Begin())
     {
         if (replacer.RefusedInPlace())
-            return WithMessage(Failure(Reason::TrailingBlockInPlace), Message::CannotCreate);
+            return Failure(Reason::TrailingBlockInPlace);
         // A folder in the target's place sets no error.
-        return WithMessage(FailureFromErrno(Reason::NotRegularFile), Message::CannotCreate);
+        return FailureFromErrno(Reason::NotRegularFile);
     }
+    step = SheetSaveStep::Write;
     if (Result written = WriteSpriteSheet(replacer.File(), image, layout, trailing); !written)
-        return WithMessage(written, Message::WriteFailed);
+        return written;
     errno = 0;
     if (!replacer.Commit())
-        return WithMessage(FailureFromErrno(), Message::WriteFailed);
+        return FailureFromErrno();
     return {};
+}
+
+} // namespace
+
+Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
+                      const CTrailingBlock* trailing, CReplaceBatch* batch,
+                      SheetSaveStep* failedStep)
+{
+    SheetSaveStep step = SheetSaveStep::Check;
+    Result saved = SaveSheetSteps(image, path, layout, trailing, batch, step);
+    if (failedStep)
+        *failedStep = step;
+    return saved;
 }

@@ -36,14 +36,11 @@ inline std::uint8_t PackPixelPair(std::uint8_t left, std::uint8_t right)
     return static_cast<std::uint8_t>((left & 0x0F) | ((right & 0x0F) << 4));
 }
 
-// "sp2" as the extension, in any letter case, means SP2; anything else SPR.
-SpriteLayout ChooseSpriteLayout(const char* path);
-
 // Reads a sheet in the given layout: SPR with its 256 colours, SP2 with
 // the grey ramp. Bytes past the end of the file read as 0, so a short file
 // loads with index 0 where it ends. The failure's reason only.
 Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image);
-// The same from the file at path, failing under the load message of its layout.
+// The same from the file at path.
 Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& image);
 
 // Writes the image in the given layout to the stream: SPR with its 256
@@ -53,8 +50,17 @@ Result LoadSpriteSheet(const char* path, SpriteLayout layout, CSpriteImage& imag
 Result WriteSpriteSheet(CBinaryFile& file, const CSpriteImage& image, SpriteLayout layout,
                         const CTrailingBlock* trailing);
 
+// The step of a save that failed.
+enum class SheetSaveStep
+{
+    Check,  // the image is no sheet: nothing was begun
+    Create, // the file could not be created, or not without losing the trailing block
+    Write,  // writing or putting the new file in place failed
+};
+
 // The whole save: checks, then a safe replace of the file at path, put in
-// place at once or, with a batch, when the batch finishes. A failure carries
-// the message the viewer shows.
+// place at once or, with a batch, when the batch finishes. failedStep, when
+// given, learns which step a failure comes from.
 Result SaveSpriteFile(const CSpriteImage& image, const char* path, SpriteLayout layout,
-                      const CTrailingBlock* trailing, CReplaceBatch* batch = nullptr);
+                      const CTrailingBlock* trailing, CReplaceBatch* batch = nullptr,
+                      SheetSaveStep* failedStep = nullptr);

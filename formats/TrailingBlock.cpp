@@ -16,12 +16,6 @@
 namespace
 {
 constexpr std::size_t kCopyBufferBytes = 64 * 1024;
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-
-std::int64_t ModifiedNs(const struct stat& info)
-{
-    return std::int64_t(info.st_mtim.tv_sec) * kNanosecondsPerSecond + info.st_mtim.tv_nsec;
-}
 
 // A descriptor that closes itself.
 class CReadDescriptor
@@ -87,8 +81,7 @@ Result CTrailingBlock::WriteTo(CBinaryFile& file) const
     struct stat info = {};
     if (Result opened = OpenRegular(m_source.c_str(), fd, info); !opened)
         return opened;
-    if (info.st_dev != m_device || info.st_ino != m_inode || info.st_size != m_fileSize ||
-        ModifiedNs(info) != m_modifiedNs)
+    if (StampOf(info) != m_sourceStamp)
         return Failure(Reason::TrailingSourceChanged);
     std::vector<std::uint8_t> buffer(kCopyBufferBytes);
     for (std::int64_t done = 0; done < m_length;)
@@ -104,30 +97,28 @@ Result CTrailingBlock::WriteTo(CBinaryFile& file) const
     return {};
 }
 
-void CTrailingBlock::Refer(const char* path, std::int64_t length, const struct stat& info)
+void CTrailingBlock::Refer(const char* path, std::int64_t length, const FileStamp& file)
 {
     m_bytes.clear();
     m_source = path;
     m_offset = kSprSheetBytes;
     m_length = length;
-    m_device = info.st_dev;
-    m_inode = info.st_ino;
-    m_fileSize = info.st_size;
-    m_modifiedNs = ModifiedNs(info);
+    m_sourceStamp = file;
 }
 
-FileIdentity CTrailingBlock::Source() const
+std::optional<FileIdentity> CTrailingBlock::Source() const
 {
     if (!IsByReference())
-        return {};
-    return {true, m_device, m_inode};
+        return std::nullopt;
+    return m_sourceStamp.identity;
 }
 
 void CTrailingBlock::Rebase(const char* path)
 {
-    struct stat info = {};
-    if (IsByReference() && ::stat(path, &info) == 0)
-        Refer(path, m_length, info);
+    if (!IsByReference())
+        return;
+    if (const std::optional<FileStamp> stamp = StampOf(path))
+        Refer(path, m_length, *stamp);
 }
 
 Result CTrailingBlock::Read(const char* path, CTrailingBlock& block, std::int64_t heldLimit)
@@ -152,7 +143,7 @@ Result CTrailingBlock::Read(const char* path, CTrailingBlock& block, std::int64_
     }
     if (bytes.empty())
     {
-        block.Refer(path, length, info);
+        block.Refer(path, length, StampOf(info));
         return {};
     }
     if (!ReadAt(fd.Get(), bytes.data(), bytes.size(), kSprSheetBytes))
@@ -172,12 +163,4 @@ Result MeasureTrailingBlock(const char* path, std::int64_t& size)
         return Failure(Reason::NotRegularFile);
     size = std::max<std::int64_t>(0, std::int64_t(info.st_size) - kSprSheetBytes);
     return {};
-}
-
-FileIdentity IdentityOf(const char* path)
-{
-    struct stat info = {};
-    if (!path || ::stat(path, &info) != 0)
-        return {};
-    return {true, info.st_dev, info.st_ino};
 }

@@ -2,26 +2,14 @@
 #pragma once
 
 #include "base/Result.h"
+#include "io/FileIdentity.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CBinaryFile;
-struct stat;
-
-// Which file a path names, by device and inode.
-struct FileIdentity
-{
-    bool known = false; // false when the path names nothing that can be looked at
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-
-    bool Is(const FileIdentity& other) const
-    {
-        return known && other.known && device == other.device && inode == other.inode;
-    }
-};
 
 // Blocks up to this size are held in memory; larger ones are kept by
 // reference to the file they are in and copied from it when written.
@@ -40,8 +28,9 @@ public:
 
     std::int64_t Size() const { return m_source.empty() ? std::int64_t(m_bytes.size()) : m_length; }
     bool IsByReference() const { return !m_source.empty(); }
-    // The file a block kept by reference is copied from.
-    FileIdentity Source() const;
+    // The file a block kept by reference is copied from; nothing for a block
+    // held in memory.
+    std::optional<FileIdentity> Source() const;
     // Writes every byte; a failure carries the system's error, or
     // Reason::TrailingSourceChanged.
     Result WriteTo(CBinaryFile& file) const;
@@ -61,21 +50,16 @@ public:
 private:
     // Refers to the block's length bytes after the sheet of the file at path,
     // as the file is now.
-    void Refer(const char* path, std::int64_t length, const struct stat& info);
+    void Refer(const char* path, std::int64_t length, const FileStamp& file);
 
     std::vector<std::uint8_t> m_bytes;
     // By reference: the file, where the block lies in it, and what the file was.
     std::string m_source;
     std::int64_t m_offset = 0;
     std::int64_t m_length = 0;
-    std::uint64_t m_device = 0;
-    std::uint64_t m_inode = 0;
-    std::int64_t m_fileSize = 0;
-    std::int64_t m_modifiedNs = 0;
+    FileStamp m_sourceStamp;
 };
 
 // The size of the SPR file's trailing block from the file's length alone:
 // nothing is read.
 Result MeasureTrailingBlock(const char* path, std::int64_t& size);
-
-FileIdentity IdentityOf(const char* path);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "io/FileIdentity.h"
+
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 // A path to write, resolved once: its symbolic links followed (a dangling
 // link names the file to create), then held as an open folder and a name in
@@ -36,16 +37,7 @@ private:
     bool m_standardOutput = false;
 };
 
-// What a path names once links are followed: the file itself when it exists,
-// else the folder it would be created in and the name there. Two paths with
-// equal identities are one file, however they are spelt.
-struct FileIdentity
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::string newName; // empty for an existing file
-
-    auto operator<=>(const FileIdentity&) const = default;
-};
-
+// What a path to write names once links are followed as the writer follows
+// them: the file itself when it exists, else the folder it would be created
+// in and the name there.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);

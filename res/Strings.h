@@ -25,17 +25,11 @@ inline constexpr char kAboutFreeSoftware[] = "This is free software;";
 inline constexpr char kAboutNoWarranty[] = "there is NO WARRANTY.";
 inline constexpr char kOkButton[] = "OK";
 
-// Chooser filters: description and pattern pairs, each followed by "|",
-// the list ended by one more "|".
-inline constexpr char kSpriteFilter[] =
-    "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2||";
-inline constexpr char kPictureFilter[] = "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||";
-// Palette files are told apart by their content; saving takes the format
-// from the chosen entry or the name's extension.
-inline constexpr char kPaletteOpenFilter[] =
-    "Palette Files (*.pal *.gpl *.act)|*.pal;*.gpl;*.act|All Files (*)|*||";
-inline constexpr char kPaletteSaveFilter[] =
-    "JASC Palette (*.pal)|*.pal|GIMP Palette (*.gpl)|*.gpl|Adobe Color Table (*.act)|*.act||";
+// Chooser entries beside those of the format table (formats/FileFormats.h,
+// which names each format's entry): palette files are told apart by their
+// content, so Load Palette lists them in one entry, and then every file.
+inline constexpr char kAllPalettesEntry[] = "Palette Files";
+inline constexpr char kAllFilesEntry[] = "All Files (*)|*|";
 
 // What a chooser says when it refuses a name; %1 is the name.
 inline constexpr char kChooserFolderMissing[] =

@@ -61,6 +61,9 @@ TEST_F(Desktop, FilesFromTheDesktopOpenOrStartANewSheet)
     const auto title = [&]
     { return window.windowTitle() + (window.isWindowModified() ? " *" : ""); };
     EXPECT_EQ(title(), "Orvo Sprite Manager");
+    // File > Open asks the format table as well: a BMP named ".spr" is a picture.
+    Open("looks.spr", ReadFile(Path("edited.bmp")));
+    EXPECT_EQ(title(), "Untitled[*] - Orvo Sprite Manager *");
     window.OpenPath(WriteFile(Path("a.spr"), SprBytes("TAIL")));
     EXPECT_EQ(title(), "a.spr[*] - Orvo Sprite Manager");
     window.OpenPath(Path("edited.bmp"));

@@ -104,6 +104,19 @@ TEST(FileChoosers, FiltersConvertAndTheFlagsDecideWhatMayBeChosen)
 {
     EXPECT_EQ(ToQtNameFilters("Pictures|*.png;*.jpg|Any (*)|*||"),
               QStringList({"Pictures (*.png *.jpg)", "Any (*)"}));
+    // The format table's entries, in the words and order the choosers always had.
+    const std::tuple<const FileChooser*, const char*, const char*> choosers[] = {
+        {&kSaveSpriteChooser, "Orvo Sprite Files (*.spr)|*.spr|Orvo Sprite Files (*.sp2)|*.sp2||",
+         "*.spr"},
+        {&kImportChooser, "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||", "*.bmp"},
+        {&kLoadPaletteChooser,
+         "Palette Files (*.pal *.gpl *.act)|*.pal;*.gpl;*.act|All Files (*)|*||", ""},
+        {&kSavePaletteChooser,
+         "JASC Palette (*.pal)|*.pal|GIMP Palette (*.gpl)|*.gpl|Adobe Color Table (*.act)|*.act||",
+         "*.pal"}};
+    for (const auto& [chooser, filter, initialName] : choosers)
+        EXPECT_EQ(std::pair(FilterOf(*chooser), InitialNameOf(*chooser)),
+                  std::pair(std::string(filter), std::string(initialName)));
 
     QTemporaryDir dir;
     QFile::setPermissions(WriteFile(dir.filePath("locked.spr"), "x"), QFile::ReadOwner);

@@ -134,15 +134,4 @@ TEST(PaletteFile, WritersRefuseWhatTheFormatCannotHold)
     EXPECT_EQ(ReadBytes(path), Bytes{7});
 }
 
-TEST(PaletteFile, ExtensionsChooseTheFormatToWrite)
-{
-    const std::pair<const char*, std::optional<PaletteFormat>> cases[] = {
-        {"a.pal", PaletteFormat::Jasc}, {"dir.x/B.PAL", PaletteFormat::Jasc},
-        {"c.gpl", PaletteFormat::Gimp}, {"d.Act", PaletteFormat::Act},
-        {"e.bin", std::nullopt},        {"pal", std::nullopt},
-        {"dir.pal/file", std::nullopt}};
-    for (const auto& [path, format] : cases)
-        EXPECT_EQ(PaletteFormatForPath(path), format) << path;
-}
-
 } // namespace

@@ -127,13 +127,15 @@ TEST(PngFile, DamagedAndOversizedFilesFailWithAReasonAndLeaveNoPicture)
     ASSERT_TRUE(SavePngFile(picture, path.c_str(), {kPngWholeTable, true}));
     const Bytes png = ReadBytes(path);
     // Cut in the pixels, another signature, a side and a picture over the
-    // limits, and a flipped CRC in each chunk, critical or not (no chunk
+    // limits every picture reader has (libpng would refuse them in words of
+    // its own), and a flipped CRC in each chunk, critical or not (no chunk
     // here is over 64 KiB).
     std::vector<std::pair<Bytes, Reason>> cases = {
         {Bytes(png.begin(), png.end() - 20), Reason::EndedEarly},
-        {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, Reason::Png},
-        {Resized(png, 16385, 1), Reason::Png},
-        {Resized(png, 16384, 4097), Reason::BmpTooManyPixels}};
+        {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, Reason::PngNoSignature},
+        {Resized(png, 16385, 1), Reason::PictureWidthOverLimit},
+        {Resized(png, 1, 16385), Reason::PictureHeightOverLimit},
+        {Resized(png, 16384, 4097), Reason::PictureTooManyPixels}};
     for (std::size_t chunk = 8; chunk + 12 <= png.size();
          chunk += 12 + (png[chunk + 2] << 8 | png[chunk + 3]))
     {
@@ -147,6 +149,9 @@ TEST(PngFile, DamagedAndOversizedFilesFailWithAReasonAndLeaveNoPicture)
         EXPECT_EQ(result.reason, reason) << ReasonText(result);
         EXPECT_EQ(image.GetPixels(), nullptr);
     }
+    CSpriteImage wide;
+    EXPECT_EQ(ReasonText(ReadPngBytes(Resized(png, 16385, 1), wide)),
+              "width 16385 is over the limit of 16384");
 }
 
 TEST(PngFile, PicturesThatCannotBeWrittenAreRefusedAndTheOldFileKept)

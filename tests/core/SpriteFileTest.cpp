@@ -30,15 +30,6 @@ TEST(SpriteCodec, ColourWordsFollowTheWorkedExamples)
         ASSERT_EQ(EntryToColorWord(ColorWordToEntry(std::uint16_t(word))), word & 0x7FFF);
 }
 
-TEST(SpriteCodec, OnlyAnSp2ExtensionInAnyCaseMeansSp2)
-{
-    for (const char* path : {"a.Sp2", "/x/y/sheet.spr.sp2", ".sp2"})
-        EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Sp2) << path;
-    for (const char* path : {"a.spr", "a.sp2.bak", "a.sp22", "/dir.sp2/sheet", ""})
-        EXPECT_EQ(ChooseSpriteLayout(path), SpriteLayout::Spr) << path;
-    EXPECT_EQ(ChooseSpriteLayout(nullptr), SpriteLayout::Spr);
-}
-
 TEST(SpriteFile, SeededFilesLoadAndSaveBackByteForByteButBit15)
 {
     TempFolder folder;
@@ -130,8 +121,11 @@ TEST(SpriteFile, AFullDiskFailsTheSave)
     for (const rlim_t room : {20000u, 39999u})
     {
         FileSizeLimit fullDisk(room);
-        EXPECT_EQ(SaveSpriteFile(sheet, path.c_str(), SpriteLayout::Spr, &trailing).message,
-                  Message::WriteFailed)
+        SheetSaveStep step = SheetSaveStep::Check;
+        const Result saved =
+            SaveSpriteFile(sheet, path.c_str(), SpriteLayout::Spr, &trailing, nullptr, &step);
+        EXPECT_EQ(std::tuple(saved.reason, saved.systemError, step),
+                  std::tuple(Reason::System, EFBIG, SheetSaveStep::Write))
             << room;
     }
 }
