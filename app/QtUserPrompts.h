@@ -20,4 +20,8 @@ public:
     SaveChoice AskSaveChanges(QWidget& owner, const QString& name) override;
     bool AskReloadChanged(QWidget& owner, const QString& name) override;
     bool ChoosePreferences(QWidget& owner, QString& editorCommand) override;
+    // Palette editing (app/QtPalettePrompts.cpp).
+    bool RunColorEditor(QWidget& owner, CColorEditDlg& editor) override;
+    bool ChoosePalettePair(QWidget& owner, PalettePair& pair) override;
+    bool ChooseNewSheet(QWidget& owner, NewSheetChoice& choice) override;
 };

@@ -41,6 +41,7 @@ CSpriteDlg::~CSpriteDlg() = default;
 void CSpriteDlg::OnInitDialog()
 {
     CreateControls();
+    CreatePaletteEditing();
     setWindowIcon(m_hIcon);
     setAcceptDrops(true);
     connect(&m_sheetWatch, &CFileWatch::Settled, this, [this] { OnSheetFileSettled(); });
@@ -174,8 +175,8 @@ bool CSpriteDlg::OnCommand(int id)
         OnEditRedo();
         return true;
     default:
-        // File > New has no handler.
-        return OnDesktopCommand(id) || OnViewCommand(id) || OnEditCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id) ||
+               OnEditCommand(id);
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/AllRowsView.h"
 #include "app/DocumentSignals.h"
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
@@ -78,6 +79,14 @@ public:
     void SaveSprite();
     void ClearSprite();
 
+    // Palette editing, File > New and View > All Rows
+    // (app/SpriteDlgPaletteEdits.cpp); false for another id. The Edit >
+    // Palette commands act on the palette panel's keyboard swatch; the
+    // panel's context menu runs them on the swatch it was opened on.
+    bool OnPaletteCommand(int id);
+    void RunPaletteCommand(int id, int entry);
+    void OnFileNew();
+    void OnEditColor(int entry);
     // Pixel edits (app/SpriteDlgPixels.cpp): the Edit menu's selection and
     // clipboard commands and the Tools submenu; false for another id.
     bool OnEditCommand(int id);
@@ -97,6 +106,7 @@ public:
     CPalettePanel& PalettePanel() { return m_ctlPalettePanel; }
     QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
+    CAllRowsView& AllRows() { return m_allRows; }
     CToolBox& ToolBox() { return m_toolBox; }
 
 protected:
@@ -145,6 +155,14 @@ private:
     bool LaunchEditor(const QString& path);
     // The document's SourcePath as Qt names it.
     QString SheetPath() const;
+    // The palette side (app/SpriteDlgPaletteEdits.cpp).
+    void CreatePaletteEditing();
+    void UpdatePaletteCommands();
+    void OnPaletteMenu(int entry, QPoint at);
+    void OnSwatchDropped(int from, int to, bool copy);
+    void PutColorsOnClipboard(const std::vector<ColorEntry>& colors, const std::string& text);
+    Result TakeColorsFromClipboard(std::vector<ColorEntry>& colors) const;
+    void ShowEditFailure(const Result& result);
     // Pixel edits (app/SpriteDlgPixels.cpp): the tool bar, the view and the
     // tool bar side by side in the room the view had, the commands greyed
     // when there is nothing to act on, and Escape and Enter, which end a
@@ -175,4 +193,5 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     CFileWatch m_sheetWatch; // the sheet's own file
     CFileWatch m_editWatch;  // the PNG an image editor has open
+    CAllRowsView m_allRows{this};
 };

@@ -63,6 +63,15 @@ void CSpriteDlg::FollowDocument()
     // needs the watch set up again.
     connect(document, &CDocumentSignals::Saved, this, [this] { m_sheetWatch.Watch(SheetPath()); });
     connect(document, &CDocumentSignals::HistoryChanged, this, [this] { UpdateCommands(); });
+    // View > All Rows follows the sheet, its colours and the row chosen.
+    connect(document, &CDocumentSignals::SheetReplaced, &m_allRows,
+            [this] { m_allRows.SetPicture(m_document.Source(), m_document.PaletteRow()); });
+    connect(document, &CDocumentSignals::PixelsChanged, &m_allRows,
+            [this] { m_allRows.PixelsChanged(); });
+    connect(document, &CDocumentSignals::ColorsChanged, &m_allRows,
+            [this](int first, int last) { m_allRows.ColorsChanged(first, last); });
+    connect(document, &CDocumentSignals::PaletteRowChanged, &m_allRows,
+            [this](int row) { m_allRows.SetPaletteRow(row); });
     // The drawing tools: their marks, their status line and their commands.
     connect(document, &CDocumentSignals::SheetReplaced, this, [this] { OnSelectionChanged(); });
     connect(document, &CDocumentSignals::SelectionChanged, this, [this] { OnSelectionChanged(); });
@@ -124,5 +133,6 @@ void CSpriteDlg::UpdateCommands()
     redo->setEnabled(redoKind.has_value());
     redo->setText(redoKind ? Text(kRedoFormat).arg(Text(EditKindText(*redoKind)))
                            : PlainItemText(ID_EDIT_REDO));
+    UpdatePaletteCommands();
     UpdateEditCommands();
 }

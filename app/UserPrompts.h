@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/PaletteChoices.h"
+
 #include <QColor>
 #include <QSize>
 #include <QString>
 
+class CColorEditDlg;
 class QWidget;
 struct FileChooser;
 
@@ -54,4 +57,13 @@ public:
     // The Preferences dialog: the image editor's command; false when the
     // user cancelled.
     virtual bool ChoosePreferences(QWidget& owner, QString& editorCommand) = 0;
+
+    // Palette editing. The colour editor the window made and follows, run
+    // modally: true for OK.
+    virtual bool RunColorEditor(QWidget& owner, CColorEditDlg& editor) = 0;
+    // The rows or indices of Swap Rows, Swap Indices or Gradient, starting
+    // from those given; false when the user cancelled.
+    virtual bool ChoosePalettePair(QWidget& owner, PalettePair& pair) = 0;
+    // File > New's layout and colours; false when the user cancelled.
+    virtual bool ChooseNewSheet(QWidget& owner, NewSheetChoice& choice) = 0;
 };

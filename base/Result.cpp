@@ -50,6 +50,10 @@ const char* MessageText(Message message)
         return "Error: Saving would change the picture.";
     case Message::EditedColorsUnmapped:
         return "Error: The edited picture uses a colour the sheet does not have.";
+    case Message::MatchFailed:
+        return "Error: The picture's colours do not match the palette.";
+    case Message::EditPaletteFailed:
+        return "Error: Could not change the palette.";
     case Message::PasteFailed:
         return "Error: Could not paste the picture.";
     }
@@ -118,7 +122,9 @@ std::string ReasonText(const Result& result)
     case Reason::BmpBadPaletteCount:
         return Number(value) + " palette colours are more than the depth allows";
     case Reason::BmpBadPixelOffset:
-        return "pixel data offset " + Number(value) + " lies outside the file";
+        return limit > 0 ? "pixel data offset " + Number(value) +
+                               " lies inside the headers, which end at " + Number(limit)
+                         : "pixel data offset " + Number(value) + " lies outside the file";
     case Reason::BmpMissingRows:
         return "the rows need " + Number(value) + " bytes but the file holds " + Number(limit);
     case Reason::DecoderRefused:
@@ -181,6 +187,39 @@ std::string ReasonText(const Result& result)
     case Reason::PaletteOnlyToPalette:
         return "a palette file becomes only another palette file, without --palette or "
                "--match-palette";
+    case Reason::ReduceBadDepth:
+        return (result.detail.empty() ? std::string() : result.detail + ": ") + Number(value) +
+               "-bit picture: only 8-, 24- and 32-bit pictures can be reduced";
+    case Reason::AlphaThresholdRange:
+        return "alpha threshold " + Number(value) + " is not one of 1 to " + Number(limit);
+    case Reason::DitherStrengthRange:
+        return "dithering strength " + Number(value) + "% is not one of 0 to " + Number(limit) +
+               "%";
+    case Reason::ColorwayCount:
+        return value == 0 ? std::string("no picture to take colourways from")
+                          : Number(value) + " pictures: colourways take a base picture and at most " +
+                                Number(limit - 1) + " more";
+    case Reason::ColorwayRowCount:
+        return Number(value) + " palette rows for " + Number(limit) + " pictures";
+    case Reason::ColorwaySizeDiffers:
+        return "picture " + Number(value) + " is " + result.detail;
+    case Reason::ColorwayTransparencyDiffers:
+        return "picture " + Number(value) + " is not transparent exactly where the base picture is: "
+               "pixel " + result.detail + " differs";
+    case Reason::ColorwayTooManyClasses:
+        return Number(value) + " colour classes are more than the " + Number(limit) +
+               " a palette row holds; pixel " + result.detail + " makes one too many";
+    case Reason::BadColorEntry:
+        return "entry " + Number(value) + " is not one of 0 to " + Number(limit);
+    case Reason::BadRowIndex:
+        return "index " + Number(value) + " is not one of 0 to " + Number(limit) +
+               " within a palette row";
+    case Reason::NoColorTable:
+        return Number(value) + "-bit picture: it has no palette rows";
+    case Reason::TooManyColors:
+        return Number(value) + " colours are more than the " + Number(limit) + " there is room for";
+    case Reason::NotAColor:
+        return "\"" + result.detail + "\" is not a colour (#RRGGBB) or a palette";
     }
     return {};
 }

@@ -33,6 +33,9 @@ enum class Message
     // Saves that would change the picture.
     SaveChangesPicture, // "Error: Saving would change the picture."
     EditedColorsUnmapped, // "Error: The edited picture uses a colour the sheet does not have."
+    MatchFailed,          // "Error: The picture's colours do not match the palette."
+    // Palette edits: colours, rows and indices changed in place.
+    EditPaletteFailed,  // "Error: Could not change the palette."
     // Pixel edits.
     PasteFailed,          // "Error: Could not paste the picture."
 };
@@ -61,7 +64,7 @@ enum class Reason
     BmpBadCompression,     // value: compression code
     BmpTopDownRunLength,
     BmpBadPaletteCount,    // value: colours claimed
-    BmpBadPixelOffset,     // value: the offset
+    BmpBadPixelOffset,     // value: the offset, limit: where the headers end, when inside them
     BmpMissingRows,        // value: bytes the rows need, limit: bytes there
     DecoderRefused,        // DevIL could not decode the bytes
     DepthBelowEight,       // value: bits per pixel
@@ -100,6 +103,22 @@ enum class Reason
 
     // The converter.
     PaletteOnlyToPalette, // a palette file converted to a sheet or picture, or given colours
+    // Colour reduction and colourways. A picture is named by its place among
+    // those given, the base picture being 1.
+    ReduceBadDepth,      // value: bits per pixel, detail: "picture N" among several
+    AlphaThresholdRange, // value: the threshold, limit: the highest
+    DitherStrengthRange, // value: the strength in percent, limit: the highest
+    ColorwayCount,       // value: pictures given, limit: the most
+    ColorwayRowCount,    // value: palette rows given, limit: pictures given
+    ColorwaySizeDiffers, // value: the picture, detail: its size and the base's
+    ColorwayTransparencyDiffers, // value: the picture, detail: the first pixel "(x, y)"
+    ColorwayTooManyClasses,      // value: classes, limit: the most, detail: the pixel "(x, y)" that makes one too many
+    // Palette edits.
+    BadColorEntry,  // value: the entry, limit: the last entry of the table
+    BadRowIndex,    // value: the index within a row, limit: the last index
+    NoColorTable,   // value: bits per pixel of a picture without palette rows
+    TooManyColors,  // value: colours given, limit: the most there is room for
+    NotAColor,      // detail: the text that is no colour
 };
 
 struct Result

@@ -26,7 +26,9 @@ extern "C" void NoteStopSignal(int signal)
 
 // The handler only notes the signal; the loop stops between files. Without
 // SA_RESTART a write blocked on a pipe returns (EINTR) instead of waiting on.
-// A reader that went away (EPIPE) fails that one output, not the run.
+// A reader that went away (EPIPE) fails that one output, not the run. A
+// signal ignored from the start (nohup, a background job of a shell
+// without job control) stays ignored.
 void CatchSignals()
 {
     struct sigaction action
@@ -36,7 +38,14 @@ void CatchSignals()
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        struct sigaction inherited
+        {
+        };
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+            continue;
         sigaction(signal, &action, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -93,10 +102,12 @@ public:
     // Answers the exit status.
     int Run()
     {
+        // The files done, which the message counts, are those in place or
+        // failed for their own reasons; the signal waits for the chunk.
         std::size_t done = 0;
-        for (; done < m_plan.jobs.size() && g_stopSignal == 0; ++done)
+        while (done < m_plan.jobs.size() && g_stopSignal == 0 && Convert(done))
         {
-            Convert(done);
+            ++done;
             if (m_batch.Full())
                 FinishBatch();
         }
@@ -108,16 +119,21 @@ public:
     }
 
 private:
-    void Convert(std::size_t index)
+    // False when the signal cut the file short: it is neither done nor the
+    // file's fault.
+    bool Convert(std::size_t index)
     {
         const ConversionJob& job = m_plan.jobs[index];
         m_progress.Show(index + 1, ShownName(job.input));
         const std::string failure =
             job.refusal.empty() ? ConvertFile(job.input, job.output, m_settings) : job.refusal;
         m_batch.AfterJob(index);
-        // A write cut short by the signal is not the file's fault.
-        if (!failure.empty() && g_stopSignal == 0)
-            Fail(job, failure);
+        if (failure.empty())
+            return true;
+        if (g_stopSignal != 0)
+            return false;
+        Fail(job, failure);
+        return true;
     }
 
     void FinishBatch()
@@ -160,19 +176,17 @@ int RunConversions(const CommandLine& commandLine)
     ConversionSettings settings{plan.target, commandLine.paletteRow, nullptr};
     settings.lossy = commandLine.lossy;
     settings.transparentZero = commandLine.transparentZero;
-    settings.paletteAt = commandLine.paletteAt.value_or(0);
     // The files every input shares are read once; without them no output
     // would be what was asked for.
-    std::vector<ColorEntry> palette;
-    if (commandLine.palette)
+    std::vector<SheetEdit> edits;
+    if (EditsFailure failure; !PrepareEdits(commandLine.edits, edits, failure))
     {
-        if (const Result read = LoadPaletteColors(*commandLine.palette, palette); !read)
-        {
-            ReportFileFailure(*commandLine.palette, FullText(read));
-            return kExitSomeFileFailed;
-        }
-        settings.palette = &palette;
+        if (!failure.usage.empty())
+            return ReportBadUsage(failure.usage);
+        ReportFileFailure(failure.file, ShownFailure(failure.result));
+        return kExitSomeFileFailed;
     }
+    settings.edits = &edits;
     CColorTable matchTable;
     if (commandLine.matchPalette)
     {
@@ -180,7 +194,7 @@ int RunConversions(const CommandLine& commandLine)
                 LoadColorTable(*commandLine.matchPalette, commandLine.paletteRow, matchTable);
             !read)
         {
-            ReportFileFailure(*commandLine.matchPalette, FullText(read));
+            ReportFileFailure(*commandLine.matchPalette, ShownFailure(read));
             return kExitSomeFileFailed;
         }
         settings.matchPalette = &matchTable;
@@ -191,7 +205,7 @@ int RunConversions(const CommandLine& commandLine)
         if (const Result read = ReadTrailingBlockFile(*commandLine.trailingFrom, trailingFrom);
             !read)
         {
-            ReportFileFailure(*commandLine.trailingFrom, FullText(read));
+            ReportFileFailure(*commandLine.trailingFrom, ShownFailure(read));
             return kExitSomeFileFailed;
         }
         settings.trailingFrom = &trailingFrom;

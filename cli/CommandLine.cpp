@@ -67,7 +67,44 @@ bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t&
     return error == std::errc() && stop == end && number >= 0 && number < limit;
 }
 
-bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::string& error)
+// --palette-at K belongs to the --palette before it or, when none came
+// before, to the next one.
+struct ParseState
+{
+    std::optional<std::int32_t> pendingFirst;
+};
+
+bool AddPalette(const char* argument, CommandLine& commandLine, ParseState& state)
+{
+    commandLine.edits.push_back({EditOption::ReplaceColors, argument, state.pendingFirst});
+    state.pendingFirst.reset();
+    return true;
+}
+
+bool SetPaletteFirst(const char* argument, CommandLine& commandLine, ParseState& state,
+                     std::string& error)
+{
+    std::int32_t first = 0;
+    if (!ParseNumberBelow(argument, kSprColorCount, first))
+    {
+        error = "palette entry must be a number from 0 to 255, not " + QuotedName(argument);
+        return false;
+    }
+    std::vector<EditRequest>& edits = commandLine.edits;
+    if (!edits.empty() && edits.back().kind == EditOption::ReplaceColors && !edits.back().first)
+        edits.back().first = first;
+    else if (!state.pendingFirst)
+        state.pendingFirst = first;
+    else
+    {
+        error = "--palette-at is given twice for one --palette";
+        return false;
+    }
+    return true;
+}
+
+bool ApplyOption(int code, const char* argument, CommandLine& commandLine, ParseState& state,
+                 std::string& error)
 {
     switch (code)
     {
@@ -80,14 +117,14 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
     case kOptionTo:
         commandLine.target = TargetFormatNamed(argument);
         if (!commandLine.target)
-            error = std::string("unknown format '") + argument + "' (" + TargetFormatNames() + ")";
+            error = "unknown format " + QuotedName(argument) + " (" + TargetFormatNames() + ")";
         return commandLine.target.has_value();
     case kOptionPaletteRow:
         commandLine.paletteRow.emplace();
         if (!ParseNumberBelow(argument, kPaletteRowCount, *commandLine.paletteRow))
         {
             error =
-                std::string("palette row must be a number from 0 to 15, not '") + argument + "'";
+                "palette row must be a number from 0 to 15, not " + QuotedName(argument);
             return false;
         }
         return true;
@@ -95,17 +132,9 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
         commandLine.trailingFrom = argument;
         return true;
     case kOptionPalette:
-        commandLine.palette = argument;
-        return true;
+        return AddPalette(argument, commandLine, state);
     case kOptionPaletteAt:
-        commandLine.paletteAt.emplace();
-        if (!ParseNumberBelow(argument, kSprColorCount, *commandLine.paletteAt))
-        {
-            error =
-                std::string("palette entry must be a number from 0 to 255, not '") + argument + "'";
-            return false;
-        }
-        return true;
+        return SetPaletteFirst(argument, commandLine, state, error);
     case kOptionMatchPalette:
         commandLine.matchPalette = argument;
         return true;
@@ -129,7 +158,7 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, std::
     }
 }
 
-bool CheckCombination(const CommandLine& commandLine, std::string& error)
+bool CheckCombination(const CommandLine& commandLine, const ParseState& state, std::string& error)
 {
     if (commandLine.help || commandLine.version)
         return true;
@@ -139,10 +168,10 @@ bool CheckCombination(const CommandLine& commandLine, std::string& error)
         error = "--json goes with --info";
     else if (commandLine.info &&
              (commandLine.output || commandLine.target || commandLine.paletteRow ||
-              commandLine.trailingFrom || commandLine.lossy || commandLine.palette ||
-              commandLine.paletteAt || commandLine.matchPalette || commandLine.transparentZero))
+              commandLine.trailingFrom || commandLine.lossy || !commandLine.edits.empty() ||
+              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero))
         error = "--info takes no conversion options";
-    else if (commandLine.paletteAt && !commandLine.palette)
+    else if (state.pendingFirst)
         error = "--palette-at goes with --palette";
     else if (!commandLine.info && !commandLine.output)
         error = "missing output: give -o OUTPUT";
@@ -161,15 +190,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
     opterr = 1;
     optind = 1;
     int code;
+    ParseState state;
     while ((code = getopt_long(argc, arguments.data(), "o:", kOptions, nullptr)) != -1)
     {
         if (code == '?')
             return false;
-        if (!ApplyOption(code, optarg, commandLine, error))
+        if (!ApplyOption(code, optarg, commandLine, state, error))
             return false;
     }
     commandLine.inputs.assign(arguments.begin() + optind, arguments.end());
-    return CheckCombination(commandLine, error);
+    return CheckCombination(commandLine, state, error);
 }
 
 void PrintHelp(std::FILE* stream)
@@ -195,9 +225,11 @@ void PrintHelp(std::FILE* stream)
                "                             those 16 colours only; with --match-palette:\n"
                "                             match onto that row\n"
                "      --palette=FILE       replace colours with those of the palette file\n"
-               "                             FILE before anything is written\n"
+               "                             FILE before anything is written; given more\n"
+               "                             than once, in the order given\n"
                "      --palette-at=K       with --palette: start at entry K (0 to 255; by\n"
-               "                             default 0)\n"
+               "                             default 0) for the --palette before it, or\n"
+               "                             the next one\n"
                "      --match-palette=FILE  give the input the indices of the colour table\n"
                "                             of FILE (an SPR, SP2 or palette file): every\n"
                "                             colour it uses must be exactly one entry, or\n"
@@ -229,11 +261,12 @@ void PrintHelp(std::FILE* stream)
                "any name, is written where it stands, never replaced.\n"
                "\n"
                "Interrupted (SIGINT, SIGTERM, SIGHUP), it puts in place the files already\n"
-               "converted, removes every temporary file, and exits 128 + the signal.\n"
+               "converted, removes every temporary file, and exits 128 + the signal. A\n"
+               "signal ignored at start (nohup) stays ignored.\n"
                "\n"
                "Exit status: 0 if every file was converted, 1 if any file failed (the\n"
-               "others are still converted), 2 for bad usage, 129, 130 or 143 when\n"
-               "interrupted.\n",
+               "others are still converted) or what went to standard output did not all\n"
+               "arrive, 2 for bad usage, 129, 130 or 143 when interrupted.\n",
                stream);
 }
 
@@ -248,49 +281,6 @@ int ReportBadUsage(const std::string& message)
         std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
     std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgramName);
     return kExitBadUsage;
-}
-
-namespace
-{
-
-bool IsControl(unsigned char c)
-{
-    return c < 0x20 || c == 0x7F;
-}
-
-} // namespace
-
-std::string ShownName(const std::string& name)
-{
-    for (const char c : name)
-        if (IsControl(static_cast<unsigned char>(c)))
-            return QuotedName(name);
-    return name;
-}
-
-std::string QuotedName(const std::string& name)
-{
-    std::string quoted;
-    bool open = false; // inside a '...' run
-    for (const char c : name)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsControl(byte))
-        {
-            char escaped[sizeof "'$'\\000'"];
-            std::snprintf(escaped, sizeof escaped, "%s$'\\%03o'", open ? "'" : "", byte);
-            quoted += escaped;
-            open = false;
-            continue;
-        }
-        if (!open)
-            quoted += '\'';
-        open = true;
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    if (open)
-        quoted += '\'';
-    return quoted.empty() ? "''" : quoted;
 }
 
 void ReportFileFailure(const std::string& file, const std::string& reason)

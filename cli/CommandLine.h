@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cli/SheetEdits.h"
+#include "cli/TerminalText.h"
 #include "formats/FileFormats.h"
 
 #include <cstdint>
@@ -32,8 +34,10 @@ struct CommandLine
     std::optional<std::int32_t> paletteRow;
     std::optional<std::string> trailingFrom;
     bool lossy = false;
-    std::optional<std::string> palette;
-    std::optional<std::int32_t> paletteAt;
+    // Changes to colours and indices, in the order given.
+    std::vector<EditRequest> edits;
+    // The colours of the input are read as indices of this file's table
+    // before any edit.
     std::optional<std::string> matchPalette;
     bool transparentZero = false;
 };
@@ -46,13 +50,6 @@ void PrintHelp(std::FILE* stream);
 void PrintVersion(std::FILE* stream);
 // `-o -`: the output is standard output.
 constexpr char kStandardOutputName[] = "-";
-
-// A file name as it can be shown on a terminal: unchanged when it holds no
-// control character, else quoted as a shell would take it back
-// ('a'$'\033''b'), so that no escape sequence reaches the terminal.
-std::string ShownName(const std::string& name);
-// The same, always between quotes, for names inside a message.
-std::string QuotedName(const std::string& name);
 
 // One line on stderr naming the file and why it failed.
 void ReportFileFailure(const std::string& file, const std::string& reason);

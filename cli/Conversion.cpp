@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Conversion.h"
 
+#include "cli/TerminalText.h"
+
 #include "document/PaletteSource.h"
 #include "document/SpriteDocument.h"
 
@@ -29,17 +31,16 @@ Result OpenInput(CSpriteDocument& document, const std::string& input, FileFormat
     return {};
 }
 
-// The colours change before anything is written: first the indices
-// recovered onto the table asked for, then the colours replaced.
+// The colours change before anything is written: first the input's colours
+// are read as indices of the table asked for, since the edits work on
+// indices; then the edits, in the order given.
 Result ChangeColors(CSpriteDocument& document, const ConversionSettings& settings)
 {
     if (settings.matchPalette)
         if (Result matched = document.MapOntoColors(*settings.matchPalette, settings.paletteRow);
             !matched)
             return matched;
-    if (settings.palette)
-        return document.ReplaceColors(*settings.palette, settings.paletteAt);
-    return {};
+    return settings.edits ? ApplyEdits(*settings.edits, document) : Result{};
 }
 
 Result WriteOutput(CSpriteDocument& document, const std::string& output,
@@ -66,7 +67,7 @@ Result WriteOutput(CSpriteDocument& document, const std::string& output,
 Result ConvertPalette(const std::string& input, const std::string& output,
                       const ConversionSettings& settings)
 {
-    if (KindOf(settings.target) != FormatKind::Palette || settings.palette || settings.matchPalette)
+    if (KindOf(settings.target) != FormatKind::Palette || (settings.edits && !settings.edits->empty()) || settings.matchPalette)
         return Failure(Reason::PaletteOnlyToPalette);
     return ConvertPaletteFile(input, output, FormatInfo(settings.target).palette,
                               settings.paletteRow, settings.batch);
@@ -81,6 +82,8 @@ Result Convert(const std::string& input, const std::string& output,
     if (KindOf(inputFormat) == FormatKind::Palette)
         return ConvertPalette(input, output, settings);
     CSpriteDocument document;
+    // A conversion is never undone: its steps would only hold memory.
+    document.SetHistoryLimit(0);
     if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)
         return opened;
     if (Result changed = ChangeColors(document, settings); !changed)
@@ -91,5 +94,5 @@ Result Convert(const std::string& input, const std::string& output,
 std::string ConvertFile(const std::string& input, const std::string& output,
                         const ConversionSettings& settings)
 {
-    return FullText(Convert(input, output, settings));
+    return ShownFailure(Convert(input, output, settings));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "cli/SheetEdits.h"
 #include "formats/FileFormats.h"
 
 #include "image/ColorEntry.h"
@@ -21,10 +22,9 @@ struct ConversionSettings
     FileFormat target = FileFormat::Bmp;
     // BMP, PNG and palette output: the row shown; with matchPalette, the row matched onto.
     std::optional<std::int32_t> paletteRow;
-    const CTrailingBlock* trailingFrom = nullptr;     // SPR output from BMP, PNG or SP2 only
-    const std::vector<ColorEntry>* palette = nullptr; // colours that replace the sheet's
-    std::int32_t paletteAt = 0;                       // from this entry on
+    const CTrailingBlock* trailingFrom = nullptr; // SPR output from BMP, PNG or SP2 only
     const CColorTable* matchPalette = nullptr; // the table the input's indices are recovered onto
+    const std::vector<SheetEdit>* edits = nullptr; // then these, in order
     bool transparentZero = false;              // PNG output only
     CReplaceBatch* batch = nullptr;            // where outputs wait to be put in place, or none
     bool lossy = false;                        // write sheets the layout cannot hold exactly

@@ -4,9 +4,11 @@
 #include "document/DocumentFiles.h"
 #include "io/TargetPath.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,10 +28,16 @@ std::string NameInFolder(const std::string& folder, const std::string& input, Fi
     return (fs::path(folder) / name).string();
 }
 
+// An output that is not written, in the viewer's words and why.
+std::string OutputRefusal(FileFormat target, const std::string& why)
+{
+    return std::string(MessageText(WriteFailedMessage(target))) + " (" + why + ")";
+}
+
 // Replacing an input, or writing one output twice in a run, would destroy a
 // file the user still has no other copy of. Paths are compared by the file
 // they reach, links and all, as the writer will follow them.
-void RefuseClashes(std::vector<ConversionJob>& jobs)
+void RefuseClashes(std::vector<ConversionJob>& jobs, FileFormat target)
 {
     std::map<FileIdentity, const ConversionJob*> writtenFrom;
     for (ConversionJob& job : jobs)
@@ -37,15 +45,16 @@ void RefuseClashes(std::vector<ConversionJob>& jobs)
         const std::optional<FileIdentity> output = IdentifyFile(job.output);
         if (!output)
             continue; // the writer will fail to create it, and say so
-        if (output == IdentifyFile(job.input))
+        // A file still to be created cannot be the input.
+        if (output->newName.empty() && output == IdentifyFile(job.input))
         {
-            job.refusal = "the output would replace the input itself";
+            job.refusal = OutputRefusal(target, "the output would replace the input itself");
             continue;
         }
         const auto [first, isNew] = writtenFrom.emplace(*output, &job);
         if (!isNew)
-            job.refusal = QuotedName(job.output) + " is already written from " +
-                          QuotedName(first->second->input);
+            job.refusal = OutputRefusal(target, QuotedName(job.output) + " is already written from " +
+                                                    QuotedName(first->second->input));
     }
 }
 
@@ -113,6 +122,10 @@ bool PlanOutputs(const CommandLine& commandLine, OutputPlan& plan, std::string& 
     for (const std::string& input : commandLine.inputs)
         plan.jobs.push_back(
             {input, intoFolder ? NameInFolder(output, input, plan.target) : file, {}});
-    RefuseClashes(plan.jobs);
+    // Nothing is open yet, so a closed standard output is not some file
+    // that took its descriptor.
+    if (toStandardOutput && fcntl(STDOUT_FILENO, F_GETFD) < 0)
+        plan.jobs.front().refusal = OutputRefusal(plan.target, "standard output is closed");
+    RefuseClashes(plan.jobs, plan.target);
     return true;
 }

@@ -38,40 +38,6 @@ std::int32_t CountDistinct(std::vector<std::uint32_t>& colours)
     return std::int32_t(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
-// The length of the well-formed UTF-8 sequence at text[at], or 0 when the
-// bytes there are not one (a stray continuation byte, an overlong form, a
-// surrogate, a value beyond U+10FFFF, a sequence cut short).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-    {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    }
-    else if (lead >= 0xF0 && lead <= 0xF4)
-    {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || at + length > text.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
 // File names are bytes; JSON text is Unicode. A byte that is not part of
 // well-formed UTF-8 becomes U+FFFD, so the output always parses.
 std::string JsonString(const std::string& text)
@@ -181,11 +147,11 @@ std::string FormatInfoLine(const SheetInfo& info)
 {
     const char* name = FormatInfo(info.format).name;
     if (KindOf(info.format) == FormatKind::Palette)
-        return info.path + ": palette, " + name + ", " + std::to_string(info.paletteColours) +
-               " colours";
-    std::string line = info.path + ": " + name + ", " + std::to_string(info.width) + "x" +
-                       std::to_string(info.height) + ", " + std::to_string(info.bitsPerPixel) +
-                       "-bit";
+        return ShownName(info.path) + ": palette, " + name + ", " +
+               std::to_string(info.paletteColours) + " colours";
+    std::string line = ShownName(info.path) + ": " + name + ", " + std::to_string(info.width) +
+                       "x" + std::to_string(info.height) + ", " +
+                       std::to_string(info.bitsPerPixel) + "-bit";
     if (info.coloursPerRow)
         line += ", colours per palette row: " + JoinedCounts(*info.coloursPerRow, " ");
     if (info.trailingBytes)
@@ -222,7 +188,7 @@ int RunInfo(const CommandLine& commandLine)
         SheetInfo info;
         if (const Result described = DescribeFile(path, info); !described)
         {
-            ReportFileFailure(path, FullText(described));
+            ReportFileFailure(path, ShownFailure(described));
             anyFailed = true;
             continue;
         }

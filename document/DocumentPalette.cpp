@@ -122,7 +122,7 @@ Result CSpriteDocument::MapOntoColors(const CColorTable& table, std::optional<st
     if (Result result =
             MapToSheetColors(*m_sheet.source, table, row.value_or(kMapWholeTable), *mapped, kind);
         !result)
-        return result;
+        return WithMessage(result, Message::MatchFailed);
     Apply(EditKind::MatchPalette, std::make_unique<CSheetStep>(std::move(mapped)));
     return {};
 }

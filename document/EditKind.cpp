@@ -17,6 +17,24 @@ const char* EditKindText(EditKind kind)
         return "Revert";
     case EditKind::Reload:
         return "Reload";
+    case EditKind::EditColor:
+        return "Edit Colour";
+    case EditKind::PasteColor:
+        return "Paste Colour";
+    case EditKind::SwapColors:
+        return "Swap Colours";
+    case EditKind::CopyColor:
+        return "Copy Colour";
+    case EditKind::PasteRow:
+        return "Paste Row";
+    case EditKind::SwapRows:
+        return "Swap Rows";
+    case EditKind::SwapIndices:
+        return "Swap Indices";
+    case EditKind::SwapIndicesAndPixels:
+        return "Swap Indices and Pixels";
+    case EditKind::Gradient:
+        return "Gradient";
     case EditKind::Pencil:
         return "Pencil";
     case EditKind::Eraser:

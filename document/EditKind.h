@@ -11,6 +11,16 @@ enum class EditKind
     EditExternally,
     Revert,
     Reload,
+    // Palette edits.
+    EditColor,
+    PasteColor,
+    SwapColors,
+    CopyColor,
+    PasteRow,
+    SwapRows,
+    SwapIndices,
+    SwapIndicesAndPixels,
+    Gradient,
     // Pixel edits: the tools' strokes and the selection's commands.
     Pencil,
     Eraser,

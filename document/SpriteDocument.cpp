@@ -214,6 +214,7 @@ const CSpriteImage* CSpriteDocument::Display() const
 void CSpriteDocument::Install(SheetState sheet, bool clean)
 {
     m_sheet = std::move(sheet);
+    m_preview.reset();
     m_displayStale = true;
     m_paletteRow = 0;
     m_history.Reset(clean);

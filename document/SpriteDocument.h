@@ -6,6 +6,7 @@
 #include "document/DocumentObserver.h"
 #include "document/EditKind.h"
 #include "document/ImportMatch.h"
+#include "document/PaletteEdits.h"
 #include "document/PixelEditState.h"
 #include "document/SaveLosses.h"
 #include "document/SheetState.h"
@@ -179,6 +180,42 @@ public:
     // output layout is not that of its input.
     void SetTrailingBlock(CTrailingBlock trailing) { m_sheet.trailing = std::move(trailing); }
 
+    // Palette edits (document/DocumentPaletteEdits.cpp). Each is one step
+    // of the history, which observers hear of as colours (and pixels)
+    // changed. A colour enters the table rounded to what a colour word
+    // holds, so what the views show is what a Save writes. Entries count 0
+    // to 255 through the table, rows 0 to 15 and indices 0 to 15 within a
+    // row; a picture without palette rows (16, 24 or 32 bits) has none. A
+    // command that would leave the sheet as it is makes no step.
+    Result SetColor(std::int32_t entry, const ColorEntry& color,
+                    EditKind kind = EditKind::EditColor);
+    // Paste Colour: the one colour on the clipboard.
+    Result PasteColor(std::int32_t entry, const std::vector<ColorEntry>& colors);
+    // Drag and drop of swatches: a drop swaps two entries, a Ctrl+drop
+    // copies one onto the other.
+    Result SwapColors(std::int32_t a, std::int32_t b);
+    Result CopyColor(std::int32_t from, std::int32_t to);
+    // Colours from index 0 of the row on; at most 16.
+    Result PasteRow(std::int32_t row, const std::vector<ColorEntry>& colors);
+    Result SwapRows(std::int32_t a, std::int32_t b);
+    Result SwapIndices(std::int32_t i, std::int32_t j, IndexSwap what);
+    // The entries strictly between first and last take evenly spaced
+    // colours from first's to last's, channel by channel in the 5 bits a
+    // colour word holds.
+    Result FillGradient(std::int32_t first, std::int32_t last);
+    // The colour editor's live preview: the entry shows the colour at once,
+    // without a step. Finishing keeps it as one step from the colour the
+    // entry had before the preview, or puts that colour back.
+    Result PreviewColor(std::int32_t entry, const ColorEntry& color);
+    void FinishColorPreview(bool keep);
+    // File > New: an unnamed sheet of the layout with every pixel 0, which
+    // has changes to save. A palette file that cannot be read leaves the
+    // sheet open before as it was.
+    Result NewSheet(SpriteLayout layout, NewSheetColors colors,
+                    const std::string& palettePath = std::string());
+    // Copy Row: a row's sixteen colours.
+    std::vector<ColorEntry> RowColors(std::int32_t row) const;
+
     bool HasSheet() const { return m_sheet.source != nullptr; }
     const CSpriteImage* Source() const { return m_sheet.source.get(); }
     // Built when first asked for after the sheet was replaced, then kept in
@@ -339,5 +376,14 @@ private:
     // A prepared import: the picture, and the same on the sheet's colours.
     std::unique_ptr<CSpriteImage> m_importPicture;
     std::unique_ptr<CSpriteImage> m_importMapped;
+    // The colour editor's preview: the entry, the colour it had before, and
+    // the picture it was shown in.
+    struct ColorPreview
+    {
+        const CSpriteImage* picture;
+        std::int32_t entry;
+        ColorEntry before;
+    };
+    std::optional<ColorPreview> m_preview;
     PixelEditState m_pixelEdits;
 };

@@ -206,7 +206,9 @@ Result CheckBmpHeader(const std::uint8_t* header, std::size_t headerBytes, std::
     // DevIL seeks to the offset (and to the masks before it) as a signed
     // value without bounds: a wild offset reads a wild address.
     const std::int64_t pixelOffset = fields.pixelOffset;
-    if (pixelOffset < HeadersEnd(fields) || pixelOffset >= fileSize)
+    if (pixelOffset < HeadersEnd(fields))
+        return Failure(Reason::BmpBadPixelOffset, pixelOffset, HeadersEnd(fields));
+    if (pixelOffset >= fileSize)
         return Failure(Reason::BmpBadPixelOffset, pixelOffset);
     if (IsRle(fields.compression))
     {

@@ -32,12 +32,12 @@ constexpr int kFourBits = 4;
 constexpr int kEightBits = 8;
 constexpr std::size_t kErrorTextBytes = 200;
 
-// A sheet's indices barely gain from filters and deflate's searches, but
-// its long runs of one index do: run-length matches at the fastest level
-// cost a fraction of deflate's default work. Huffman codes alone were no
-// faster and made a sprite sheet three times larger.
-constexpr int kCompressionLevel = 1;
-constexpr int kCompressionStrategy = 3; // Z_RLE
+// zlib's default level and strategy: on sheets (areas of a few colours on a
+// transparent ground) they make files about a third of those of the
+// fastest level with run-length matches, at a fraction of a millisecond a
+// sheet. Filters gain nothing on indices.
+constexpr int kCompressionLevel = 6;
+constexpr int kCompressionStrategy = 0; // Z_DEFAULT_STRATEGY
 
 // The signature, then IHDR's length, type, width and height.
 constexpr std::size_t kPngSignatureBytes = 8;

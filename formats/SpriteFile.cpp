@@ -8,7 +8,9 @@
 #include "io/FileReplacer.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -18,6 +20,18 @@ constexpr std::uint8_t kOpaque = 255;
 constexpr std::uint8_t kGreyRampStep = 16;
 constexpr std::uint8_t kLowNibble = 0x0F;
 constexpr int kHighNibbleShift = 4;
+
+// The two indices of each packed byte, low nibble first, as they lie in
+// the image: one copy a byte instead of two masked stores.
+using IndexPair = std::array<std::uint8_t, 2>;
+constexpr std::array<IndexPair, 256> kIndexPairs = []
+{
+    std::array<IndexPair, 256> pairs{};
+    for (std::size_t byte = 0; byte < pairs.size(); ++byte)
+        pairs[byte] = {static_cast<std::uint8_t>(byte & kLowNibble),
+                       static_cast<std::uint8_t>(byte >> kHighNibbleShift)};
+    return pairs;
+}();
 
 // Two pixels a byte, low nibble first, front to back through the buffer,
 // a row per stream call (a call per byte costs more than the whole budget of
@@ -31,8 +45,8 @@ void ReadSheetPixels(CBinaryFile& file, std::uint8_t* pixels, std::int32_t rows)
         file.ReadBlock(packed, sizeof packed);
         for (const std::uint8_t pair : packed)
         {
-            *pixels++ = pair & kLowNibble;
-            *pixels++ = static_cast<std::uint8_t>(pair >> kHighNibbleShift);
+            std::memcpy(pixels, kIndexPairs[pair].data(), sizeof(IndexPair));
+            pixels += sizeof(IndexPair);
         }
     }
 }
@@ -43,18 +57,6 @@ bool ReadSprColors(CBinaryFile& file, CSpriteImage& image)
         return false;
     for (std::int32_t i = 0; i < kSprColorCount; ++i)
         image.m_colorTable.SetAt(i, ColorWordToEntry(file.ReadWord()));
-    return true;
-}
-
-bool SetGreyRamp(CSpriteImage& image)
-{
-    if (!image.m_colorTable.SetSize(kSprColorCount))
-        return false;
-    for (std::int32_t i = 0; i < kSprColorCount; ++i)
-    {
-        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
-        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
-    }
     return true;
 }
 
@@ -104,6 +106,18 @@ bool WriteSheetPixels(CBinaryFile& file, const CSpriteImage& image, std::int32_t
 }
 
 } // namespace
+
+bool SetGreyRamp(CSpriteImage& image)
+{
+    if (!image.m_colorTable.SetSize(kSprColorCount))
+        return false;
+    for (std::int32_t i = 0; i < kSprColorCount; ++i)
+    {
+        const auto level = static_cast<std::uint8_t>(kGreyRampStep * (i % kPaletteRowSize));
+        image.m_colorTable.SetAt(i, level, level, level, kOpaque);
+    }
+    return true;
+}
 
 Result ReadSpriteSheet(CBinaryFile& file, SpriteLayout layout, CSpriteImage& image)
 {

@@ -36,6 +36,11 @@ inline std::uint8_t PackPixelPair(std::uint8_t left, std::uint8_t right)
     return static_cast<std::uint8_t>((left & 0x0F) | ((right & 0x0F) << 4));
 }
 
+// The colours an SP2 sheet is shown in: the same ramp of greys, 0 to 240 in
+// steps of 16, in every palette row of a 256-entry table. False when the
+// table cannot be allocated.
+bool SetGreyRamp(CSpriteImage& image);
+
 // Reads a sheet in the given layout: SPR with its 256 colours, SP2 with
 // the grey ramp. Bytes past the end of the file read as 0, so a short file
 // loads with index 0 where it ends. The failure's reason only.

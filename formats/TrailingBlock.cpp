@@ -17,11 +17,16 @@ namespace
 {
 constexpr std::size_t kCopyBufferBytes = 64 * 1024;
 
-// A descriptor that closes itself.
+// A descriptor that closes itself. It is opened without waiting, so that
+// a FIFO without a writer is refused at once rather than hanging the open;
+// only regular files are read, which never wait.
 class CReadDescriptor
 {
 public:
-    explicit CReadDescriptor(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC)) {}
+    explicit CReadDescriptor(const char* path)
+        : m_fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    {
+    }
     ~CReadDescriptor()
     {
         if (m_fd >= 0)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/BinaryFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,9 +19,13 @@ bool ModeReads(const char* mode)
     return mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
 }
 
+// Small files are read whole at once into a buffer of their size; larger
+// ones through a buffer of this size.
+constexpr std::int64_t kMaxReadBufferBytes = 1 << 20;
+
 // Reading goes through open(2) first so that a FIFO or a device can be
 // refused before it blocks or feeds endless bytes; only regular files read.
-std::FILE* OpenRegularForReading(const char* fileName, const char* mode)
+std::FILE* OpenRegularForReading(const char* fileName, const char* mode, std::int64_t& size)
 {
     const int fd = ::open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -30,11 +36,13 @@ std::FILE* OpenRegularForReading(const char* fileName, const char* mode)
         ::close(fd);
         return nullptr;
     }
-    // Back to blocking reads now that the file is known to be regular.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Back to blocking reads now that the file is known to be regular; no
+    // other status flag was asked for.
+    ::fcntl(fd, F_SETFL, 0);
     std::FILE* file = ::fdopen(fd, mode);
     if (file == nullptr)
         ::close(fd);
+    size = info.st_size;
     return file;
 }
 
@@ -43,9 +51,24 @@ std::FILE* OpenRegularForReading(const char* fileName, const char* mode)
 int CBinaryFile::Open(const char* fileName, const char* mode, int closeOnDestroy)
 {
     std::FILE* file = nullptr;
+    std::int64_t size = -1;
     if (fileName != nullptr && mode != nullptr && m_file == nullptr)
-        file = ModeReads(mode) ? OpenRegularForReading(fileName, mode) : std::fopen(fileName, mode);
-    return Attach(file, closeOnDestroy);
+        file = ModeReads(mode) ? OpenRegularForReading(fileName, mode, size)
+                               : std::fopen(fileName, mode);
+    if (!Attach(file, closeOnDestroy))
+        return 0;
+    // The buffer is freed when the stream is closed, so only a stream this
+    // object closes gets one.
+    if (size >= 0 && closeOnDestroy)
+    {
+        // One byte more than the file, so that the read that finds its end
+        // is the same one.
+        const auto bytes = std::size_t(std::min(size + 1, kMaxReadBufferBytes));
+        m_readBuffer.reset(new (std::nothrow) char[bytes]);
+        if (m_readBuffer)
+            std::setvbuf(m_file, m_readBuffer.get(), _IOFBF, bytes);
+    }
+    return 1;
 }
 
 int CBinaryFile::Attach(std::FILE* file, int closeOnDestroy)
@@ -160,6 +183,7 @@ int CBinaryFile::Close()
         closedCleanly = std::fclose(m_file) == 0 ? 1 : 0;
         m_file = nullptr;
     }
+    m_readBuffer.reset();
     m_status = StatusOk;
     return closedCleanly;
 }

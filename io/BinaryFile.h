@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 enum BinaryFileStatus : std::int32_t
 {
@@ -82,6 +83,8 @@ protected:
     std::FILE* m_file = nullptr;
 
 private:
+    // The stream's buffer when Open chose one; it outlives the stream.
+    std::unique_ptr<char[]> m_readBuffer;
     // Records the status; 1 when it is StatusOk, else 0.
     int Record(BinaryFileStatus status);
     std::uint32_t ReadLittleEndian(std::size_t byteCount);

@@ -120,12 +120,12 @@ bool CFileReplacer::Begin()
         return AttachDescriptor(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
     const int folder = target.Folder();
     const std::string& name = target.Name();
+    const bool exists = target.Existing().has_value();
     struct stat info
     {
     };
-    const bool exists = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists && errno != ENOENT)
-        return false;
+    if (exists)
+        info = *target.Existing();
     if (exists && S_ISDIR(info.st_mode))
     {
         errno = EISDIR;
@@ -142,6 +142,7 @@ bool CFileReplacer::Begin()
         return FolderRefusesNewFiles(errno) && AttachInPlace(folder, name);
     m_folder = target.ReleaseFolder();
     m_targetName = name;
+    m_targetExisted = exists;
     return true;
 }
 
@@ -182,15 +183,21 @@ bool CFileReplacer::AttachDescriptor(int descriptor)
         return false;
     std::FILE* stream = fdopen(descriptor, "wb");
     if (!stream)
-        close(descriptor);
-    else if (!m_file.Attach(stream, 1))
-        std::fclose(stream);
-    else
     {
-        m_stream = stream;
-        return true;
+        close(descriptor);
+        return false;
     }
-    return false;
+    m_buffer.Take();
+    if (m_buffer.Get() != nullptr)
+        setvbuf(stream, m_buffer.Get(), _IOFBF, CWriteBuffer::kBytes);
+    if (!m_file.Attach(stream, 1))
+    {
+        std::fclose(stream);
+        m_buffer.GiveBack();
+        return false;
+    }
+    m_stream = stream;
+    return true;
 }
 
 bool CFileReplacer::Commit()
@@ -209,6 +216,7 @@ bool CFileReplacer::Commit()
     written = written && (!m_replacing || kept >= 0) && (m_replacing || m_file.Sync() == 1);
     m_stream = nullptr;
     const bool closed = m_file.Close() == 1;
+    m_buffer.GiveBack();
     if (!written || !closed)
     {
         const CKeepErrno keep;
@@ -224,7 +232,7 @@ bool CFileReplacer::Commit()
 bool CFileReplacer::CommitReplacement(int descriptor)
 {
     CPendingFile pending(descriptor, std::exchange(m_folder, -1), std::exchange(m_tempName, {}),
-                         m_targetName);
+                         m_targetName, m_targetExisted);
     m_replacing = false;
     if (m_batch != nullptr)
     {
@@ -242,6 +250,7 @@ void CFileReplacer::Abandon()
     const CKeepErrno keep;
     m_stream = nullptr;
     m_file.Close();
+    m_buffer.GiveBack();
     if (!m_tempName.empty())
         unlinkat(m_folder, m_tempName.c_str(), 0);
     m_tempName.clear();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "io/BinaryFile.h"
+#include "io/WriteBuffer.h"
 
 #include <string>
 #include <sys/stat.h>
@@ -58,8 +59,10 @@ private:
     int m_folder = -1;
     std::string m_targetName;
     std::string m_tempName;
+    bool m_targetExisted = false;
     bool m_replacing = false;
     CReplaceBatch* m_batch = nullptr;
+    CWriteBuffer m_buffer; // declared before the stream, which writes into it until closed
     CBinaryFile m_file;
     std::FILE* m_stream = nullptr; // m_file's handle, kept for its error flag
     bool m_committed = false;

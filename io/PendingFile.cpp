@@ -38,15 +38,26 @@ std::string TemporaryName()
     return name;
 }
 
-CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::string targetName)
+CPendingFile::CPendingFile(int file, int folder, std::string tempName, std::string targetName,
+                           bool targetExisted)
     : m_file(file), m_folder(folder), m_tempName(std::move(tempName)),
-      m_targetName(std::move(targetName))
+      m_targetName(std::move(targetName)), m_targetExisted(targetExisted)
 {
+    // The file is completely written: what it is no longer changes.
+    struct stat info
+    {
+    };
+    if (fstat(m_file, &info) == 0)
+    {
+        m_device = info.st_dev;
+        m_size = info.st_size;
+    }
 }
 
 CPendingFile::CPendingFile(CPendingFile&& other) noexcept
     : m_file(std::exchange(other.m_file, -1)), m_folder(std::exchange(other.m_folder, -1)),
-      m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName))
+      m_tempName(std::move(other.m_tempName)), m_targetName(std::move(other.m_targetName)),
+      m_targetExisted(other.m_targetExisted), m_device(other.m_device), m_size(other.m_size)
 {
     other.m_tempName.clear();
 }
@@ -56,33 +67,17 @@ CPendingFile::~CPendingFile()
     Drop();
 }
 
-dev_t CPendingFile::Device() const
-{
-    struct stat info
-    {
-    };
-    return fstat(m_file, &info) == 0 ? info.st_dev : 0;
-}
-
-std::int64_t CPendingFile::Size() const
-{
-    struct stat info
-    {
-    };
-    return fstat(m_file, &info) == 0 ? info.st_size : 0;
-}
-
 bool CPendingFile::Sync() const
 {
     return fsync(m_file) == 0;
 }
 
-bool CPendingFile::Install()
+bool CPendingFile::Install(RenameAt rename)
 {
     if (m_tempName.empty() && !LinkUnnamed())
         return false;
     if (!m_tempName.empty() &&
-        renameat(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
+        rename(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) != 0)
         return false;
     m_tempName.clear();
     close(std::exchange(m_file, -1));
@@ -94,17 +89,13 @@ void CPendingFile::SyncFolder() const
     fsync(m_folder);
 }
 
-// A target that does not exist yet takes the file's name directly, with no
-// temporary name in between; otherwise the file gets a temporary name to
+// A target that did not exist takes the file's name directly, with no
+// temporary name in between (a link never replaces a name, so one that has
+// appeared since is not lost); otherwise the file gets a temporary name to
 // be renamed from.
 bool CPendingFile::LinkUnnamed()
 {
-    struct stat info
-    {
-    };
-    const bool targetAbsent =
-        fstatat(m_folder, m_targetName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
-    if (targetAbsent && LinkDescriptor(m_file, m_folder, m_targetName))
+    if (!m_targetExisted && LinkDescriptor(m_file, m_folder, m_targetName))
         return true;
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {

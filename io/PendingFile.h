@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <sys/types.h>
 
@@ -13,8 +14,11 @@
 class CPendingFile
 {
 public:
-    // Takes over both descriptors. tempName is empty for an unnamed file.
-    CPendingFile(int file, int folder, std::string tempName, std::string targetName);
+    // Takes over both descriptors. tempName is empty for an unnamed file;
+    // targetExisted tells that there is a file to replace, not a name to
+    // take.
+    CPendingFile(int file, int folder, std::string tempName, std::string targetName,
+                 bool targetExisted = false);
     CPendingFile(CPendingFile&& other) noexcept;
     CPendingFile& operator=(CPendingFile&&) = delete;
     CPendingFile(const CPendingFile&) = delete;
@@ -22,14 +26,16 @@ public:
     ~CPendingFile(); // drops the file unless it was put in place
 
     int Descriptor() const { return m_file; }
-    dev_t Device() const;
-    std::int64_t Size() const;
+    dev_t Device() const { return m_device; }
+    std::int64_t Size() const { return m_size; }
     // Pushes the file's bytes to the disk, through the descriptor it was
     // written with (which may well be write-only).
     bool Sync() const;
     // Renames the file over its target (an unnamed one is given a name
-    // first); false, with the target as it was, when that fails.
-    bool Install();
+    // first); false, with the target as it was, when that fails. The rename
+    // is renameat unless a test needs one that fails.
+    using RenameAt = int (*)(int fromFolder, const char* from, int toFolder, const char* to);
+    bool Install(RenameAt rename = ::renameat);
     // Makes what Install did durable. The new file is in place whatever this
     // answers, so a failure here fails nothing; a batch does it once per
     // folder.
@@ -44,6 +50,9 @@ private:
     int m_folder;
     std::string m_tempName;
     std::string m_targetName;
+    bool m_targetExisted;
+    dev_t m_device = 0;
+    std::int64_t m_size = 0;
 };
 
 // A name for a temporary file beside a target; a random part keeps two runs

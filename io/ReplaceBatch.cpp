@@ -33,11 +33,11 @@ std::vector<std::size_t> CReplaceBatch::Finish()
     std::map<dev_t, bool> deviceSynced;
     for (const CPendingFile& file : m_waiting)
         if (deviceSynced.emplace(file.Device(), false).second)
-            deviceSynced[file.Device()] = syncfs(file.Descriptor()) == 0;
+            deviceSynced[file.Device()] = m_syncFileSystem(file.Descriptor()) == 0;
 
     std::vector<std::size_t> failed;
     for (std::size_t i = 0; i < m_waiting.size(); ++i)
-        if (!deviceSynced[m_waiting[i].Device()] || !m_waiting[i].Install())
+        if (!deviceSynced[m_waiting[i].Device()] || !m_waiting[i].Install(m_rename))
             failed.push_back(i);
     // Once per folder, after all its renames: one sync makes them all durable.
     std::set<std::pair<dev_t, ino_t>> foldersSynced;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unistd.h>
 #include <vector>
 
 // Lets many safe replacements share the cost of making them durable. While a
@@ -20,6 +21,10 @@
 class CReplaceBatch
 {
 public:
+    // How a file system is synced through one of its descriptors: 0, or -1
+    // with errno set, as syncfs answers.
+    using FileSystemSync = int (*)(int descriptor);
+
     CReplaceBatch() = default;
     CReplaceBatch(const CReplaceBatch&) = delete;
     CReplaceBatch& operator=(const CReplaceBatch&) = delete;
@@ -38,7 +43,14 @@ public:
     // empty afterwards and may take more files.
     std::vector<std::size_t> Finish();
 
+    // syncfs unless a test needs a disk whose write-back fails.
+    void SetFileSystemSync(FileSystemSync sync) { m_syncFileSystem = sync; }
+    // renameat unless a test needs a rename that fails.
+    void SetRename(CPendingFile::RenameAt rename) { m_rename = rename; }
+
 private:
     std::vector<CPendingFile> m_waiting;
     std::int64_t m_waitingBytes = 0;
+    FileSystemSync m_syncFileSystem = ::syncfs;
+    CPendingFile::RenameAt m_rename = ::renameat;
 };

@@ -34,18 +34,15 @@ int OpenFolder(int base, const std::string& path)
     return openat(base, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-// The text of a symbolic link; nothing when the name is no link.
-std::optional<std::string> ReadLinkAt(int folder, const std::string& name, bool& failed)
+// The text of a symbolic link; nothing when it cannot be read.
+std::optional<std::string> ReadLinkAt(int folder, const std::string& name)
 {
     std::string target(PATH_MAX, '\0');
     for (;;)
     {
         const ssize_t length = readlinkat(folder, name.c_str(), target.data(), target.size());
         if (length < 0)
-        {
-            failed = errno != EINVAL && errno != ENOENT;
             return std::nullopt;
-        }
         if (static_cast<std::size_t>(length) < target.size())
         {
             target.resize(static_cast<std::size_t>(length));
@@ -60,45 +57,76 @@ bool IsSameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool NamesStandardOutput(int folder, const std::string& name)
+// Standard output is the same file for the whole run: it is looked at once.
+const std::optional<struct stat>& StandardOutputInfo()
+{
+    static const std::optional<struct stat> output = []() -> std::optional<struct stat>
+    {
+        struct stat info
+        {
+        };
+        if (fstat(STDOUT_FILENO, &info) != 0)
+            return std::nullopt;
+        return info;
+    }();
+    return output;
+}
+
+bool IsStandardOutputFile(const struct stat& info)
+{
+    const std::optional<struct stat>& output = StandardOutputInfo();
+    return output && IsSameFile(info, *output);
+}
+
+// A link is followed to see whether it leads to standard output.
+bool LinkNamesStandardOutput(int folder, const std::string& name)
 {
     struct stat named
     {
     };
-    struct stat output
-    {
-    };
-    return fstat(STDOUT_FILENO, &output) == 0 && fstatat(folder, name.c_str(), &named, 0) == 0 &&
-           IsSameFile(named, output);
+    return fstatat(folder, name.c_str(), &named, 0) == 0 && IsStandardOutputFile(named);
 }
 } // namespace
 
 CTargetPath::CTargetPath(const std::string& path)
     : m_folder(OpenFolder(AT_FDCWD, FolderPart(path))), m_name(NamePart(path))
 {
-    if (m_folder < 0)
-        return;
-    // Checked before the links are followed: /proc/self/fd/1 links to names
-    // like "pipe:[1234]" that no folder holds.
-    m_standardOutput = NamesStandardOutput(m_folder, m_name);
-    for (int hop = 0; hop < kMaxLinkHops && !m_standardOutput; ++hop)
+    // One look at each name on the way: most are plain files, which need no
+    // more than that.
+    for (int hop = 0; hop < kMaxLinkHops && m_folder >= 0; ++hop)
     {
-        bool failed = false;
-        const std::optional<std::string> link = ReadLinkAt(m_folder, m_name, failed);
+        struct stat info
+        {
+        };
+        if (fstatat(m_folder, m_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        {
+            if (errno != ENOENT)
+                m_name.clear();
+            return;
+        }
+        if (!S_ISLNK(info.st_mode))
+        {
+            m_existing = info;
+            m_standardOutput = IsStandardOutputFile(info);
+            return;
+        }
+        // Checked before the link is followed: /proc/self/fd/1 links to
+        // names like "pipe:[1234]" that no folder holds.
+        m_standardOutput = LinkNamesStandardOutput(m_folder, m_name);
+        if (m_standardOutput)
+            return;
+        const std::optional<std::string> link = ReadLinkAt(m_folder, m_name);
         if (!link)
         {
-            if (failed)
-                m_name.clear();
+            m_name.clear();
             return;
         }
         const int next = OpenFolder(m_folder, FolderPart(*link));
         close(m_folder);
         m_folder = next;
         m_name = NamePart(*link);
-        if (m_folder < 0)
-            return;
     }
-    if (!m_standardOutput)
+    if (m_folder >= 0)
         m_name.clear(); // a loop of links
 }
 
@@ -117,15 +145,28 @@ int CTargetPath::ReleaseFolder()
 
 std::optional<FileIdentity> IdentifyFile(const std::string& path)
 {
-    const CTargetPath target(path);
-    if (!target.IsValid())
-        return std::nullopt;
+    // A file that is there and no link is known by one look; a name that is
+    // not there (not even as a link) by a look at its folder.
     struct stat info
     {
     };
-    if (fstatat(target.Folder(), target.Name().c_str(), &info, 0) == 0)
-        return FileIdentity{info.st_dev, info.st_ino, {}};
-    if (errno != ENOENT || fstat(target.Folder(), &info) != 0)
+    if (fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        if (!S_ISLNK(info.st_mode))
+            return FileIdentity{info.st_dev, info.st_ino, {}};
+    }
+    else if (errno == ENOENT)
+    {
+        if (fstatat(AT_FDCWD, FolderPart(path).c_str(), &info, 0) != 0 || !S_ISDIR(info.st_mode))
+            return std::nullopt;
+        return FileIdentity{info.st_dev, info.st_ino, NamePart(path)};
+    }
+    const CTargetPath target(path);
+    if (!target.IsValid())
+        return std::nullopt;
+    if (const std::optional<struct stat>& existing = target.Existing())
+        return FileIdentity{existing->st_dev, existing->st_ino, {}};
+    if (fstat(target.Folder(), &info) != 0)
         return std::nullopt;
     return FileIdentity{info.st_dev, info.st_ino, target.Name()};
 }

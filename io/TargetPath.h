@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 // A path to write, resolved once: its symbolic links followed (a dangling
 // link names the file to create), then held as an open folder and a name in
@@ -28,12 +30,16 @@ public:
     bool IsStandardOutput() const { return m_standardOutput; }
     int Folder() const { return m_folder; }
     const std::string& Name() const { return m_name; }
+    // What the name was when the path was resolved (never a link); nothing
+    // when no such file existed.
+    const std::optional<struct stat>& Existing() const { return m_existing; }
     // Hands the folder descriptor over; the object no longer closes it.
     int ReleaseFolder();
 
 private:
     int m_folder = -1; // O_RDONLY where allowed (to sync it), else O_PATH
     std::string m_name;
+    std::optional<struct stat> m_existing;
     bool m_standardOutput = false;
 };
 

@@ -57,7 +57,7 @@ public:
         {
             m_bytesPerPixel = m_image->GetBitsPerPixel() / 8;
             if (m_bytesPerPixel == 1)
-                m_palette = MakePaletteTable(m_image->m_colorTable);
+                m_palette = MakePaletteTable(view.colors ? *view.colors : m_image->m_colorTable);
             if (view.zoom > 1)
                 m_expanded.resize(std::size_t(m_width) * std::size_t(m_bytesPerPixel));
         }

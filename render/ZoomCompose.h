@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+class CColorTable;
 class CSpriteImage;
 
 // Colours drawn over the picture. Both show on the grey and on the white of
@@ -38,6 +39,9 @@ struct ZoomedView
     // 8-bit pictures only: the pixels whose index is set get an outline of
     // one device pixel inside their block (a block of 1 or 2 is filled).
     const IndexMask* highlight = nullptr;
+    // 8-bit pictures only: the colours their indices show, in place of the
+    // picture's own table (one palette row of many, shown side by side).
+    const CColorTable* colors = nullptr;
 };
 
 // The zoomed picture's size in device pixels: the display image's (or the

@@ -33,7 +33,7 @@ struct MenuPopupTemplate
 };
 
 inline constexpr MenuItemTemplate kFileMenuItems[] = {
-    {"&New...", ID_FILE_NEW},
+    {"&New...", ID_FILE_NEW, "Ctrl+N"},
     {"&Open...", ID_FILE_OPEN, "Ctrl+O"},
     {"Open Recen&t", ID_FILE_RECENT_FIRST},
     {"Re&vert", ID_FILE_REVERT},
@@ -50,6 +50,21 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {nullptr, 0},
     {"Pre&ferences...", ID_FILE_PREFERENCES},
     {"E&xit", ID_FILE_EXIT, "Ctrl+Q"},
+};
+
+// Edit > Palette, which is also the palette panel's context menu. Each
+// acts on the panel's chosen swatch, or on the one the menu was opened on.
+inline constexpr MenuItemTemplate kPaletteMenuItems[] = {
+    {"&Edit Colour...", ID_PALETTE_EDIT_COLOR},
+    {"&Copy Colour", ID_PALETTE_COPY_COLOR},
+    {"&Paste Colour", ID_PALETTE_PASTE_COLOR},
+    {nullptr, 0},
+    {"Copy &Row", ID_PALETTE_COPY_ROW},
+    {"Paste R&ow", ID_PALETTE_PASTE_ROW},
+    {"&Swap Rows...", ID_PALETTE_SWAP_ROWS},
+    {nullptr, 0},
+    {"Swap &Indices...", ID_PALETTE_SWAP_INDICES},
+    {"&Gradient...", ID_PALETTE_GRADIENT},
 };
 
 // The drawing tools, one at a time, with single keys; then the index the
@@ -87,6 +102,7 @@ inline constexpr MenuItemTemplate kEditMenuItems[] = {
     {"Flip &Vertical", ID_EDIT_FLIP_VERTICAL},
     {nullptr, 0},
     {"T&ools", 0, nullptr, MenuCheck::None, kToolsMenuItems},
+    {"Pa&lette", 0, nullptr, MenuCheck::None, kPaletteMenuItems},
 };
 
 inline constexpr MenuItemTemplate kBackgroundMenuItems[] = {
@@ -107,6 +123,7 @@ inline constexpr MenuItemTemplate kViewMenuItems[] = {
     {"Zoom &Out", ID_VIEW_ZOOM_OUT, "Ctrl+-"},
     {"&Actual Size", ID_VIEW_ACTUAL_SIZE, "Ctrl+0"},
     {"Zoom to &Fit", ID_VIEW_ZOOM_FIT, "Ctrl+9"},
+    {"All &Rows", ID_VIEW_ALL_ROWS, nullptr, MenuCheck::Check},
     {nullptr, 0},
     {"&Background", 0, nullptr, MenuCheck::None, kBackgroundMenuItems},
     {"Pixel &Grid", ID_VIEW_PIXEL_GRID, nullptr, MenuCheck::Check},

@@ -49,6 +49,16 @@ constexpr int ID_FILE_EDIT_EXTERNALLY = 32793;
 constexpr int ID_FILE_LOAD_PALETTE = 32794;
 constexpr int ID_FILE_SAVE_PALETTE = 32795;
 constexpr int ID_FILE_PREFERENCES = 32796;
+// Palette editing, File > New and View > All Rows.
+constexpr int ID_PALETTE_EDIT_COLOR = 32820;
+constexpr int ID_PALETTE_COPY_COLOR = 32821;
+constexpr int ID_PALETTE_PASTE_COLOR = 32822;
+constexpr int ID_PALETTE_COPY_ROW = 32823;
+constexpr int ID_PALETTE_PASTE_ROW = 32824;
+constexpr int ID_PALETTE_SWAP_ROWS = 32825;
+constexpr int ID_PALETTE_SWAP_INDICES = 32826;
+constexpr int ID_PALETTE_GRADIENT = 32827;
+constexpr int ID_VIEW_ALL_ROWS = 32828;
 // Edit: the selection, the clipboard and the drawing tools.
 constexpr int ID_EDIT_CLEAR = 57632;
 constexpr int ID_EDIT_COPY = 57634;

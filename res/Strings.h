@@ -112,6 +112,50 @@ inline constexpr char kEditorCommandHint[] =
     "The file's name is added at the end. Empty: the desktop's default program. "
     "TAVREL_IMAGE_EDITOR, when set, comes first.";
 
+// Palette editing, File > New and View > All Rows.
+inline constexpr char kCaptionEditingPalette[] = "Editing Palette";
+// The colour editor. %1 is the row's name in the selector, %2 the index in
+// the row and %3 the table entry.
+inline constexpr char kColorEditorCaption[] = "Edit Colour";
+inline constexpr char kColorEditorEntry[] = "%1, index %2 (entry %3)";
+inline constexpr const char* kColorEditorChannels[] = {"&Red:", "&Green:", "&Blue:"};
+inline constexpr char kColorEditorHex[] = "&Hex:";
+inline constexpr char kColorEditorWord[] = "Colour word:";
+inline constexpr char kColorEditorShown[] = "Shown as:";
+inline constexpr char kColorEditorOld[] = "Old";
+inline constexpr char kColorEditorNew[] = "New";
+// %1 is the colour typed, %2 what a colour word, 5 bits a channel, makes of it.
+inline constexpr char kColorEditorRounded[] = "%1 became %2 (5 bits a channel).";
+inline constexpr char kColorEditorNotAColor[] = "Type a colour as #RRGGBB.";
+inline constexpr char kColorEditorTransparent[] = "Index 0 of every row is drawn transparent.";
+// Swap Rows, Swap Indices and Gradient. %1 is the row's name.
+inline constexpr char kSwapRowsCaption[] = "Swap Rows";
+inline constexpr char kSwapRowsFirst[] = "&Row:";
+inline constexpr char kSwapRowsSecond[] = "&With row:";
+inline constexpr char kSwapIndicesCaption[] = "Swap Indices";
+inline constexpr char kSwapIndicesFirst[] = "&Index:";
+inline constexpr char kSwapIndicesSecond[] = "&With index:";
+inline constexpr char kSwapIndicesHint[] = "The two indices trade places in every row at once.";
+inline constexpr char kSwapColorsOnly[] = "&Colours only: the picture's look changes";
+inline constexpr char kSwapWithPixels[] =
+    "Colours and &pixels: every row looks the same (unless one is index 0, drawn transparent)";
+inline constexpr char kGradientCaption[] = "Gradient";
+inline constexpr char kGradientFirst[] = "&From index:";
+inline constexpr char kGradientSecond[] = "&To index:";
+inline constexpr char kGradientHint[] =
+    "In %1, the entries between the two take evenly spaced colours.";
+// File > New.
+inline constexpr char kNewSheetCaption[] = "New Sheet";
+inline constexpr char kNewLayoutGroup[] = "Layout";
+inline constexpr char kNewLayoutSpr[] = "&SPR, 256 \u00D7 288";
+inline constexpr char kNewLayoutSp2[] = "SP&2, 256 \u00D7 256";
+inline constexpr char kNewColorsGroup[] = "Colours";
+inline constexpr char kNewColorsGrey[] = "&Grey ramp in every row";
+inline constexpr char kNewColorsCurrent[] = "The &current sheet's colours";
+inline constexpr char kNewColorsFile[] = "From a palette &file...";
+// View > All Rows: a thumbnail of the sheet in each palette row, labelled
+// with the selector's names.
+inline constexpr char kAllRowsCaption[] = "All Rows";
 // Pixel edits: the tools' names in the status bar and the tool bar, the
 // status line, why the tools are off, and a paste that failed.
 inline constexpr const char* kToolNames[] = {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/ColorEditDlg.h"
 #include "app/FileChooser.h"
 #include "app/SpriteDlg.h"
 #include "app/UserPrompts.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <ostream>
@@ -44,6 +46,14 @@ public:
     QString editorAnswer; // Preferences: the command
     // Yes/No questions: one answer each (none left answers No), recorded as "caption: text".
     QList<bool> yesNoAnswers;
+    // Palette editing: the colour editor is handed to the script, which
+    // answers OK or Cancel (no script: Cancel); the pair and New questions
+    // are recorded and answered (none: cancelled).
+    std::function<bool(CColorEditDlg&)> colorEditor;
+    std::vector<PalettePair> pairsAsked;
+    std::optional<PalettePair> pairAnswer;
+    std::vector<NewSheetChoice> newSheetsAsked;
+    std::optional<NewSheetChoice> newSheetAnswer;
 
     QString ChooseFile(QWidget&, const FileChooser& chooser) override
     {
@@ -93,6 +103,27 @@ public:
     {
         command = editorAnswer;
         return true;
+    }
+
+    bool RunColorEditor(QWidget&, CColorEditDlg& editor) override
+    {
+        return colorEditor && colorEditor(editor);
+    }
+
+    bool ChoosePalettePair(QWidget&, PalettePair& pair) override
+    {
+        pairsAsked.push_back(pair);
+        if (pairAnswer)
+            pair = *pairAnswer;
+        return pairAnswer.has_value();
+    }
+
+    bool ChooseNewSheet(QWidget&, NewSheetChoice& choice) override
+    {
+        newSheetsAsked.push_back(choice);
+        if (newSheetAnswer)
+            choice = *newSheetAnswer;
+        return newSheetAnswer.has_value();
     }
 };
 

@@ -203,7 +203,7 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     };
     list(&window.MenuBar(), true);
     EXPECT_EQ(items.join(' '),
-              "&File= &New...=57600 &Open...=57601Ctrl+O Open Recen&t= off Re&vert=32792 off = "
+              "&File= &New...=57600Ctrl+N &Open...=57601Ctrl+O Open Recen&t= off Re&vert=32792 off = "
               "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import=32773 off "
               "&Export=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
               "Save &Palette...=32795 off = Pre&ferences...=32796 E&xit=32771Ctrl+Q "
@@ -214,15 +214,18 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
               "&Pencil=32863B off &Eraser=32864E off &Line=32865L off &Rectangle=32866U off "
               "&Filled Rectangle=32867Shift+U off F&ill=32868G off Pic&ker=32869I off "
               "Rectangle &Select=32870M off = Pre&vious Index=32871[ off &Next Index=32872] off "
-              "= &Transparent Index 0=32873 off "
+              "= &Transparent Index 0=32873 off Pa&lette= "
+              "&Edit Colour...=32820 off &Copy Colour=32821 off &Paste Colour=32822 off = "
+              "Copy &Row=32823 off Paste R&ow=32824 off &Swap Rows...=32825 off = "
+              "Swap &Indices...=32826 off &Gradient...=32827 off "
               "&View= Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
-              "Zoom to &Fit=32783Ctrl+9 = &Background= &Checkerboard=32784 "
+              "Zoom to &Fit=32783Ctrl+9 All &Rows=32828 = &Background= &Checkerboard=32784 "
               "&Solid Colour...=32785 Pixel &Grid=32786 &Tile Grid= &None=32787 "
               "&8 \u00D7 8=32788 &16 \u00D7 16=32789 &32 \u00D7 32=32790 &Custom...=32791 "
               "&Help= &About...=32775");
     EXPECT_TRUE(prompts.choosers.empty());
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_FALSE(window.OnCommand(ID_FILE_NEW));
+    EXPECT_EQ(prompts.newSheetsAsked.size(), 1u) << "New asks even without a sheet";
     EXPECT_EQ(prompts.aboutBoxes, 1);
 }
 

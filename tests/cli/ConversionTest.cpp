@@ -63,7 +63,8 @@ TEST(Conversion, FailuresStandAlone)
               "directory)\n"
               "tavrel-convert: photo.bmp: Error: Only 8-bit images can be saved as sprite files. "
               "(24-bit picture: only 8-bit pictures become sheets)\n"
-              "tavrel-convert: good.bmp: 'out/good.spr' is already written from 'good.spr'\n");
+              "tavrel-convert: good.bmp: Error: Could not write sprite file. ('out/good.spr' is "
+              "already written from 'good.spr')\n");
     EXPECT_EQ(ReadBytes(folder.Path("out/good.spr")), good); // the first, with its block
 }
 
@@ -75,18 +76,28 @@ TEST(Conversion, EachFailureNamesItsReason)
     WriteTrueColourBmp(folder.Path("photo.bmp"), 3, 2);
     WriteBytes(folder.Path("good.spr"), RandomSpr(6, 10));
     WriteBytes(folder.Path("good.pal"), Bytes{'x'});
+    // An 8-bit picture whose pixels would start inside its own headers.
+    ASSERT_EQ(RunConvert(folder, {"good.spr", "-o", "offset.bmp"}).status, 0);
+    Bytes offset = ReadBytes(folder.Path("offset.bmp"));
+    offset[10] = 20;
+    offset[11] = 0;
+    WriteBytes(folder.Path("offset.bmp"), offset);
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"photo.bmp", "--trailing-from", "none.spr", "-o", "a.spr"},
          "none.spr: Error: Unable to read sprite data. (No such file or directory)"},
         {{"good.spr", "--palette", "none.pal", "-o", "a.spr"},
          "none.pal: Error: Could not load palette file. (No such file or directory)"},
         {{"photo.bmp", "--match-palette", "good.spr", "-o", "a.spr"},
-         "photo.bmp: colour #808080 at pixel (0, 0) is in none of the palette's entries"},
+         "photo.bmp: Error: The picture's colours do not match the palette. (colour #808080 at "
+         "pixel (0, 0) is in none of the palette's entries)"},
         {{"good.pal", "-o", "a.bmp"},
          "good.pal: a palette file becomes only another palette "
          "file, without --palette or --match-palette"},
         {{"--to", "bmp", "good.spr", "-o", "./good.spr"},
-         "good.spr: the output would replace the input itself"},
+         "good.spr: Could not export to BMP file. (the output would replace the input itself)"},
+        {{"offset.bmp", "-o", "a.spr"},
+         "offset.bmp: Error: Could not load BMP file. (pixel data offset 20 lies inside the "
+         "headers, which end at 54)"},
     };
     for (const auto& [arguments, error] : failures)
     {
@@ -95,7 +106,13 @@ TEST(Conversion, EachFailureNamesItsReason)
         EXPECT_EQ(run.err, "tavrel-convert: " + error + "\n");
     }
     EXPECT_EQ(FileNames(folder.Root()),
-              (std::set<std::string>{"photo.bmp", "good.spr", "good.pal"}));
+              (std::set<std::string>{"photo.bmp", "good.spr", "good.pal", "offset.bmp"}));
+
+    // Standard output closed: nothing else may be written in its place.
+    const CliRun closed = RunShell(folder, "$C good.spr --to bmp -o - >&-");
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_EQ(closed.err, "tavrel-convert: good.spr: Could not export to BMP file. (standard "
+                          "output is closed)\n");
 }
 
 } // namespace

@@ -41,8 +41,10 @@ TEST(HostileUse, OutputsAreComparedByTheFileTheyReach)
     const CliRun run =
         RunConvert(folder, {"b.spr", "a.spr", "d.spr", "c.spr", "--to", "bmp", "-o", "o"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "tavrel-convert: a.spr: 'o/a.bmp' is already written from 'b.spr'\n"
-                       "tavrel-convert: c.spr: 'o/c.bmp' is already written from 'd.spr'\n");
+    EXPECT_EQ(run.err, "tavrel-convert: a.spr: Could not export to BMP file. ('o/a.bmp' is "
+                       "already written from 'b.spr')\n"
+                       "tavrel-convert: c.spr: Could not export to BMP file. ('o/c.bmp' is "
+                       "already written from 'd.spr')\n");
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 
     fs::create_directories(folder.Path("far/sub"));
@@ -97,16 +99,62 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 }
 
-TEST(HostileUse, NamesWithControlCharactersAreQuoted)
+// Names and texts from files reach the terminal quoted as a shell would
+// read them back: control characters (C0, DEL, C1) and bytes that are not
+// UTF-8 escaped, in failures, in --info's lines and in a palette's words.
+TEST(HostileUse, NamesAndTextsFromFilesAreQuoted)
 {
     TempFolder folder;
-    const CliRun run = RunConvert(folder, {"e\033[31mvil.spr", "-o", "x.bmp"});
-    EXPECT_EQ(run.err, "tavrel-convert: 'e'$'\\033''[31mvil.spr': Error: Could not load SPR file. "
-                       "(No such file or directory)\n");
-    // A quote inside such a name is closed, escaped and reopened, as a shell reads it.
+    const std::pair<std::string, std::string> names[] = {
+        {"e\033[31mvil.spr", "'e'$'\\033''[31mvil.spr'"},
+        {"csi\233.spr", "'csi'$'\\233''.spr'"},           // a byte that is not UTF-8
+        {"c1\302\233.spr", "'c1'$'\\302\\233''.spr'"},  // U+009B, a C1 control
+        {"caf\303\251.spr", "caf\303\251.spr"},           // plain UTF-8 is shown as is
+    };
+    for (const auto& [name, shown] : names)
+    {
+        const CliRun run = RunConvert(folder, {name, "-o", "x.bmp"});
+        EXPECT_EQ(run.err, "tavrel-convert: " + shown +
+                               ": Error: Could not load SPR file. (No such file or directory)\n");
+    }
+    // A quote inside such a name is closed, escaped and reopened.
     const CliRun quoted = RunShell(folder, "$C \"$(printf 'it\\047s\\t.spr')\" -o x.bmp");
     EXPECT_EQ(quoted.err, "tavrel-convert: 'it'\\''s'$'\\011''.spr': Error: Could not load SPR "
                           "file. (No such file or directory)\n");
+
+    // A newline in a name would split --info's record in two.
+    WriteBytes(folder.Path("two\nlines.spr"), RandomSpr(1, 0));
+    EXPECT_EQ(RunConvert(folder, {"--info", "two\nlines.spr"}).out.substr(0, 25),
+              "'two'$'\\012''lines.spr': ");
+    // The palette's own words, escape sequence and NUL byte included.
+    const std::string jasc = std::string("JASC-PAL\r\n0100\r\n1\r\n\033[2J\0 0 0\r\n", 30);
+    WriteBytes(folder.Path("bad.pal"), Bytes(jasc.begin(), jasc.end()));
+    EXPECT_EQ(RunConvert(folder, {"--info", "bad.pal"}).err,
+              "tavrel-convert: bad.pal: Error: Could not load palette file. (bad palette file: "
+              "'line 4: \"'$'\\033''[2J'$'\\000''\" is not a number')\n");
+}
+
+// A FIFO where a file is to be read is refused at once, whichever option
+// names it: nothing waits for a writer that may never come.
+TEST(HostileUse, AFifoIsRefusedAtOnceWhereverAFileIsRead)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("a.spr"), RandomSpr(9, 0));
+    ASSERT_EQ(mkfifo(folder.Path("f.spr").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(folder.Path("f.pal").c_str(), 0644), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.spr --trailing-from f.spr -o o.spr",
+         "f.spr: Error: Unable to read sprite data. (not a regular file)"},
+        {"f.spr -o o.bmp", "f.spr: Error: Could not load SPR file. (not a regular file)"},
+        {"a.spr --palette f.pal -o o.spr",
+         "f.pal: Error: Could not load palette file. (not a regular file)"},
+    };
+    for (const auto& [arguments, error] : cases)
+    {
+        const CliRun run = RunShell(folder, "timeout 10 $C " + arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.err, "tavrel-convert: " + error + "\n");
+    }
 }
 
 // Renames that fail when a chunk of the batch is put in place (here over a
@@ -144,9 +192,11 @@ TEST(HostileUse, FailedRenamesInTheBatchFailTheRun)
 }
 
 // Runs the converter, its path first, into a new, empty folder o of the
-// folder and sends it the signal once its first outputs are in place;
-// answers the wait status.
-int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, int signal)
+// folder (what it says going to the file err) and sends it the signal once
+// its first outputs are in place; answers the wait status. The signal may
+// be ignored from the start, as nohup does for SIGHUP.
+int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, int signal,
+                 bool ignoredAtStart = false)
 {
     fs::remove_all(folder.Path("o"));
     fs::create_directory(folder.Path("o"));
@@ -154,10 +204,13 @@ int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, i
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    const std::string err = folder.Path("err");
     const pid_t child = fork();
     if (child == 0)
     {
-        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+        if (ignoredAtStart)
+            std::signal(signal, SIG_IGN);
         execv(argv[0], argv.data());
         _exit(98);
     }
@@ -169,11 +222,23 @@ int RunAndSignal(const TempFolder& folder, std::vector<std::string> arguments, i
     return status;
 }
 
+// The number of files the message says were done, or -1 without one.
+long CountInMessage(const std::string& message, const std::string& signalName, int total)
+{
+    const std::string before = "tavrel-convert: stopped by " + signalName + " after ";
+    const std::string after = " of " + std::to_string(total) + " files\n";
+    if (message.rfind(before, 0) != 0 || message.size() <= before.size() + after.size() ||
+        message.compare(message.size() - after.size(), after.size(), after) != 0)
+        return -1;
+    return std::stol(message.substr(before.size()));
+}
+
 // Each signal caught ends the program with 128 + the signal, after the
-// files converted so far are in place, whole, and no temporary file is left.
+// files converted so far are in place, whole, as many as it says, and no
+// temporary file is left. A signal ignored at the start stays ignored.
 TEST(HostileUse, SignalsStopTheBatchKeepingWhatIsDone)
 {
-    constexpr int kFiles = 300;
+    constexpr int kFiles = 1000; // enough that the signal comes before the end
     TempFolder folder;
     std::vector<std::string> arguments = {TAVREL_CONVERT, "--to", "bmp", "-o", folder.Path("o")};
     for (int i = 0; i < kFiles; ++i)
@@ -182,26 +247,38 @@ TEST(HostileUse, SignalsStopTheBatchKeepingWhatIsDone)
         WriteBytes(arguments.back(), RandomSpr(8, 0));
     }
     const Bytes expected = ExportedBmp(folder, "s0.spr");
-    // SIGKILL cannot be caught; then the unnamed temporary file leaves nothing.
-    const int probe = open(folder.Root().c_str(), O_TMPFILE | O_WRONLY, 0600);
-    const bool unnamedFiles = probe >= 0 && close(probe) == 0;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
+    const std::pair<int, const char*> caught[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [signal, name] : caught)
     {
-        SCOPED_TRACE(signal);
-        if (signal == SIGKILL && !unnamedFiles)
-            GTEST_SKIP() << "this file system has no unnamed files (O_TMPFILE)";
+        SCOPED_TRACE(name);
         const int status = RunAndSignal(folder, arguments, signal);
-        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), 128 + signal);
-        EXPECT_EQ(WIFSIGNALED(status), signal == SIGKILL);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
         const std::set<std::string> done = FileNames(folder.Root() / "o");
         for (const std::string& name : done) // never a temporary .tavrel- file
         {
             EXPECT_EQ(name.front(), 's') << name;
             EXPECT_EQ(ReadBytes(folder.Root() / "o" / name), expected) << name;
         }
-        EXPECT_GT(done.size(), 0u);
         EXPECT_LT(done.size(), std::size_t(kFiles));
+        const Bytes message = ReadBytes(folder.Path("err"));
+        EXPECT_EQ(CountInMessage({message.begin(), message.end()}, name, kFiles),
+                  long(done.size()));
     }
+
+    const int ignored = RunAndSignal(folder, arguments, SIGHUP, true);
+    EXPECT_TRUE(WIFEXITED(ignored) && WEXITSTATUS(ignored) == 0) << ignored;
+    EXPECT_EQ(FileCount(folder.Root() / "o"), std::size_t(kFiles));
+
+    // SIGKILL cannot be caught; then the unnamed temporary file leaves nothing.
+    const int probe = open(folder.Root().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "this file system has no unnamed files (O_TMPFILE)";
+    close(probe);
+    const int killed = RunAndSignal(folder, arguments, SIGKILL);
+    EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL);
+    for (const std::string& name : FileNames(folder.Root() / "o"))
+        EXPECT_EQ(name.front(), 's') << name;
 }
 
 } // namespace

@@ -208,10 +208,11 @@ TEST(BmpImport, CraftedFilesAreRefusedForTheirFaultAndLeaveTheImageAlone)
         {With(good, {{22, 0x80000000u}}), "height 2147483648 is over the limit of 16384"},
         {With(good, {{18, 16384}, {22, 4097}}), "67125248 pixels are over the limit of 67108864"},
         {With(good, {{28, 4}, {46, 17}}), "17 palette colours are more than the depth allows"},
-        {With(good, {{10, 53}}), "pixel data offset 53 lies outside the file"},
+        {With(good, {{10, 53}}), "pixel data offset 53 lies inside the headers, which end at 54"},
         {With(good, {{10, 126}}), "pixel data offset 126 lies outside the file"},
         // A 40-byte header with bit fields keeps its masks in the next 12 bytes.
-        {With(good, {{28, 16}, {30, 3}, {10, 65}}), "pixel data offset 65 lies outside the file"},
+        {With(good, {{28, 16}, {30, 3}, {10, 65}}),
+         "pixel data offset 65 lies inside the headers, which end at 66"},
         {With(good, {}, 125), "the rows need 8 bytes but the file holds 7"},
         // DevIL then expects 256 colours and finds the file cut short.
         {With(good, {{46, 0}}), "DevIL could not decode the picture"},

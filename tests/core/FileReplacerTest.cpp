@@ -177,6 +177,63 @@ TEST(ReplaceBatch, FilesAreReplacedOnlyWhenTheBatchFinishes)
     EXPECT_EQ(ReadBytes(a), kNew);
 }
 
+// A disk whose write-back fails (a stick pulled out, a server gone) fails
+// every file of the chunk, and no old file is replaced by one that may not
+// be on it; a later chunk on a disk that works again is put in place.
+TEST(ReplaceBatch, AFailedSyncFailsTheChunkAndReplacesNothing)
+{
+    TempFolder temp;
+    const fs::path a = temp.Root() / "a.bmp";
+    const fs::path b = temp.Root() / "b.bmp";
+    Put(a, kOld, 0644);
+    CReplaceBatch batch;
+    batch.SetFileSystemSync(
+        [](int)
+        {
+            errno = EIO;
+            return -1;
+        });
+    EXPECT_EQ(Save(a, kNew, 256, &batch) + Save(b, kNew, 256, &batch), Saved);
+    EXPECT_EQ(batch.Finish(), (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(ReadBytes(a), kOld);
+    EXPECT_EQ(FileNames(temp.Root()), std::set<std::string>{"a.bmp"});
+
+    batch.SetFileSystemSync(::syncfs);
+    EXPECT_EQ(Save(a, kNew, 256, &batch), Saved);
+    EXPECT_EQ(batch.Finish(), std::vector<std::size_t>{});
+    EXPECT_EQ(ReadBytes(a), kNew);
+}
+
+// A rename that fails (a target bound over, a server that refuses) fails
+// that file alone: its target stays as it was and no temporary name is
+// left; the other files of the chunk are put in place.
+TEST(ReplaceBatch, AFailedRenameFailsThatFileAlone)
+{
+    TempFolder temp;
+    const fs::path names[] = {temp.Root() / "a.bmp", temp.Root() / "b.bmp", temp.Root() / "c.bmp"};
+    for (const fs::path& name : names)
+        Put(name, kOld, 0644);
+    CReplaceBatch batch;
+    static int renames; // the second rename fails
+    renames = 0;
+    batch.SetRename(
+        [](int fromFolder, const char* from, int toFolder, const char* to)
+        {
+            if (++renames == 2)
+            {
+                errno = EBUSY;
+                return -1;
+            }
+            return renameat(fromFolder, from, toFolder, to);
+        });
+    for (const fs::path& name : names)
+        EXPECT_EQ(Save(name, kNew, 256, &batch), Saved);
+    EXPECT_EQ(batch.Finish(), std::vector<std::size_t>{1});
+    EXPECT_EQ(std::tuple(ReadBytes(names[0]), ReadBytes(names[1]), ReadBytes(names[2])),
+              std::tuple(kNew, kOld, kNew));
+    EXPECT_EQ(FileNames(temp.Root()), (std::set<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+}
+
 // Folder plus temporary name may exceed PATH_MAX where the target does not.
 TEST(FileReplacer, FolderPathNearTheSystemLimit)
 {

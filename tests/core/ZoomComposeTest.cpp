@@ -113,6 +113,60 @@ TEST(ZoomCompose, CheckerCellsKeepTheirDeviceSizeAndGridsAndOutlinesLieOnTheBloc
     EXPECT_EQ(surface.GetWidth(), 0);
 }
 
+// What the zoomed view shows at device pixel (x, y), drawn the plain way:
+// the actual-size picture's pixel, then the grid lines on the first row and
+// column of each block, then outlines inside marked blocks.
+std::uint32_t DrawnAt(const CSurface& plain, const CSpriteImage& image, const ZoomedView& view,
+                      std::int32_t x, std::int32_t y)
+{
+    const std::int32_t zoom = view.zoom;
+    const std::int32_t ix = x / zoom;
+    const std::int32_t iy = y / zoom;
+    const bool firstColumn = x % zoom == 0;
+    const bool firstRow = y % zoom == 0;
+    std::uint32_t colour = plain.GetPixel(ix, iy);
+    if ((firstColumn && ix % view.tileWidth == 0) || (firstRow && iy % view.tileHeight == 0))
+        colour = kTileGridColor;
+    else if (firstColumn || firstRow)
+        colour = kPixelGridColor;
+    const bool edge = firstColumn || firstRow || x % zoom == zoom - 1 || y % zoom == zoom - 1;
+    if ((*view.highlight)[image.GetPixels()[iy * image.GetWidth() + ix]] && (edge || zoom <= 2))
+        colour = kHighlightColor;
+    return colour;
+}
+
+// Grids and outlines over areas that start anywhere in a block, at every
+// zoom: a line is never drawn outside the area (before the row it belongs to).
+TEST(ZoomCompose, GridsAndOutlinesOverAreasStartingAnywhere)
+{
+    const CSpriteImage image = RandomPicture(8);
+    CSurface plain;
+    ASSERT_TRUE(ComposePicture(&image, plain));
+    IndexMask marked{};
+    marked[3] = marked[77] = marked[150] = true;
+    for (std::int32_t zoom = 1; zoom <= 16; ++zoom)
+        for (const std::int32_t left : {0, 1, zoom / 2, zoom - 1, zoom + 1, 5 * zoom + 3})
+        {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << ", left " << left);
+            ZoomedView view;
+            view.zoom = zoom;
+            view.area = {left, left / 2 + 1, left + 7 * zoom + 5, 20 * zoom};
+            view.checkerCell = 32 * zoom;
+            view.pixelGrid = true;
+            view.tileWidth = 3;
+            view.tileHeight = 4;
+            view.highlight = &marked;
+            CSurface zoomed;
+            ASSERT_TRUE(ComposeZoomed(&image, view, zoomed));
+            int wrong = 0;
+            for (std::int32_t y = view.area.top; y < view.area.bottom; ++y)
+                for (std::int32_t x = view.area.left; x < view.area.right; ++x)
+                    wrong += zoomed.GetPixel(x - view.area.left, y - view.area.top) !=
+                             DrawnAt(plain, image, view, x, y);
+            EXPECT_EQ(wrong, 0);
+        }
+}
+
 TEST(PixelInspect, IndexEntryWordAndTransparencyAtEachDepth)
 {
     CSpriteImage source;
