@@ -28,6 +28,7 @@ signals:
     void ModifiedChanged(bool modified);
     void Saved();
     void HistoryChanged();
+    void SelectionChanged();
 
 private:
     void OnSheetReplaced(Replacement why) override { emit SheetReplaced(why); }
@@ -45,6 +46,7 @@ private:
     void OnModifiedChanged(bool modified) override { emit ModifiedChanged(modified); }
     void OnSaved() override { emit Saved(); }
     void OnHistoryChanged() override { emit HistoryChanged(); }
+    void OnSelectionChanged() override { emit SelectionChanged(); }
 
     CSpriteDocument& m_document;
 };

@@ -6,6 +6,7 @@
 #include "render/Render.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -21,6 +23,14 @@ namespace
 // always had at its top-left.
 constexpr int kPictureMargin = 5;
 constexpr int kScrollStep = 20;
+// An arrow key moves the selection one pixel, with Shift a tile's eight.
+constexpr int kNudgeFar = 8;
+// The marks over the picture: the pointer's pixel in black inside white,
+// the selection in dashes of black over white, a floating block's over
+// orange; each two device pixels wide, just outside what it marks.
+constexpr int kMarkReach = 2;
+constexpr int kDashLength = 4;
+const QColor kFloatingMarkColor(255, 160, 0);
 
 // The surface's buffer as an image, without a copy: its words are laid out
 // as 32-bit RGB.
@@ -60,6 +70,42 @@ bool operator==(const PixelRect& a, const PixelRect& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
+
+PixelRect Intersection(const PixelRect& a, const PixelRect& b)
+{
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// Two device pixels around the rectangle: the inner line in one colour,
+// the outer in another, or both dashed over each other.
+void DrawMark(QPainter& painter, const QRect& inside, const QColor& inner, const QColor& outer,
+              bool dashed)
+{
+    QPen pen(outer, 1);
+    painter.setBrush(Qt::NoBrush);
+    for (int ring = 1; ring <= kMarkReach; ++ring)
+    {
+        const QRect line = inside.adjusted(-ring, -ring, ring - 1, ring - 1);
+        pen.setColor(ring == 1 ? inner : outer);
+        painter.setPen(pen);
+        painter.drawRect(line);
+        if (!dashed)
+            continue;
+        QPen dashes(Qt::black, 1, Qt::CustomDashLine);
+        dashes.setDashPattern({qreal(kDashLength), qreal(kDashLength)});
+        painter.setPen(dashes);
+        painter.drawRect(line);
+    }
+}
+
+// The band of the given reach along each side of the rectangle.
+QRegion Border(const QRect& rect, int reach)
+{
+    const QRect outer = rect.adjusted(-reach, -reach, reach, reach);
+    const QRect inner = rect.adjusted(reach, reach, -reach, -reach);
+    return inner.isEmpty() ? QRegion(outer) : QRegion(outer).subtracted(QRegion(inner));
+}
 } // namespace
 
 CSheetView::CSheetView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -67,6 +113,7 @@ CSheetView::CSheetView(QWidget* parent) : QAbstractScrollArea(parent)
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
+    m_toolCursor = viewport()->cursor();
     // The view paints every viewport pixel itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     UpdateScrollBars();
@@ -98,9 +145,112 @@ void CSheetView::SetPaletteRow(int paletteRow)
     PictureChanged();
 }
 
-void CSheetView::PixelsChanged(const QRect& /*area*/)
+void CSheetView::PixelsChanged(const QRect& area)
 {
-    PictureChanged();
+    const int zoom = DeviceZoom();
+    const PixelRect changed{area.left() * zoom, area.top() * zoom, (area.right() + 1) * zoom,
+                            (area.bottom() + 1) * zoom};
+    if (!RecomposePart(changed))
+        PictureChanged();
+}
+
+bool CSheetView::RecomposePart(const PixelRect& area)
+{
+    if (!m_bComposed)
+        return false;
+    const PixelRect part = Intersection(area, m_composedArea);
+    if (part.right <= part.left || part.bottom <= part.top)
+        return true;
+    if (!ComposeZoomed(m_pDisplay, ViewOf(part), m_patch))
+        return false;
+    const std::int32_t column = part.left - m_composedArea.left;
+    for (std::int32_t row = 0; row < m_patch.GetHeight(); ++row)
+        std::memcpy(m_surface.Row(part.top - m_composedArea.top + row) + column, m_patch.Row(row),
+                    std::size_t(m_patch.GetWidth()) * sizeof(std::uint32_t));
+    const QPoint origin(DeviceMargin() - horizontalScrollBar()->value(),
+                        DeviceMargin() - verticalScrollBar()->value());
+    UpdateDeviceRect(QRect(part.left, part.top, part.right - part.left, part.bottom - part.top)
+                         .translated(origin));
+    return true;
+}
+
+QRect CSheetView::DeviceRectOf(const QRect& pixels) const
+{
+    const int zoom = DeviceZoom();
+    return QRect(DeviceMargin() - horizontalScrollBar()->value() + pixels.x() * zoom,
+                 DeviceMargin() - verticalScrollBar()->value() + pixels.y() * zoom,
+                 pixels.width() * zoom, pixels.height() * zoom);
+}
+
+void CSheetView::UpdateDeviceRect(const QRect& device)
+{
+    const double ratio = Ratio();
+    // A fractional scale may put the rectangle's edge inside a logical pixel.
+    viewport()->update(QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                              device.height() / ratio)
+                           .toAlignedRect()
+                           .adjusted(-1, -1, 1, 1));
+}
+
+void CSheetView::UpdateOverlay(const std::optional<QRect>& pixels, int reach)
+{
+    if (!pixels)
+        return;
+    for (const QRect& band : Border(DeviceRectOf(*pixels), reach))
+        UpdateDeviceRect(band);
+}
+
+QPoint CSheetView::ImagePointAt(QPointF at) const
+{
+    const QPointF device = at * Ratio();
+    const double x = std::floor(device.x()) + horizontalScrollBar()->value() - DeviceMargin();
+    const double y = std::floor(device.y()) + verticalScrollBar()->value() - DeviceMargin();
+    return QPoint(int(std::floor(x / DeviceZoom())), int(std::floor(y / DeviceZoom())));
+}
+
+QPoint CSheetView::FirstVisiblePixel() const
+{
+    const int zoom = DeviceZoom();
+    const auto first = [zoom](int scrolled) { return std::max(0, (scrolled + zoom - 1) / zoom); };
+    return QPoint(first(horizontalScrollBar()->value() - DeviceMargin()),
+                  first(verticalScrollBar()->value() - DeviceMargin()));
+}
+
+void CSheetView::SetToolCursor(const QCursor& cursor)
+{
+    m_toolCursor = cursor;
+    if (!m_panFrom)
+        viewport()->setCursor(cursor);
+}
+
+void CSheetView::SetPointerOutline(bool shown)
+{
+    if (shown == m_bPointerOutline)
+        return;
+    m_bPointerOutline = shown;
+    if (m_hovered)
+        UpdateOverlay(QRect(*m_hovered, QSize(1, 1)), kMarkReach);
+}
+
+void CSheetView::SetSelection(std::optional<QRect> area, bool floating)
+{
+    if (area == m_selection && floating == m_bFloating)
+        return;
+    UpdateOverlay(m_selection, kMarkReach);
+    m_selection = area;
+    m_bFloating = floating;
+    UpdateOverlay(m_selection, kMarkReach);
+}
+
+void CSheetView::Hover(std::optional<QPoint> pixel)
+{
+    if (pixel == m_hovered)
+        return;
+    if (m_bPointerOutline && m_hovered)
+        UpdateOverlay(QRect(*m_hovered, QSize(1, 1)), kMarkReach);
+    m_hovered = pixel;
+    if (m_bPointerOutline && m_hovered)
+        UpdateOverlay(QRect(*m_hovered, QSize(1, 1)), kMarkReach);
 }
 
 void CSheetView::ColorsChanged()
@@ -262,6 +412,12 @@ void CSheetView::ComposeIfNeeded(const PixelRect& area)
 {
     if (m_bComposed && area == m_composedArea)
         return;
+    m_bComposed = ComposeZoomed(m_pDisplay, ViewOf(area), m_surface, &m_composeHelper);
+    m_composedArea = area;
+}
+
+ZoomedView CSheetView::ViewOf(const PixelRect& area) const
+{
     ZoomedView view;
     view.zoom = DeviceZoom();
     view.area = area;
@@ -273,20 +429,25 @@ void CSheetView::ComposeIfNeeded(const PixelRect& area)
     view.tileWidth = m_tile.width();
     view.tileHeight = m_tile.height();
     view.highlight = m_nHighlightEntry >= 0 ? &m_highlight : nullptr;
-    m_bComposed = ComposeZoomed(m_pDisplay, view, m_surface, &m_composeHelper);
-    m_composedArea = area;
+    return view;
 }
 
-void CSheetView::paintEvent(QPaintEvent* /*event*/)
+void CSheetView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     PaintInDevicePixels(painter, Ratio());
+    const double ratio = Ratio();
     const int margin = DeviceMargin();
     const QRect picture(
         QPoint(margin - horizontalScrollBar()->value(), margin - verticalScrollBar()->value()),
         PictureDeviceSize());
     const QRect all(QPoint(0, 0), ViewportDeviceSize());
-    for (const QRect& rect : QRegion(all).subtracted(QRegion(picture)))
+    // Only what was asked for is drawn: a stroke's pixels, a moved mark.
+    const QRect asked =
+        all & QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio)
+                  .toAlignedRect()
+                  .adjusted(-1, -1, 1, 1);
+    for (const QRect& rect : QRegion(asked).subtracted(QRegion(picture)))
         painter.fillRect(rect, palette().window());
     FillOutline(painter, picture);
 
@@ -295,8 +456,21 @@ void CSheetView::paintEvent(QPaintEvent* /*event*/)
         return;
     const QRect area = visible.translated(-picture.topLeft());
     ComposeIfNeeded({area.left(), area.top(), area.right() + 1, area.bottom() + 1});
-    if (m_bComposed)
-        painter.drawImage(visible.topLeft(), SurfaceImage(m_surface));
+    const QRect drawn = asked & visible;
+    if (m_bComposed && !drawn.isEmpty())
+        painter.drawImage(drawn.topLeft(), SurfaceImage(m_surface),
+                          drawn.translated(-visible.topLeft()));
+    PaintOverlays(painter);
+}
+
+void CSheetView::PaintOverlays(QPainter& painter) const
+{
+    if (m_selection)
+        DrawMark(painter, DeviceRectOf(*m_selection), Qt::white,
+                 m_bFloating ? kFloatingMarkColor : QColor(Qt::white), true);
+    if (m_bPointerOutline && m_hovered)
+        DrawMark(painter, DeviceRectOf(QRect(*m_hovered, QSize(1, 1))), Qt::black, Qt::white,
+                 false);
 }
 
 void CSheetView::resizeEvent(QResizeEvent* event)
@@ -330,7 +504,14 @@ void CSheetView::wheelEvent(QWheelEvent* event)
 
 void CSheetView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::MiddleButton)
+    const Qt::MouseButton button = event->button();
+    if ((button == Qt::LeftButton || button == Qt::RightButton) && !m_toolButton && !m_panFrom)
+    {
+        m_toolButton = button;
+        emit ToolPressed(ImagePointAt(event->position()), button, event->modifiers());
+        return;
+    }
+    if (button != Qt::MiddleButton || m_toolButton)
     {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -348,7 +529,11 @@ void CSheetView::mouseMoveEvent(QMouseEvent* event)
         horizontalScrollBar()->setValue(m_panScroll.x() - int(std::lround(moved.x())));
         verticalScrollBar()->setValue(m_panScroll.y() - int(std::lround(moved.y())));
     }
-    emit PixelHovered(ImagePixelAt(event->position()));
+    if (m_toolButton)
+        emit ToolMoved(ImagePointAt(event->position()), event->modifiers());
+    const std::optional<QPoint> pixel = ImagePixelAt(event->position());
+    Hover(pixel);
+    emit PixelHovered(pixel);
 }
 
 void CSheetView::mouseReleaseEvent(QMouseEvent* event)
@@ -356,15 +541,53 @@ void CSheetView::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::MiddleButton && m_panFrom)
     {
         m_panFrom.reset();
-        viewport()->unsetCursor();
+        viewport()->setCursor(m_toolCursor);
+        return;
+    }
+    if (m_toolButton && event->button() == *m_toolButton)
+    {
+        m_toolButton.reset();
+        emit ToolReleased(ImagePointAt(event->position()), event->modifiers());
         return;
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
+void CSheetView::keyPressEvent(QKeyEvent* event)
+{
+    const int step = event->modifiers() & Qt::ShiftModifier ? kNudgeFar : 1;
+    QPoint delta;
+    switch (event->key())
+    {
+    case Qt::Key_Left:
+        delta = QPoint(-step, 0);
+        break;
+    case Qt::Key_Right:
+        delta = QPoint(step, 0);
+        break;
+    case Qt::Key_Up:
+        delta = QPoint(0, -step);
+        break;
+    case Qt::Key_Down:
+        delta = QPoint(0, step);
+        break;
+    default:
+        break;
+    }
+    if (delta.isNull() || !m_selection)
+    {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    emit SelectionNudged(delta);
+}
+
 bool CSheetView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::Leave)
+    {
+        Hover(std::nullopt);
         emit PixelHovered(std::nullopt);
+    }
     return QAbstractScrollArea::viewportEvent(event);
 }

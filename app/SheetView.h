@@ -6,7 +6,9 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QCursor>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include <array>
@@ -25,7 +27,10 @@ inline constexpr int kPixelGridMinZoom = 4;
 // device pixel outside the picture, the picture composed in device pixels
 // (each image pixel an exact block of them, whatever the screen's scale),
 // grids and the outlines of the pixels showing one palette entry.
-// Only the visible part is composed, and only when what it shows changed.
+// Only the visible part is composed, and only when what it shows changed;
+// changed pixels recompose their own rectangle alone. Over the picture go
+// the outline of the pixel under the pointer and the selection's marquee.
+// The left and right buttons are the drawing tools', the middle one pans.
 class CSheetView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -66,12 +71,30 @@ public:
 
     // The image pixel under a viewport position, if any.
     std::optional<QPoint> ImagePixelAt(QPointF at) const;
+    // The same anywhere, outside the picture too.
+    QPoint ImagePointAt(QPointF at) const;
+    // The top-left image pixel that shows whole in the viewport.
+    QPoint FirstVisiblePixel() const;
+
+    // The drawing tools' marks: the cursor over the picture, whether the
+    // pixel under the pointer is outlined, and the selected rectangle (or
+    // where a floating block lies), in image pixels.
+    void SetToolCursor(const QCursor& cursor);
+    void SetPointerOutline(bool shown);
+    void SetSelection(std::optional<QRect> area, bool floating);
     // Device pixels per image pixel at the current zoom and screen scale.
     int DeviceZoom() const;
 
 signals:
     // The image pixel under the pointer; nullopt when the pointer left it.
     void PixelHovered(std::optional<QPoint> pixel);
+    // A tool's button pressed, the pointer moved with it held, and released,
+    // at image pixels that may lie outside the picture.
+    void ToolPressed(QPoint pixel, Qt::MouseButton button, Qt::KeyboardModifiers keys);
+    void ToolMoved(QPoint pixel, Qt::KeyboardModifiers keys);
+    void ToolReleased(QPoint pixel, Qt::KeyboardModifiers keys);
+    // An arrow key with a selection: by one pixel, by eight with Shift.
+    void SelectionNudged(QPoint delta);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,6 +104,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -90,7 +114,16 @@ private:
     QSize PictureDeviceSize() const;
     void UpdateScrollBars();
     void PictureChanged();
+    ZoomedView ViewOf(const PixelRect& area) const;
     void ComposeIfNeeded(const PixelRect& area);
+    // Composes the changed part of the composed area again, into the surface.
+    bool RecomposePart(const PixelRect& area);
+    // The device rectangle of image pixels on the viewport, and its repaint.
+    QRect DeviceRectOf(const QRect& pixels) const;
+    void UpdateDeviceRect(const QRect& device);
+    void UpdateOverlay(const std::optional<QRect>& pixels, int reach);
+    void PaintOverlays(QPainter& painter) const;
+    void Hover(std::optional<QPoint> pixel);
 
     const CSpriteImage* m_pSource = nullptr;
     const CSpriteImage* m_pDisplay = nullptr;
@@ -108,4 +141,12 @@ private:
     bool m_bComposed = false;
     std::optional<QPoint> m_panFrom;
     QPoint m_panScroll;
+
+    CSurface m_patch; // a recomposed part, on its way into m_surface
+    bool m_bPointerOutline = false;
+    std::optional<QPoint> m_hovered;
+    std::optional<QRect> m_selection;
+    bool m_bFloating = false;
+    std::optional<Qt::MouseButton> m_toolButton;
+    QCursor m_toolCursor;
 };

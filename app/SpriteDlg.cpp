@@ -92,6 +92,7 @@ void CSpriteDlg::CreateControls()
     m_ctlPalette.setMaxVisibleItems(
         std::max(1, (selector.height() - closedHeight) / m_ctlPalette.fontMetrics().height()));
     connect(&m_ctlPalette, &QComboBox::activated, this, [this] { OnSelchangePalette(); });
+    CreatePixelTools();
     CreateViewControls(units);
 }
 
@@ -178,7 +179,8 @@ bool CSpriteDlg::OnCommand(int id)
         OnEditRedo();
         return true;
     default:
-        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id) ||
+               OnEditCommand(id);
     }
 }
 
@@ -366,6 +368,10 @@ void CSpriteDlg::OnDestroy()
 
 void CSpriteDlg::keyPressEvent(QKeyEvent* event)
 {
+    // Escape first ends a stroke, a paste or a selection; Enter places a
+    // floating block.
+    if (OnEditKey(*event))
+        return;
     // A dialog ends on Enter and Escape; a main window does not. Enter left
     // over from a message box is no command.
     switch (event->key())

@@ -7,6 +7,7 @@
 #include "app/FileWatch.h"
 #include "app/PalettePanel.h"
 #include "app/SheetView.h"
+#include "app/ToolBox.h"
 #include "app/UserPrompts.h"
 #include "app/ViewSettings.h"
 #include "document/SpriteDocument.h"
@@ -87,6 +88,12 @@ public:
     void RunPaletteCommand(int id, int entry);
     void OnFileNew();
     void OnEditColor(int entry);
+    // Pixel edits (app/SpriteDlgPixels.cpp): the Edit menu's selection and
+    // clipboard commands and the Tools submenu; false for another id.
+    bool OnEditCommand(int id);
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
 
     // The close box ends the window with IDCANCEL, Exit with 0, once any
     // unsaved changes were saved or dropped; every end releases the sprite.
@@ -101,6 +108,7 @@ public:
     QStatusBar& StatusBar() { return *m_pStatusBar; }
     QMenuBar& MenuBar() { return *m_pMenuBar; }
     CAllRowsView& AllRows() { return m_allRows; }
+    CToolBox& ToolBox() { return m_toolBox; }
 
 signals:
     // Escape: whatever is under way (a selection, a paste) is to be
@@ -172,6 +180,16 @@ private:
     void PutColorsOnClipboard(const std::vector<ColorEntry>& colors, const std::string& text);
     Result TakeColorsFromClipboard(std::vector<ColorEntry>& colors) const;
     void ShowEditFailure(const Result& result);
+    // Pixel edits (app/SpriteDlgPixels.cpp): the tool bar, the view and the
+    // tool bar side by side in the room the view had, the commands greyed
+    // when there is nothing to act on, and Escape and Enter, which end a
+    // paste or a selection before they reach the window.
+    void CreatePixelTools();
+    void PlaceViewAndTools(const QRect& room);
+    void UpdateEditCommands();
+    void OnSelectionChanged();
+    bool OnEditKey(const QKeyEvent& event);
+    void ShowPasteFailure(const Result& result);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;
@@ -188,6 +206,7 @@ private:
     QIcon m_hIcon;
     CSpriteDocument m_document;
     CDocumentSignals m_documentSignals{m_document};
+    CToolBox m_toolBox{m_document, m_ctlView};
     QMenu* m_pRecentMenu = nullptr;
     CFileWatch m_sheetWatch; // the sheet's own file
     CFileWatch m_editWatch;  // the PNG an image editor has open

@@ -72,6 +72,11 @@ void CSpriteDlg::FollowDocument()
             [this](int first, int last) { m_allRows.ColorsChanged(first, last); });
     connect(document, &CDocumentSignals::PaletteRowChanged, &m_allRows,
             [this](int row) { m_allRows.SetPaletteRow(row); });
+    // The drawing tools: their marks, their status line and their commands.
+    connect(document, &CDocumentSignals::SheetReplaced, this, [this] { OnSelectionChanged(); });
+    connect(document, &CDocumentSignals::SelectionChanged, this, [this] { OnSelectionChanged(); });
+    connect(document, &CDocumentSignals::PaletteRowChanged, &m_toolBox, &CToolBox::Refresh);
+    connect(document, &CDocumentSignals::ColorsChanged, &m_toolBox, &CToolBox::Refresh);
 }
 
 void CSpriteDlg::OnSheetReplaced(Replacement why)
@@ -129,4 +134,5 @@ void CSpriteDlg::UpdateCommands()
     redo->setText(redoKind ? Text(kRedoFormat).arg(Text(EditKindText(*redoKind)))
                            : PlainItemText(ID_EDIT_REDO));
     UpdatePaletteCommands();
+    UpdateEditCommands();
 }

@@ -97,7 +97,7 @@ void CSpriteDlg::LayoutControls()
           static_cast<QWidget*>(&m_ctlPalettePanel)})
         widget->move(widget->pos() + QPoint(shift - m_nColumnShift, 0));
     m_nColumnShift = shift;
-    m_ctlView.setGeometry(0, 0, m_pPaletteGroup->x(), m_pClientArea->height());
+    PlaceViewAndTools(QRect(0, 0, m_pPaletteGroup->x(), m_pClientArea->height()));
 }
 
 void CSpriteDlg::OnPixelHovered(std::optional<QPoint> pixel)

@@ -56,6 +56,8 @@ const char* MessageText(Message message)
         return "Error: Could not change the palette.";
     case Message::EditedColorsAmbiguous:
         return "Error: The edited picture uses a colour that is ambiguous in the sheet's palette.";
+    case Message::PasteFailed:
+        return "Error: Could not paste the picture.";
     }
     return "";
 }

@@ -39,6 +39,8 @@ enum class Message
     // Pictures brought back from an image editor.
     // "Error: The edited picture uses a colour that is ambiguous in the sheet's palette."
     EditedColorsAmbiguous,
+    // Pixel edits.
+    PasteFailed,          // "Error: Could not paste the picture."
 };
 
 enum class Reason

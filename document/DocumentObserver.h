@@ -47,6 +47,8 @@ public:
     virtual void OnSaved() {}
     // What Undo and Redo would do.
     virtual void OnHistoryChanged() {}
+    // The selected rectangle, or where a floating block lies.
+    virtual void OnSelectionChanged() {}
 
 protected:
     ~IDocumentObserver() = default;

@@ -37,6 +37,28 @@ const char* EditKindText(EditKind kind)
         return "Gradient";
     case EditKind::SaveChanges:
         return "Save";
+    case EditKind::Pencil:
+        return "Pencil";
+    case EditKind::Eraser:
+        return "Eraser";
+    case EditKind::Line:
+        return "Line";
+    case EditKind::Rectangle:
+        return "Rectangle";
+    case EditKind::Fill:
+        return "Fill";
+    case EditKind::Cut:
+        return "Cut";
+    case EditKind::Paste:
+        return "Paste";
+    case EditKind::Delete:
+        return "Delete";
+    case EditKind::Move:
+        return "Move";
+    case EditKind::FlipHorizontal:
+        return "Flip Horizontal";
+    case EditKind::FlipVertical:
+        return "Flip Vertical";
     }
     return "";
 }

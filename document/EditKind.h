@@ -23,6 +23,18 @@ enum class EditKind
     Gradient,
     // Saves.
     SaveChanges, // a save that could not keep everything: the sheet as its file now is
+    // Pixel edits: the tools' strokes and the selection's commands.
+    Pencil,
+    Eraser,
+    Line,
+    Rectangle,
+    Fill,
+    Cut,
+    Paste,
+    Delete,
+    Move,
+    FlipHorizontal,
+    FlipVertical,
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

@@ -97,6 +97,7 @@ Result CSpriteDocument::Save(CReplaceBatch* batch, LossySave lossy)
 {
     if (!HasSheet())
         return {};
+    SettlePixels();
     if (Result allowed = CheckSaveTarget(lossy); !allowed)
         return allowed;
     const Result saved = SaveSheetFile(*m_sheet.source, m_fileName, m_sheet.layout,
@@ -218,6 +219,7 @@ void CSpriteDocument::Clear()
     m_fileLost = false;
     m_importPicture.reset();
     m_importMapped.reset();
+    m_pixelEdits.Forget();
     AnnounceEverything();
 }
 
@@ -254,11 +256,13 @@ void CSpriteDocument::Install(SheetState sheet, bool clean)
     m_paletteRow = 0;
     m_history.Reset(clean);
     m_fileLost = false;
+    m_pixelEdits.Forget();
     AnnounceEverything();
 }
 
 void CSpriteDocument::Apply(EditKind kind, std::unique_ptr<IUndoStep> step)
 {
+    SettlePixels();
     SheetChanges changes;
     step->Redo(m_sheet, changes);
     m_history.Push(kind, std::move(step));
@@ -274,6 +278,7 @@ void CSpriteDocument::Record(EditKind kind, std::unique_ptr<IUndoStep> step)
 
 void CSpriteDocument::Undo()
 {
+    SettlePixels();
     IUndoStep* step = m_history.StepBack();
     if (step == nullptr)
         return;
@@ -285,6 +290,7 @@ void CSpriteDocument::Undo()
 
 void CSpriteDocument::Redo()
 {
+    SettlePixels();
     IUndoStep* step = m_history.StepForward();
     if (step == nullptr)
         return;
@@ -370,4 +376,9 @@ void CSpriteDocument::AnnounceState()
         Tell([modified](IDocumentObserver& observer) { observer.OnModifiedChanged(modified); });
     }
     Tell([](IDocumentObserver& observer) { observer.OnHistoryChanged(); });
+}
+
+void CSpriteDocument::AnnounceSelection()
+{
+    Tell([](IDocumentObserver& observer) { observer.OnSelectionChanged(); });
 }

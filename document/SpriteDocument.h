@@ -7,6 +7,7 @@
 #include "document/EditKind.h"
 #include "document/ImportMatch.h"
 #include "document/PaletteEdits.h"
+#include "document/PixelEditState.h"
 #include "document/SaveLosses.h"
 #include "document/SheetState.h"
 #include "document/UndoHistory.h"
@@ -143,10 +144,17 @@ public:
     // unsaved changes exactly when it stands elsewhere than where it was
     // last opened, read again or saved. Open, Clear and a new sheet start a
     // new history.
-    bool CanUndo() const { return m_history.CanUndo(); }
-    bool CanRedo() const { return m_history.CanRedo(); }
-    std::optional<EditKind> UndoKind() const { return m_history.UndoKind(); }
-    std::optional<EditKind> RedoKind() const { return m_history.RedoKind(); }
+    // A floating block is the step Undo takes: it is placed first.
+    bool CanUndo() const { return m_history.CanUndo() || IsFloating(); }
+    bool CanRedo() const { return m_history.CanRedo() && !IsFloating(); }
+    std::optional<EditKind> UndoKind() const
+    {
+        return IsFloating() ? m_pixelEdits.floating->kind : m_history.UndoKind();
+    }
+    std::optional<EditKind> RedoKind() const
+    {
+        return IsFloating() ? std::nullopt : m_history.RedoKind();
+    }
     void Undo();
     void Redo();
     // The memory the steps may hold; 0 keeps no history (a converter).
@@ -247,7 +255,11 @@ public:
     // from a picture.
     const std::string& SourcePath() const { return m_sourcePath; }
     const CTrailingBlock& TrailingBlock() const { return m_sheet.trailing; }
-    bool IsModified() const { return HasSheet() && (!m_history.IsClean() || m_fileLost); }
+    // A floating block not yet placed is a change too.
+    bool IsModified() const
+    {
+        return HasSheet() && (!m_history.IsClean() || m_fileLost || IsFloating());
+    }
 
     // Hears of long saves and may stop them (the window's progress dialog);
     // null for none. The document does not own it.
@@ -276,6 +288,73 @@ public:
     // the sheet holds already are no change.
     Result BringBackEdited(const std::string& path);
 
+    // Pixel edits (document/DocumentPixelEdits.cpp): the drawing tools, the
+    // selection and the clipboard. Only an 8-bit picture takes them. The
+    // tools draw with an index of the shown palette row, 0 to 15: on a
+    // picture whose pixels use entries above 15 it stands for entry
+    // 16 * row + index, else it is the pixel's value. Every stroke and every
+    // command is one step holding only the rectangle it changed. A pasted or
+    // moved block floats over the sheet, drawn into it, until it is placed;
+    // every other command places it first.
+    //
+    // Failure(Reason::PictureNotEightBit) on a picture the tools cannot draw on.
+    Result CanEditPixels() const;
+    // The pixel's index, and its row when it holds an entry above 15.
+    std::optional<PickedIndex> PickIndex(SheetPoint at) const;
+    // A stroke draws straight into the sheet, announcing each change as it
+    // is made, and becomes one step of its kind when it ends; a stroke that
+    // changed nothing leaves no step.
+    void BeginStroke(EditKind kind);
+    bool InStroke() const { return m_pixelEdits.stroke.has_value(); }
+    // Freehand: the runs drawn with the index, over what the stroke drew.
+    void AddToStroke(const PixelRuns& runs, std::int32_t index);
+    // A two-point tool: the figure drawn last gives way to this one.
+    void ReplaceStroke(const PixelRuns& runs, std::int32_t index);
+    // The 4-connected pixels equal to the one at `at` take the index.
+    void FillInStroke(SheetPoint at, std::int32_t index);
+    void EndStroke();
+    // The sheet as the stroke found it, and no step.
+    void CancelStroke();
+
+    // The selected rectangle, or the floating block's place (which may
+    // reach past the picture).
+    std::optional<SheetRect> Selection() const;
+    bool IsFloating() const { return m_pixelEdits.floating.has_value(); }
+    bool IsFloatingPaste() const;
+    // The part of the area inside the picture; none when that is empty.
+    void Select(const SheetRect& area);
+    void SelectAll();
+    // Places a floating block, then forgets the selection.
+    void Deselect();
+    // The selection's pixels move, their place left as index 0; the block
+    // floats from the first move until it is placed.
+    void MoveSelection(std::int32_t dx, std::int32_t dy);
+    // The floating block becomes its step (Paste or Move), selected where
+    // it lies; false when nothing floats.
+    bool PlaceFloating();
+    // Escape: drops a floating paste (the sheet and selection are as before
+    // it), or else ends the selection, placing a moved block; false when
+    // there was neither, for the front end to go on.
+    bool EndPasteOrSelection();
+    void FlipSelection(bool horizontal);
+    // The selection becomes index 0; a floating block is taken away instead.
+    void DeleteSelection();
+    // An indexed PNG of the selection (of a floating block, the block)
+    // with the sheet's whole colour table, for a clipboard.
+    Result CopySelection(std::vector<std::uint8_t>& png) const;
+    Result CutSelection(std::vector<std::uint8_t>& png);
+    // A picture floats at `at`, mapped exactly onto the sheet: an indexed
+    // picture whose indices already hold the sheet's colours keeps them;
+    // else every colour must be one entry of the shown palette row. Any
+    // other picture is refused (Message::PasteFailed) naming the first
+    // colour and pixel that do not map, and nothing changes.
+    Result PastePicture(const CSpriteImage& picture, SheetPoint at);
+    Result PastePng(const std::uint8_t* data, std::size_t size, SheetPoint at);
+    // A PNG or BMP file pasted at (x, y) and placed at once: one step.
+    Result PasteFile(const std::string& path, std::int32_t x, std::int32_t y);
+    void SetZeroInPaste(ZeroInPaste zero);
+    ZeroInPaste ZeroInPasteMode() const { return m_pixelEdits.zero; }
+
 private:
     // A new sheet and a new history: clean when the sheet is what a file
     // holds, never clean for a sheet that is in no file yet.
@@ -302,6 +381,18 @@ private:
     // After a command: the unsaved state and the history, when they changed.
     void AnnounceState();
     template <typename Call> void Tell(Call call);
+    // Pixel edits: a stroke in progress and a floating block become their
+    // steps before any other command.
+    void SettlePixels();
+    void AnnouncePixels(const SheetRect& area);
+    void AnnounceSelection();
+    void LiftSelection();
+    // Delete and Cut: the selection becomes index 0, or a block goes.
+    void EmptySelection(EditKind kind);
+    // Draws the floating block where it is now, its previous place given back.
+    void StampFloating(const SheetRect& previous);
+    bool UsesEntriesAboveRow() const;
+    std::uint8_t StoredValue(std::int32_t index, bool entriesAboveRow) const;
 
     SheetState m_sheet;
     DisplayImage m_displayUse = DisplayImage::Kept;
@@ -331,4 +422,5 @@ private:
     };
     std::optional<ColorPreview> m_preview;
     IProgress* m_progress = nullptr;
+    PixelEditState m_pixelEdits;
 };

@@ -5,7 +5,9 @@
 #include "formats/ImportOutcome.h"
 #include "formats/PictureSize.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class CBinaryFile;
 class CReplaceBatch;
@@ -64,3 +66,9 @@ Result WritePng(CBinaryFile& file, const CSpriteImage& image, const PngWriteOpti
 // once or, with a batch, when the batch finishes.
 Result SavePngFile(const CSpriteImage& image, const char* path, const PngWriteOptions& options,
                    CReplaceBatch* batch = nullptr);
+
+// The same in memory, for a clipboard (formats/PngBytes.cpp): a PNG's bytes
+// read as ReadPng reads a file, and an image written as WritePng writes one.
+Result DecodePng(const std::uint8_t* data, std::size_t size, CSpriteImage& image);
+Result EncodePng(const CSpriteImage& image, const PngWriteOptions& options,
+                 std::vector<std::uint8_t>& bytes);

@@ -67,11 +67,41 @@ inline constexpr MenuItemTemplate kPaletteMenuItems[] = {
     {"&Gradient...", ID_PALETTE_GRADIENT},
 };
 
+// The drawing tools, one at a time, with single keys; then the index the
+// left button draws with and how index 0 of a moved block shows.
+inline constexpr MenuItemTemplate kToolsMenuItems[] = {
+    {"&Pencil", ID_TOOL_PENCIL, "B", MenuCheck::Radio},
+    {"&Eraser", ID_TOOL_ERASER, "E", MenuCheck::Radio},
+    {"&Line", ID_TOOL_LINE, "L", MenuCheck::Radio},
+    {"&Rectangle", ID_TOOL_RECTANGLE, "U", MenuCheck::Radio},
+    {"&Filled Rectangle", ID_TOOL_FILLED_RECTANGLE, "Shift+U", MenuCheck::Radio},
+    {"F&ill", ID_TOOL_FILL, "G", MenuCheck::Radio},
+    {"Pic&ker", ID_TOOL_PICKER, "I", MenuCheck::Radio},
+    {"Rectangle &Select", ID_TOOL_SELECT, "M", MenuCheck::Radio},
+    {nullptr, 0},
+    {"Pre&vious Index", ID_TOOL_PREVIOUS_INDEX, "["},
+    {"&Next Index", ID_TOOL_NEXT_INDEX, "]"},
+    {nullptr, 0},
+    {"&Transparent Index 0", ID_TOOL_TRANSPARENT_ZERO, nullptr, MenuCheck::Check},
+};
+
 // Undo and Redo name the step they take: "&Undo Import".
 inline constexpr MenuItemTemplate kEditMenuItems[] = {
     {"&Undo", ID_EDIT_UNDO, "Ctrl+Z"},
     {"&Redo", ID_EDIT_REDO, "Ctrl+Shift+Z; Ctrl+Y"},
     {nullptr, 0},
+    {"Cu&t", ID_EDIT_CUT, "Ctrl+X"},
+    {"&Copy", ID_EDIT_COPY, "Ctrl+C"},
+    {"&Paste", ID_EDIT_PASTE, "Ctrl+V"},
+    {"&Delete", ID_EDIT_CLEAR, "Del"},
+    {nullptr, 0},
+    {"Select &All", ID_EDIT_SELECT_ALL, "Ctrl+A"},
+    {"D&eselect", ID_EDIT_DESELECT, "Ctrl+Shift+A"},
+    {nullptr, 0},
+    {"Flip &Horizontal", ID_EDIT_FLIP_HORIZONTAL},
+    {"Flip &Vertical", ID_EDIT_FLIP_VERTICAL},
+    {nullptr, 0},
+    {"T&ools", 0, nullptr, MenuCheck::None, kToolsMenuItems},
     {"Pa&lette", 0, nullptr, MenuCheck::None, kPaletteMenuItems},
 };
 

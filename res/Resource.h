@@ -58,6 +58,26 @@ constexpr int ID_PALETTE_SWAP_ROWS = 32825;
 constexpr int ID_PALETTE_SWAP_INDICES = 32826;
 constexpr int ID_PALETTE_GRADIENT = 32827;
 constexpr int ID_VIEW_ALL_ROWS = 32828;
+// Edit: the selection, the clipboard and the drawing tools.
+constexpr int ID_EDIT_CLEAR = 57632;
+constexpr int ID_EDIT_COPY = 57634;
+constexpr int ID_EDIT_CUT = 57635;
+constexpr int ID_EDIT_PASTE = 57637;
+constexpr int ID_EDIT_SELECT_ALL = 57642;
+constexpr int ID_EDIT_DESELECT = 32860;
+constexpr int ID_EDIT_FLIP_HORIZONTAL = 32861;
+constexpr int ID_EDIT_FLIP_VERTICAL = 32862;
+constexpr int ID_TOOL_PENCIL = 32863;
+constexpr int ID_TOOL_ERASER = 32864;
+constexpr int ID_TOOL_LINE = 32865;
+constexpr int ID_TOOL_RECTANGLE = 32866;
+constexpr int ID_TOOL_FILLED_RECTANGLE = 32867;
+constexpr int ID_TOOL_FILL = 32868;
+constexpr int ID_TOOL_PICKER = 32869;
+constexpr int ID_TOOL_SELECT = 32870;
+constexpr int ID_TOOL_PREVIOUS_INDEX = 32871;
+constexpr int ID_TOOL_NEXT_INDEX = 32872;
+constexpr int ID_TOOL_TRANSPARENT_ZERO = 32873;
 // File > Open Recent: one command per remembered file, newest first.
 constexpr int ID_FILE_RECENT_FIRST = 32800;
 constexpr int kRecentFileCount = 8;

@@ -180,3 +180,26 @@ inline constexpr char kPaletteScopeRow[] = "Row %1 (16 colours)";
 inline constexpr char kPaletteScopeTable[] = "Whole table (256 colours)";
 // A long save.
 inline constexpr char kProgressSaving[] = "Saving %1...";
+// Pixel edits: the tools' names in the status bar and the tool bar, the
+// status line, why the tools are off, and a paste that failed.
+inline constexpr const char* kToolNames[] = {
+    "Pencil",           "Eraser", "Line",   "Rectangle",
+    "Filled Rectangle", "Fill",   "Picker", "Rectangle Select",
+};
+// %1 the tool's name, %2 its key.
+inline constexpr char kToolTip[] = "%1 (%2)";
+// %1 the tool, %2 and %3 the left button's index and colour, %4 and %5 the
+// right button's; then the selection's size.
+inline constexpr char kStatusTool[] = "%1    left %2 %3    right %4 %5";
+// After index 0's colour, which the sheet shows as the background.
+inline constexpr char kStatusIndexZero[] = " transparent";
+inline constexpr char kStatusSelection[] = "    selection %1 \u00D7 %2";
+inline constexpr char kStatusFloating[] = "    floating %1 \u00D7 %2";
+// %1 bits per pixel.
+inline constexpr char kToolsOff[] =
+    "Drawing tools are off: a %1-bit picture has no palette indices to draw with.";
+inline constexpr char kCaptionPaste[] = "Paste";
+inline constexpr char kPasteHint[] =
+    "Paste a picture whose colours are all in the shown palette row, or one copied from a "
+    "sheet with this colour table.";
+inline constexpr char kMsgClipboardEmpty[] = "The clipboard holds no picture.";

@@ -241,7 +241,9 @@ TEST_F(Desktop, EveryWayOutAsksBeforeUnsavedChangesAreLost)
             const bool wentOn = !window.isVisible() || !window.isWindowModified();
             EXPECT_EQ(wentOn, choice != SaveChoice::Cancel);
             if (!window.isVisible()) // the window ended and let the sheet go
+            {
                 EXPECT_FALSE(window.Document().HasSheet());
+            }
             EXPECT_EQ(ReadFile(Path("sheet.spr")),
                       choice == SaveChoice::Save ? EditedSpr(1) : SprBytes("TAIL"));
         }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QToolBar>
 
 #include <algorithm>
 #include <cmath>
@@ -56,9 +57,10 @@ TEST_F(Painting, EveryImagePixelIsAnExactBlockInsideAnOutlineAtEveryZoom)
     EXPECT_TRUE(ShowsPicture(window));
     Open("sheet.spr", SprBytes({}));
     // The picture starts 5 pixels into the view, which starts below the menu
-    // and shows the whole sheet at actual size.
+    // and beside the tool bar, and shows the whole sheet at actual size.
     QWidget& viewport = *window.SheetView().viewport();
-    EXPECT_EQ(viewport.mapTo(&window, QPoint(5, 5)), QPoint(5, 5 + window.MenuBar().height()));
+    EXPECT_EQ(viewport.mapTo(&window, QPoint(5, 5)),
+              QPoint(5 + window.ToolBox().ToolBar().width(), 5 + window.MenuBar().height()));
     EXPECT_TRUE(viewport.rect().contains(QRect(4, 4, 258, 290)));
     const std::pair<int, const char*> cases[] = {
         {1, "Portrait #3"}, {3, "Sprite #1"}, {8, "Sprite #2"}, {1, "Sprite #1"}};

@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
@@ -37,11 +39,18 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
     Open("sheet.spr", SprBytes("TAIL"));
     EXPECT_EQ(Row(), 0);
     // With a sheet from a file, every command is on but those of a history
-    // that has no step yet.
+    // that has no step yet, those of a selection, and Paste, which waits
+    // for a picture on the clipboard.
+    const QVariant waiting[] = {ID_EDIT_UNDO,     ID_EDIT_REDO,     ID_EDIT_CUT,
+                                ID_EDIT_COPY,     ID_EDIT_CLEAR,    ID_EDIT_DESELECT,
+                                ID_EDIT_FLIP_HORIZONTAL, ID_EDIT_FLIP_VERTICAL};
     for (QAction* command : window.MenuBar().findChildren<QAction*>())
-        EXPECT_EQ(command->isEnabled(),
-                  command->data() != ID_EDIT_UNDO && command->data() != ID_EDIT_REDO)
+    {
+        const bool waits =
+            std::find(std::begin(waiting), std::end(waiting), command->data()) != std::end(waiting);
+        EXPECT_TRUE(command->data() == ID_EDIT_PASTE || command->isEnabled() != waits)
             << command->text().toStdString();
+    }
 
     // Save after Open writes the file opened, without asking.
     QFile::remove(Path("sheet.spr"));
@@ -197,7 +206,14 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
               "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import...=32773 off "
               "&Export...=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
               "Save &Palette...=32795 off = Pre&ferences...=32796 E&xit=32771Ctrl+Q "
-              "&Edit= &Undo=57643Ctrl+Z off &Redo=57644Ctrl+Shift+Z off = Pa&lette= "
+              "&Edit= &Undo=57643Ctrl+Z off &Redo=57644Ctrl+Shift+Z off = Cu&t=57635Ctrl+X off "
+              "&Copy=57634Ctrl+C off &Paste=57637Ctrl+V off &Delete=57632Del off = "
+              "Select &All=57642Ctrl+A off D&eselect=32860Ctrl+Shift+A off = "
+              "Flip &Horizontal=32861 off Flip &Vertical=32862 off = T&ools= "
+              "&Pencil=32863B off &Eraser=32864E off &Line=32865L off &Rectangle=32866U off "
+              "&Filled Rectangle=32867Shift+U off F&ill=32868G off Pic&ker=32869I off "
+              "Rectangle &Select=32870M off = Pre&vious Index=32871[ off &Next Index=32872] off "
+              "= &Transparent Index 0=32873 off Pa&lette= "
               "&Edit Colour...=32820 off &Copy Colour=32821 off &Paste Colour=32822 off = "
               "Copy &Row=32823 off Paste R&ow=32824 off &Swap Rows...=32825 off = "
               "Swap &Indices...=32826 off &Gradient...=32827 off "

@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The real viewer under Xvfb at 8x: ] twice chooses index 3, the pencil draws a line between
+two pointer positions, Ctrl+S writes the sheet's own file, and the file holds that line and
+nothing else new. Exits 77 without Xvfb, xdotool or import."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image
+
+from xvfb_open_test import BLACK, need, sheet_index, start_xvfb, write_sheet
+
+ZOOM = 8
+INDEX = 3  # the left button's index starts at 1; ] twice
+FROM, TO = (1, 3), (13, 40)  # in the transparent block at the sheet's top-left
+
+
+def bresenham(start, end):
+    """Every pixel of a line, one a column or row where it is shallow or steep."""
+    (x, y), (x1, y1) = start, end
+    dx, dy = abs(x1 - x), -abs(y1 - y)
+    sx, sy = (x1 > x) - (x1 < x), (y1 > y) - (y1 < y)
+    error, pixels = dx + dy, [(x, y)]
+    while (x, y) != (x1, y1):
+        twice = 2 * error
+        if twice >= dy:
+            error, x = error + dy, x + sx
+        if twice <= dx:
+            error, y = error + dx, y + sy
+        pixels.append((x, y))
+    return set(pixels)
+
+
+def pixel_of(data, x, y):
+    byte = data[512 + (y * 256 + x) // 2]
+    return byte >> 4 if x % 2 else byte & 15
+
+
+def picture_corner(shot):
+    """The top-left picture pixel on the screen: one in from the outline's corner."""
+    pixels = Image.open(shot).convert("RGB").load()
+    width, height = Image.open(shot).size
+    for y in range(height - 60):
+        for x in range(width - 60):
+            if (pixels[x, y] == BLACK and pixels[x + 1, y + 1] != BLACK and
+                    all(pixels[x + i, y] == BLACK for i in range(60)) and
+                    all(pixels[x, y + j] == BLACK for j in range(60))):
+                return x + 1, y + 1
+    raise RuntimeError("no picture outline on the screen")
+
+
+def run(tavrel, work, processes):
+    sheet = os.path.join(work, "sheet.spr")
+    write_sheet(sheet, blue=16)
+    with open(sheet, "ab") as out:
+        out.write(b"TRAILING")
+    before = open(sheet, "rb").read()
+    config = os.path.join(work, "config", "tavrel")
+    os.makedirs(config)
+    with open(os.path.join(config, "tavrel.conf"), "w") as out:
+        out.write("[view]\nzoom=%d\n[window]\nsize=@Size(800 700)\n" % ZOOM)
+    env = {key: value for key, value in os.environ.items()
+           if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
+    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
+               XDG_CONFIG_HOME=os.path.join(work, "config"))
+    os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+
+    def xdotool(*args):
+        done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
+                              timeout=15)
+        return done.stdout.split() if done.returncode == 0 else []
+
+    def find(name):
+        # Polled: a search while another window closes can fail.
+        for _ in range(40):
+            if found := xdotool("search", "--onlyvisible", "--name", name):
+                return found[0]
+            time.sleep(0.5)
+        raise RuntimeError("no window " + name)
+
+    processes.append(subprocess.Popen([tavrel, sheet], cwd=work, env=env))
+    window = find("^sheet.spr - Orvo")
+    xdotool("windowmove", "--sync", window, "0", "0")
+    time.sleep(1.5)
+    shot = os.path.join(work, "screen.png")
+    subprocess.run(["import", "-window", "root", shot], env=env, check=True, timeout=30)
+    left, top = picture_corner(shot)
+
+    def on_screen(pixel):
+        return [str(left + ZOOM * pixel[0] + ZOOM // 2), str(top + ZOOM * pixel[1] + ZOOM // 2)]
+
+    xdotool("windowfocus", "--sync", window)
+    xdotool("key", "bracketright", "bracketright")
+    xdotool("mousemove", "--sync", *on_screen(FROM))
+    xdotool("mousedown", "1")
+    xdotool("mousemove", "--sync", *on_screen(TO))
+    xdotool("mouseup", "1")
+    # Save writes the file the sheet was opened from, without a chooser.
+    saved = sheet
+    xdotool("key", "ctrl+s")
+    for _ in range(20):
+        if open(saved, "rb").read() != before:
+            break
+        time.sleep(0.5)
+    after = open(saved, "rb").read()
+
+    drawn = bresenham(FROM, TO)
+    need(after[:512] == before[:512] and after.endswith(b"TRAILING"),
+         "the palette or the trailing block changed")
+    wrong = ["pixel (%d, %d) is %d" % (x, y, pixel_of(after, x, y))
+             for y in range(288) for x in range(256)
+             if pixel_of(after, x, y) != (INDEX if (x, y) in drawn else sheet_index(x, y))]
+    print("\n".join(wrong[:10]))
+    return 1 if wrong else 0
+
+
+def main():
+    missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
+    if missing:
+        print("skipped: %s not installed" % ", ".join(missing))
+        return 77
+    processes = []
+    with tempfile.TemporaryDirectory() as work:
+        try:
+            return run(os.path.abspath(sys.argv[1]), work, processes)
+        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+            print("failed: %s" % error)
+            return 1
+        finally:
+            for process in reversed(processes):  # tavrel first, then its X server
+                process.kill()
+                process.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
