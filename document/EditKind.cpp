@@ -37,6 +37,10 @@ const char* EditKindText(EditKind kind)
         return "Gradient";
     case EditKind::SaveChanges:
         return "Save";
+    case EditKind::ReduceColors:
+        return "Reduce Colours";
+    case EditKind::ImportColorways:
+        return "Import Colourways";
     }
     return "";
 }

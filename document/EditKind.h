@@ -23,6 +23,9 @@ enum class EditKind
     Gradient,
     // Saves.
     SaveChanges, // a save that could not keep everything: the sheet as its file now is
+    // Truecolour art into palette rows.
+    ReduceColors,
+    ImportColorways,
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".
