@@ -5,6 +5,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -28,6 +29,13 @@ enum LongOnlyOption
     kOptionPaletteAt,
     kOptionMatchPalette,
     kOptionTransparentZero,
+    kOptionReduce,
+    kOptionDither,
+    kOptionKeepRowColors,
+    kOptionFixedRowColors,
+    kOptionAlphaThreshold,
+    kOptionColorways,
+    kOptionReduceClasses,
 };
 
 const option kOptions[] = {
@@ -39,6 +47,13 @@ const option kOptions[] = {
     {"palette-at", required_argument, nullptr, kOptionPaletteAt},
     {"match-palette", required_argument, nullptr, kOptionMatchPalette},
     {"transparent-zero", no_argument, nullptr, kOptionTransparentZero},
+    {"reduce", required_argument, nullptr, kOptionReduce},
+    {"dither", required_argument, nullptr, kOptionDither},
+    {"keep-row-colors", no_argument, nullptr, kOptionKeepRowColors},
+    {"fixed-row-colors", no_argument, nullptr, kOptionFixedRowColors},
+    {"alpha-threshold", required_argument, nullptr, kOptionAlphaThreshold},
+    {"colorways", required_argument, nullptr, kOptionColorways},
+    {"reduce-classes", no_argument, nullptr, kOptionReduceClasses},
     {"info", no_argument, nullptr, kOptionInfo},
     {"json", no_argument, nullptr, kOptionJson},
     {"help", no_argument, nullptr, kOptionHelp},
@@ -67,12 +82,122 @@ bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t&
     return error == std::errc() && stop == end && number >= 0 && number < limit;
 }
 
+bool ParseRow(const std::string& text, std::int32_t& row, std::string& error)
+{
+    if (ParseNumberBelow(text, kPaletteRowCount, row))
+        return true;
+    error = "palette row must be a number from 0 to 15, not " + QuotedName(text);
+    return false;
+}
+
 // --palette-at K belongs to the --palette before it or, when none came
-// before, to the next one.
+// before, to the next one. The reduction's settings hold for the whole run;
+// the first of --dither, --fixed-row-colors and --keep-row-colors is named
+// if nothing reduces.
 struct ParseState
 {
     std::optional<std::int32_t> pendingFirst;
+    ReduceOptions reduce;
+    std::string reduceSetting;
+    bool alphaThreshold = false;
+    bool reduceClasses = false;
 };
+
+bool NoteReduceSetting(const char* option, ParseState& state)
+{
+    if (state.reduceSetting.empty())
+        state.reduceSetting = option;
+    return true;
+}
+
+// none, ordered, diffusion or diffusion:STRENGTH (0-100, by default 100).
+bool SetDither(const std::string& text, ParseState& state, std::string& error)
+{
+    const std::string diffusion = "diffusion";
+    std::int32_t strength = kFullStrength;
+    if (text == "none")
+        state.reduce.dithering = Dithering::None;
+    else if (text == "ordered")
+        state.reduce.dithering = Dithering::Ordered;
+    else if (text.rfind(diffusion, 0) == 0 &&
+             (text.size() == diffusion.size() ||
+              (text[diffusion.size()] == ':' &&
+               ParseNumberBelow(text.substr(diffusion.size() + 1), kFullStrength + 1, strength))))
+        state.reduce.dithering = Dithering::Diffusion;
+    else
+    {
+        error = "dithering must be none, ordered or diffusion[:STRENGTH] with a strength from 0 "
+                "to 100, not " + QuotedName(text);
+        return false;
+    }
+    state.reduce.strength = strength;
+    return NoteReduceSetting("--dither", state);
+}
+
+bool SetTarget(ReduceTarget target, const char* option, ParseState& state, std::string& error)
+{
+    if (state.reduce.target != ReduceTarget::NewColors && state.reduce.target != target)
+    {
+        error = "--keep-row-colors and --fixed-row-colors exclude each other";
+        return false;
+    }
+    state.reduce.target = target;
+    return NoteReduceSetting(option, state);
+}
+
+bool SetAlphaThreshold(const std::string& text, ParseState& state, std::string& error)
+{
+    std::int32_t threshold = 0;
+    if (!ParseNumberBelow(text, kHighestAlphaThreshold + 1, threshold) ||
+        threshold < kLowestAlphaThreshold)
+    {
+        error = "alpha threshold must be a number from 1 to 255, not " + QuotedName(text);
+        return false;
+    }
+    state.reduce.alphaThreshold = threshold;
+    state.alphaThreshold = true;
+    return true;
+}
+
+bool AddReduce(const char* argument, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request{EditOption::ReduceColors, argument};
+    if (!ParseRow(argument, request.row, error))
+        return false;
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+// FILE:ROW, split at the last colon, for a name may hold one.
+bool AddColorwayPicture(const std::string& text, EditRequest& request, std::string& error)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+    {
+        error = "--colorways takes pictures as FILE:ROW, not " + QuotedName(text);
+        return false;
+    }
+    std::int32_t row = 0;
+    if (!ParseRow(text.substr(colon + 1), row, error))
+        return false;
+    request.pictures.emplace_back(text.substr(0, colon), row);
+    return true;
+}
+
+// --colorways takes its first picture as its argument and every argument
+// after it up to the next option.
+bool AddColorways(const char* argument, int argc, char** arguments, CommandLine& commandLine,
+                  std::string& error)
+{
+    EditRequest request{EditOption::ImportColorways, argument};
+    if (!AddColorwayPicture(argument, request, error))
+        return false;
+    for (; optind < argc && arguments[optind][0] != '-'; ++optind)
+        if (!AddColorwayPicture(arguments[optind], request, error))
+            return false;
+    commandLine.edits.push_back(request);
+    return true;
+}
 
 bool AddPalette(const char* argument, CommandLine& commandLine, ParseState& state)
 {
@@ -141,6 +266,19 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, Parse
     case kOptionTransparentZero:
         commandLine.transparentZero = true;
         return true;
+    case kOptionReduce:
+        return AddReduce(argument, commandLine, error);
+    case kOptionDither:
+        return SetDither(argument, state, error);
+    case kOptionKeepRowColors:
+        return SetTarget(ReduceTarget::KeepUsedColors, "--keep-row-colors", state, error);
+    case kOptionFixedRowColors:
+        return SetTarget(ReduceTarget::FixedColors, "--fixed-row-colors", state, error);
+    case kOptionAlphaThreshold:
+        return SetAlphaThreshold(argument, state, error);
+    case kOptionReduceClasses:
+        state.reduceClasses = true;
+        return true;
     case kOptionInfo:
         commandLine.info = true;
         return true;
@@ -158,10 +296,47 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, Parse
     }
 }
 
-bool CheckCombination(const CommandLine& commandLine, const ParseState& state, std::string& error)
+bool Has(const CommandLine& commandLine, EditOption kind)
+{
+    return std::any_of(commandLine.edits.begin(), commandLine.edits.end(),
+                       [kind](const EditRequest& request) { return request.kind == kind; });
+}
+
+// The run's reduction settings go to every edit that reduces; without an
+// input, the base picture of --colorways is the input.
+bool ApplyReduceSettings(CommandLine& commandLine, const ParseState& state, std::string& error)
+{
+    const bool colorways = Has(commandLine, EditOption::ImportColorways);
+    const bool reduce = Has(commandLine, EditOption::ReduceColors);
+    if (state.reduceClasses && !colorways)
+        error = "--reduce-classes goes with --colorways";
+    else if (!state.reduceSetting.empty() && !reduce && !state.reduceClasses)
+        error = state.reduceSetting + " goes with --reduce or --reduce-classes";
+    else if (state.alphaThreshold && !reduce && !colorways)
+        error = "--alpha-threshold goes with --reduce or --colorways";
+    if (!error.empty())
+        return false;
+    for (EditRequest& request : commandLine.edits)
+    {
+        request.reduce = state.reduce;
+        request.reduceClasses = state.reduceClasses;
+    }
+    if (commandLine.inputs.empty() && colorways && !commandLine.info)
+        for (const EditRequest& request : commandLine.edits)
+            if (request.kind == EditOption::ImportColorways)
+            {
+                commandLine.inputs.push_back(request.pictures.front().first);
+                break;
+            }
+    return true;
+}
+
+bool CheckCombination(CommandLine& commandLine, const ParseState& state, std::string& error)
 {
     if (commandLine.help || commandLine.version)
         return true;
+    if (!ApplyReduceSettings(commandLine, state, error))
+        return false;
     if (commandLine.inputs.empty())
         error = "missing file operand";
     else if (commandLine.json && !commandLine.info)
@@ -169,7 +344,8 @@ bool CheckCombination(const CommandLine& commandLine, const ParseState& state, s
     else if (commandLine.info &&
              (commandLine.output || commandLine.target || commandLine.paletteRow ||
               commandLine.trailingFrom || commandLine.lossy || !commandLine.edits.empty() ||
-              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero))
+              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero ||
+              !state.reduceSetting.empty() || state.alphaThreshold || state.reduceClasses))
         error = "--info takes no conversion options";
     else if (state.pendingFirst)
         error = "--palette-at goes with --palette";
@@ -195,7 +371,11 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
     {
         if (code == '?')
             return false;
-        if (!ApplyOption(code, optarg, commandLine, state, error))
+        const bool applied =
+            code == kOptionColorways
+                ? AddColorways(optarg, argc, arguments.data(), commandLine, error)
+                : ApplyOption(code, optarg, commandLine, state, error);
+        if (!applied)
             return false;
     }
     commandLine.inputs.assign(arguments.begin() + optind, arguments.end());
@@ -234,6 +414,32 @@ void PrintHelp(std::FILE* stream)
                "                             of FILE (an SPR, SP2 or palette file): every\n"
                "                             colour it uses must be exactly one entry, or\n"
                "                             the file fails naming the colour and pixel\n"
+               "      --reduce=ROW         fit a picture of any colours into palette row ROW\n"
+               "                             (0 to 15) as the viewer's Reduce Colours does:\n"
+               "                             indices 0 to 15, up to 15 colours chosen in\n"
+               "                             15 bits, entry 0 transparent, the other rows as\n"
+               "                             they were; an edit, in the order given\n"
+               "      --fixed-row-colors   with --reduce or --reduce-classes: map the picture\n"
+               "                             onto the row's colours as they are\n"
+               "      --keep-row-colors    with --reduce or --reduce-classes: keep the row's\n"
+               "                             colours that the picture uses exactly and\n"
+               "                             choose the rest\n"
+               "      --dither=WAY         with --reduce or --reduce-classes: none (by\n"
+               "                             default), ordered (a 4x4 Bayer pattern) or\n"
+               "                             diffusion[:STRENGTH] (error diffusion, 0 to\n"
+               "                             100 %, by default 100)\n"
+               "      --alpha-threshold=N  with --reduce or --colorways: alpha below N (1 to\n"
+               "                             255, by default 128) is transparent\n"
+               "      --colorways=BASE:ROW [PICTURE:ROW]...\n"
+               "                           one sprite recoloured up to 15 times becomes one\n"
+               "                             sheet: the pictures (up to the next option)\n"
+               "                             share the pixels, each gives its colours to its\n"
+               "                             palette row; more than 15 colour classes (pixels\n"
+               "                             alike in every picture) fail, naming the pixel\n"
+               "                             that makes the 16th; without INPUT, BASE is it\n"
+               "      --reduce-classes     with --colorways: reduce more than 15 colour\n"
+               "                             classes instead, the base picture as --reduce\n"
+               "                             does, with its options\n"
                "      --transparent-zero   PNG output: mark palette entry 0 transparent\n"
                "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
                "                             the trailing block of the SPR file FILE\n"
@@ -252,7 +458,8 @@ void PrintHelp(std::FILE* stream)
                "comes from its extension: .bmp and .png are pictures, .sp2 an SP2 sheet,\n"
                ".pal, .gpl and .act palette files, anything else an SPR sheet. SPR and SP2\n"
                "inputs become BMP and PNG files\n"
-               "with their whole colour table; pictures must be 8-bit to become sheets;\n"
+               "with their whole colour table; pictures must be 8-bit to become sheets\n"
+               "(--reduce fits one of any colours into a palette row, never on its own);\n"
                "one that uses entries above 15 or is not of the sheet's size is refused\n"
                "unless --lossy is given. A palette file becomes only another palette\n"
                "file. An SPR input keeps its trailing block when written\n"

@@ -2,9 +2,11 @@
 #include "cli/SheetEdits.h"
 
 #include "cli/CommandLine.h"
+#include "document/DocumentFiles.h"
 #include "document/PaletteSource.h"
 #include "document/SpriteDocument.h"
 #include "formats/SpriteFile.h"
+#include "image/SpriteImage.h"
 
 #include <memory>
 
@@ -36,6 +38,36 @@ bool PrepareReplaceColors(const EditRequest& request, std::vector<SheetEdit>& ed
     return true;
 }
 
+void PrepareReduceColors(const EditRequest& request, std::vector<SheetEdit>& edits)
+{
+    edits.push_back([row = request.row, options = request.reduce](CSpriteDocument& document)
+                    { return document.ReduceColors(row, options); });
+}
+
+// The pictures are read once, for every input.
+bool PrepareColorways(const EditRequest& request, std::vector<SheetEdit>& edits,
+                      EditsFailure& failure)
+{
+    auto pictures = std::make_shared<std::vector<CSpriteImage>>(request.pictures.size());
+    ColorwayRequest colorways;
+    for (std::size_t i = 0; i < request.pictures.size(); ++i)
+    {
+        const auto& [path, row] = request.pictures[i];
+        if (Result read = ReadPictureFile(path, (*pictures)[i]); !read)
+        {
+            failure = {path, read, {}};
+            return false;
+        }
+        colorways.pictures.push_back(&(*pictures)[i]);
+        colorways.rows.push_back(row);
+    }
+    colorways.reduce = request.reduceClasses;
+    colorways.options = request.reduce;
+    edits.push_back([pictures, colorways](CSpriteDocument& document)
+                    { return document.ImportColorways(colorways); });
+    return true;
+}
+
 } // namespace
 
 bool PrepareEdits(const std::vector<EditRequest>& requests, std::vector<SheetEdit>& edits,
@@ -48,6 +80,13 @@ bool PrepareEdits(const std::vector<EditRequest>& requests, std::vector<SheetEdi
         {
         case EditOption::ReplaceColors:
             if (!PrepareReplaceColors(request, edits, failure))
+                return false;
+            break;
+        case EditOption::ReduceColors:
+            PrepareReduceColors(request, edits);
+            break;
+        case EditOption::ImportColorways:
+            if (!PrepareColorways(request, edits, failure))
                 return false;
             break;
         }

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "base/Result.h"
+#include "reduce/ReduceColors.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CSpriteDocument;
@@ -18,7 +20,9 @@ class CSpriteDocument;
 // operation in SheetEdits.cpp.
 enum class EditOption
 {
-    ReplaceColors, // --palette FILE [--palette-at K]
+    ReplaceColors,   // --palette FILE [--palette-at K]
+    ReduceColors,    // --reduce ROW
+    ImportColorways, // --colorways BASE:ROW OTHER:ROW ...
 };
 
 struct EditRequest
@@ -27,6 +31,15 @@ struct EditRequest
     std::string argument;
     // ReplaceColors: the first entry replaced, when --palette-at gave it.
     std::optional<std::int32_t> first;
+    // ReduceColors: the palette row.
+    std::int32_t row = 0;
+    // ImportColorways: each picture and its palette row, the base first.
+    std::vector<std::pair<std::string, std::int32_t>> pictures;
+    // ReduceColors and ImportColorways: the run's --dither, --keep-row-colors,
+    // --fixed-row-colors and --alpha-threshold; ImportColorways reduces more
+    // than 15 colour classes with --reduce-classes.
+    ReduceOptions reduce;
+    bool reduceClasses = false;
 };
 
 // One edit, ready for every input: any file it takes is read once.
