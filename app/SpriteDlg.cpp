@@ -178,7 +178,8 @@ bool CSpriteDlg::OnCommand(int id)
         OnEditRedo();
         return true;
     default:
-        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id);
+        return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id) ||
+               OnReduceCommand(id);
     }
 }
 

@@ -129,4 +129,5 @@ void CSpriteDlg::UpdateCommands()
     redo->setText(redoKind ? Text(kRedoFormat).arg(Text(EditKindText(*redoKind)))
                            : PlainItemText(ID_EDIT_REDO));
     UpdatePaletteCommands();
+    UpdateReduceCommands();
 }

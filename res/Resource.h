@@ -58,6 +58,9 @@ constexpr int ID_PALETTE_SWAP_ROWS = 32825;
 constexpr int ID_PALETTE_SWAP_INDICES = 32826;
 constexpr int ID_PALETTE_GRADIENT = 32827;
 constexpr int ID_VIEW_ALL_ROWS = 32828;
+// Truecolour art into palette rows.
+constexpr int ID_EDIT_REDUCE_COLORS = 32920;
+constexpr int ID_FILE_IMPORT_COLORWAYS = 32921;
 // File > Open Recent: one command per remembered file, newest first.
 constexpr int ID_FILE_RECENT_FIRST = 32800;
 constexpr int kRecentFileCount = 8;
