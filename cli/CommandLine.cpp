@@ -161,7 +161,9 @@ bool SetAlphaThreshold(const std::string& text, ParseState& state, std::string& 
 
 bool AddReduce(const char* argument, CommandLine& commandLine, std::string& error)
 {
-    EditRequest request{EditOption::ReduceColors, argument};
+    EditRequest request;
+    request.kind = EditOption::ReduceColors;
+    request.argument = argument;
     if (!ParseRow(argument, request.row, error))
         return false;
     commandLine.edits.push_back(request);
@@ -189,7 +191,9 @@ bool AddColorwayPicture(const std::string& text, EditRequest& request, std::stri
 bool AddColorways(const char* argument, int argc, char** arguments, CommandLine& commandLine,
                   std::string& error)
 {
-    EditRequest request{EditOption::ImportColorways, argument};
+    EditRequest request;
+    request.kind = EditOption::ImportColorways;
+    request.argument = argument;
     if (!AddColorwayPicture(argument, request, error))
         return false;
     for (; optind < argc && arguments[optind][0] != '-'; ++optind)
@@ -201,7 +205,10 @@ bool AddColorways(const char* argument, int argc, char** arguments, CommandLine&
 
 bool AddPalette(const char* argument, CommandLine& commandLine, ParseState& state)
 {
-    commandLine.edits.push_back({EditOption::ReplaceColors, argument, state.pendingFirst});
+    EditRequest& request = commandLine.edits.emplace_back();
+    request.kind = EditOption::ReplaceColors;
+    request.argument = argument;
+    request.first = state.pendingFirst;
     state.pendingFirst.reset();
     return true;
 }
