@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -87,7 +88,6 @@ CReduceColorsDlg::CReduceColorsDlg(const CSpriteDocument& document, int row, int
     {
         view->SetZoom(zoom);
         view->setMinimumSize(kSmallestPreview);
-        view->setFocusPolicy(Qt::NoFocus);
     }
     // It opens with room for the picture at that zoom, within reason.
     const QSize picture(document.Width() * zoom, document.Height() * zoom);
@@ -98,6 +98,8 @@ CReduceColorsDlg::CReduceColorsDlg(const CSpriteDocument& document, int row, int
     ScrollTogether(m_before.horizontalScrollBar(), m_after.horizontalScrollBar());
     ScrollTogether(m_before.verticalScrollBar(), m_after.verticalScrollBar());
     UpdatePreview();
+    // Tab goes through the choices, then the previews, which scroll from the
+    // keyboard too.
     m_pRow->setFocus();
 }
 
