@@ -29,4 +29,12 @@ public:
                   const QStringList& choices) override;
     std::unique_ptr<IProgressPrompt> StartProgress(QWidget& owner, const QString& caption,
                                                    const QString& text) override;
+    // Truecolour art (app/QtReducePrompts.cpp).
+    QStringList ChooseFiles(QWidget& owner, const FileChooser& chooser,
+                            const ChooserStart& start = {}) override;
+    bool ShowMessageOffering(QWidget& owner, const QString& text, const QString& caption,
+                             MessageIcon icon, const QString& informative,
+                             const QString& offer) override;
+    bool RunReduceColors(QWidget& owner, CReduceColorsDlg& dialog) override;
+    bool RunColorways(QWidget& owner, CColorwaysDlg& dialog) override;
 };

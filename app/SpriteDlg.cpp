@@ -180,7 +180,7 @@ bool CSpriteDlg::OnCommand(int id)
         return true;
     default:
         return OnDesktopCommand(id) || OnViewCommand(id) || OnPaletteCommand(id) ||
-               OnEditCommand(id);
+               OnEditCommand(id) || OnReduceCommand(id);
     }
 }
 

@@ -95,6 +95,14 @@ public:
     void OnEditCopy();
     void OnEditPaste();
 
+    // Truecolour art into palette rows (app/SpriteDlgReduce.cpp); false
+    // for another id. Reduce Colours, which Import also offers for a
+    // picture that does not map exactly, starts from the row given, else
+    // the row shown.
+    bool OnReduceCommand(int id);
+    void OnEditReduceColors(std::optional<int> row = std::nullopt);
+    void OnFileImportColorways();
+
     // The close box ends the window with IDCANCEL, Exit with 0, once any
     // unsaved changes were saved or dropped; every end releases the sprite.
     // Enter and Escape never end it.
@@ -190,6 +198,8 @@ private:
     void OnSelectionChanged();
     bool OnEditKey(const QKeyEvent& event);
     void ShowPasteFailure(const Result& result);
+    void UpdateReduceCommands();
+    QStringList ChoosePictures(QWidget& owner);
 
     IUserPrompts& m_prompts;
     QMenuBar* m_pMenuBar = nullptr;

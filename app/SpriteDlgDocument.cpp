@@ -135,4 +135,5 @@ void CSpriteDlg::UpdateCommands()
                            : PlainItemText(ID_EDIT_REDO));
     UpdatePaletteCommands();
     UpdateEditCommands();
+    UpdateReduceCommands();
 }

@@ -34,11 +34,16 @@ void CSpriteDlg::ImportPicture(const std::string& path)
     const bool ontoSheet =
         match.fit == ImportFit::MapsOntoSheet &&
         m_prompts.AskYesNo(*this, Text(kMsgKeepSheetPalette), Text(kCaptionImportImage));
+    // A picture in other colours may then be fitted into the row shown.
+    const int row = m_document.PaletteRow();
     m_document.FinishImport(ontoSheet);
     // Said over the imported picture, so the user sees what it is.
-    if (match.fit == ImportFit::Mismatch)
-        ShowMessage(kMsgPaletteMismatch, kCaptionImportImage, MessageIcon::Information,
-                    InformativeText(match.mismatch, path));
+    if (match.fit == ImportFit::Mismatch &&
+        m_prompts.ShowMessageOffering(*this, Text(kMsgPaletteMismatch), Text(kCaptionImportImage),
+                                      MessageIcon::Information,
+                                      Text(InformativeText(match.mismatch, path).c_str()),
+                                      Text(kReduceOfferButton)))
+        OnEditReduceColors(row);
 }
 
 void CSpriteDlg::OnFileLoadPalette()

@@ -13,6 +13,8 @@
 #include <memory>
 
 class CColorEditDlg;
+class CColorwaysDlg;
+class CReduceColorsDlg;
 class QWidget;
 
 enum class MessageIcon
@@ -90,4 +92,16 @@ public:
     // like taking more than a moment, and keeps the owner painted meanwhile.
     virtual std::unique_ptr<IProgressPrompt> StartProgress(QWidget& owner, const QString& caption,
                                                            const QString& text) = 0;
+
+    // Truecolour art. Several files from one chooser; none when cancelled.
+    virtual QStringList ChooseFiles(QWidget& owner, const FileChooser& chooser,
+                                    const ChooserStart& start = {}) = 0;
+    // A message box as ShowMessage's, with a button that offers a command
+    // beside OK: true when the user chose it.
+    virtual bool ShowMessageOffering(QWidget& owner, const QString& text, const QString& caption,
+                                     MessageIcon icon, const QString& informative,
+                                     const QString& offer) = 0;
+    // The dialogs the window made, run modally: true for OK.
+    virtual bool RunReduceColors(QWidget& owner, CReduceColorsDlg& dialog) = 0;
+    virtual bool RunColorways(QWidget& owner, CColorwaysDlg& dialog) = 0;
 };

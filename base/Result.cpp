@@ -58,6 +58,10 @@ const char* MessageText(Message message)
         return "Error: The edited picture uses a colour that is ambiguous in the sheet's palette.";
     case Message::PasteFailed:
         return "Error: Could not paste the picture.";
+    case Message::ReduceFailed:
+        return "Error: Could not reduce the picture's colours.";
+    case Message::ColorwaysFailed:
+        return "Error: Could not import the colourways.";
     }
     return "";
 }
@@ -224,6 +228,8 @@ std::string ReasonText(const Result& result)
     case Reason::ColorwayTooManyClasses:
         return Number(value) + " colour classes are more than the " + Number(limit) +
                " a palette row holds; pixel " + result.detail + " makes one too many";
+    case Reason::ColorwayRowTwice:
+        return "palette row " + Number(value) + " is given to two pictures";
     case Reason::BadColorEntry:
         return "entry " + Number(value) + " is not one of 0 to " + Number(limit);
     case Reason::BadRowIndex:

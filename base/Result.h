@@ -41,6 +41,9 @@ enum class Message
     EditedColorsAmbiguous,
     // Pixel edits.
     PasteFailed,          // "Error: Could not paste the picture."
+    // Truecolour art into palette rows.
+    ReduceFailed,    // "Error: Could not reduce the picture's colours."
+    ColorwaysFailed, // "Error: Could not import the colourways."
 };
 
 enum class Reason
@@ -118,6 +121,7 @@ enum class Reason
     ColorwaySizeDiffers, // value: the picture, detail: its size and the base's
     ColorwayTransparencyDiffers, // value: the picture, detail: the first pixel "(x, y)"
     ColorwayTooManyClasses,      // value: classes, limit: the most, detail: the pixel "(x, y)" that makes one too many
+    ColorwayRowTwice,            // value: the palette row given to two pictures
     // Palette edits.
     BadColorEntry,  // value: the entry, limit: the last entry of the table
     BadRowIndex,    // value: the index within a row, limit: the last index

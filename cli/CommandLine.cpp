@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CommandLine.h"
 
+#include "document/PaletteText.h"
+#include "formats/PictureSize.h"
 #include "formats/SpriteFile.h"
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -28,6 +31,17 @@ enum LongOnlyOption
     kOptionPaletteAt,
     kOptionMatchPalette,
     kOptionTransparentZero,
+    kOptionReduce,
+    kOptionDither,
+    kOptionKeepRowColors,
+    kOptionFixedRowColors,
+    kOptionAlphaThreshold,
+    kOptionColorways,
+    kOptionReduceClasses,
+    kOptionSetColor,
+    kOptionSwapRows,
+    kOptionSwapEntries,
+    kOptionPaste,
 };
 
 const option kOptions[] = {
@@ -39,6 +53,17 @@ const option kOptions[] = {
     {"palette-at", required_argument, nullptr, kOptionPaletteAt},
     {"match-palette", required_argument, nullptr, kOptionMatchPalette},
     {"transparent-zero", no_argument, nullptr, kOptionTransparentZero},
+    {"reduce", required_argument, nullptr, kOptionReduce},
+    {"dither", required_argument, nullptr, kOptionDither},
+    {"keep-row-colors", no_argument, nullptr, kOptionKeepRowColors},
+    {"fixed-row-colors", no_argument, nullptr, kOptionFixedRowColors},
+    {"alpha-threshold", required_argument, nullptr, kOptionAlphaThreshold},
+    {"colorways", required_argument, nullptr, kOptionColorways},
+    {"reduce-classes", no_argument, nullptr, kOptionReduceClasses},
+    {"set-color", required_argument, nullptr, kOptionSetColor},
+    {"swap-rows", required_argument, nullptr, kOptionSwapRows},
+    {"swap-entries", required_argument, nullptr, kOptionSwapEntries},
+    {"paste", required_argument, nullptr, kOptionPaste},
     {"info", no_argument, nullptr, kOptionInfo},
     {"json", no_argument, nullptr, kOptionJson},
     {"help", no_argument, nullptr, kOptionHelp},
@@ -67,16 +92,232 @@ bool ParseNumberBelow(const std::string& text, std::int32_t limit, std::int32_t&
     return error == std::errc() && stop == end && number >= 0 && number < limit;
 }
 
+bool ParseRow(const std::string& text, std::int32_t& row, std::string& error)
+{
+    if (ParseNumberBelow(text, kPaletteRowCount, row))
+        return true;
+    error = "palette row must be a number from 0 to 15, not " + QuotedName(text);
+    return false;
+}
+
 // --palette-at K belongs to the --palette before it or, when none came
-// before, to the next one.
+// before, to the next one. The reduction's settings hold for the whole run;
+// the first of --dither, --fixed-row-colors and --keep-row-colors is named
+// if nothing reduces.
 struct ParseState
 {
     std::optional<std::int32_t> pendingFirst;
+    ReduceOptions reduce;
+    std::string reduceSetting;
+    bool alphaThreshold = false;
+    bool reduceClasses = false;
 };
+
+bool NoteReduceSetting(const char* option, ParseState& state)
+{
+    if (state.reduceSetting.empty())
+        state.reduceSetting = option;
+    return true;
+}
+
+// none, ordered, diffusion or diffusion:STRENGTH (0-100, by default 100).
+bool SetDither(const std::string& text, ParseState& state, std::string& error)
+{
+    const std::string diffusion = "diffusion";
+    std::int32_t strength = kFullStrength;
+    if (text == "none")
+        state.reduce.dithering = Dithering::None;
+    else if (text == "ordered")
+        state.reduce.dithering = Dithering::Ordered;
+    else if (text.rfind(diffusion, 0) == 0 &&
+             (text.size() == diffusion.size() ||
+              (text[diffusion.size()] == ':' &&
+               ParseNumberBelow(text.substr(diffusion.size() + 1), kFullStrength + 1, strength))))
+        state.reduce.dithering = Dithering::Diffusion;
+    else
+    {
+        error = "dithering must be none, ordered or diffusion[:STRENGTH] with a strength from 0 "
+                "to 100, not " + QuotedName(text);
+        return false;
+    }
+    state.reduce.strength = strength;
+    return NoteReduceSetting("--dither", state);
+}
+
+bool SetTarget(ReduceTarget target, const char* option, ParseState& state, std::string& error)
+{
+    if (state.reduce.target != ReduceTarget::NewColors && state.reduce.target != target)
+    {
+        error = "--keep-row-colors and --fixed-row-colors exclude each other";
+        return false;
+    }
+    state.reduce.target = target;
+    return NoteReduceSetting(option, state);
+}
+
+bool SetAlphaThreshold(const std::string& text, ParseState& state, std::string& error)
+{
+    std::int32_t threshold = 0;
+    if (!ParseNumberBelow(text, kHighestAlphaThreshold + 1, threshold) ||
+        threshold < kLowestAlphaThreshold)
+    {
+        error = "alpha threshold must be a number from 1 to 255, not " + QuotedName(text);
+        return false;
+    }
+    state.reduce.alphaThreshold = threshold;
+    state.alphaThreshold = true;
+    return true;
+}
+
+bool AddReduce(const char* argument, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::ReduceColors;
+    request.argument = argument;
+    if (!ParseRow(argument, request.row, error))
+        return false;
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+// FILE:ROW, split at the last colon, for a name may hold one.
+bool AddColorwayPicture(const std::string& text, EditRequest& request, std::string& error)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+    {
+        error = "--colorways takes pictures as FILE:ROW, not " + QuotedName(text);
+        return false;
+    }
+    std::int32_t row = 0;
+    if (!ParseRow(text.substr(colon + 1), row, error))
+        return false;
+    request.pictures.emplace_back(text.substr(0, colon), row);
+    return true;
+}
+
+// --colorways takes its first picture as its argument and every argument
+// after it up to the next option.
+bool AddColorways(const char* argument, int argc, char** arguments, CommandLine& commandLine,
+                  std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::ImportColorways;
+    request.argument = argument;
+    if (!AddColorwayPicture(argument, request, error))
+        return false;
+    for (; optind < argc && arguments[optind][0] != '-'; ++optind)
+        if (!AddColorwayPicture(arguments[optind], request, error))
+            return false;
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+// "A,B" as two numbers below limit.
+bool ParsePair(const std::string& text, std::int32_t limit, std::int32_t& a, std::int32_t& b)
+{
+    const std::size_t comma = text.find(',');
+    return comma != std::string::npos && ParseNumberBelow(text.substr(0, comma), limit, a) &&
+           ParseNumberBelow(text.substr(comma + 1), limit, b);
+}
+
+// ENTRY=#RRGGBB: the colour as written; the sheet rounds it as it enters.
+bool AddSetColor(const std::string& text, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::SetColor;
+    request.argument = text;
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos ||
+        !ParseNumberBelow(text.substr(0, equals), kSprColorCount, request.entry))
+    {
+        error = "--set-color takes ENTRY=#RRGGBB with an entry from 0 to 255, not " +
+                QuotedName(text);
+        return false;
+    }
+    if (Result parsed = ParseColorText(text.substr(equals + 1), request.color); !parsed)
+    {
+        error = "--set-color " + QuotedName(text) + ": " + ReasonText(parsed);
+        return false;
+    }
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+bool AddSwapRows(const std::string& text, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::SwapRows;
+    request.argument = text;
+    if (!ParsePair(text, kPaletteRowCount, request.one, request.other))
+    {
+        error = "--swap-rows takes two rows A,B from 0 to 15, not " + QuotedName(text);
+        return false;
+    }
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+// I,J or I,J,pixels: the pixels follow their colours when asked.
+bool AddSwapEntries(const std::string& text, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::SwapIndices;
+    request.argument = text;
+    std::string pair = text;
+    const std::string pixels = ",pixels";
+    if (pair.size() > pixels.size() &&
+        pair.compare(pair.size() - pixels.size(), pixels.size(), pixels) == 0)
+    {
+        pair.resize(pair.size() - pixels.size());
+        request.swap = IndexSwap::ColorsAndPixels;
+    }
+    if (!ParsePair(pair, kPaletteRowSize, request.one, request.other))
+    {
+        error = "--swap-entries takes two indices I,J from 0 to 15, then ,pixels if the pixels "
+                "follow, not " + QuotedName(text);
+        return false;
+    }
+    commandLine.edits.push_back(request);
+    return true;
+}
+
+// A coordinate of a paste: the picture may reach past the sheet's edges,
+// but not further than a picture can be wide.
+bool ParseOffset(const std::string& text, std::int32_t& offset)
+{
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, offset);
+    return error == std::errc() && stop == end && offset >= -kMaxPictureSide &&
+           offset <= kMaxPictureSide;
+}
+
+// FILE@X,Y, split at the last '@', for a name may hold one.
+bool AddPaste(const std::string& text, CommandLine& commandLine, std::string& error)
+{
+    EditRequest request;
+    request.kind = EditOption::PastePicture;
+    const std::size_t at = text.rfind('@');
+    const std::size_t comma = at == std::string::npos ? at : text.find(',', at);
+    if (at == std::string::npos || at == 0 || comma == std::string::npos ||
+        !ParseOffset(text.substr(at + 1, comma - at - 1), request.x) ||
+        !ParseOffset(text.substr(comma + 1), request.y))
+    {
+        error = "--paste takes FILE@X,Y with X and Y from -16384 to 16384, not " +
+                QuotedName(text);
+        return false;
+    }
+    request.argument = text.substr(0, at);
+    commandLine.edits.push_back(request);
+    return true;
+}
 
 bool AddPalette(const char* argument, CommandLine& commandLine, ParseState& state)
 {
-    commandLine.edits.push_back({EditOption::ReplaceColors, argument, state.pendingFirst});
+    EditRequest& request = commandLine.edits.emplace_back();
+    request.kind = EditOption::ReplaceColors;
+    request.argument = argument;
+    request.first = state.pendingFirst;
     state.pendingFirst.reset();
     return true;
 }
@@ -141,6 +382,27 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, Parse
     case kOptionTransparentZero:
         commandLine.transparentZero = true;
         return true;
+    case kOptionReduce:
+        return AddReduce(argument, commandLine, error);
+    case kOptionDither:
+        return SetDither(argument, state, error);
+    case kOptionKeepRowColors:
+        return SetTarget(ReduceTarget::KeepUsedColors, "--keep-row-colors", state, error);
+    case kOptionFixedRowColors:
+        return SetTarget(ReduceTarget::FixedColors, "--fixed-row-colors", state, error);
+    case kOptionAlphaThreshold:
+        return SetAlphaThreshold(argument, state, error);
+    case kOptionReduceClasses:
+        state.reduceClasses = true;
+        return true;
+    case kOptionSetColor:
+        return AddSetColor(argument, commandLine, error);
+    case kOptionSwapRows:
+        return AddSwapRows(argument, commandLine, error);
+    case kOptionSwapEntries:
+        return AddSwapEntries(argument, commandLine, error);
+    case kOptionPaste:
+        return AddPaste(argument, commandLine, error);
     case kOptionInfo:
         commandLine.info = true;
         return true;
@@ -158,10 +420,42 @@ bool ApplyOption(int code, const char* argument, CommandLine& commandLine, Parse
     }
 }
 
-bool CheckCombination(const CommandLine& commandLine, const ParseState& state, std::string& error)
+// The run's reduction settings go to every edit that reduces; without an
+// input, the base picture of --colorways is the input.
+bool ApplyReduceSettings(CommandLine& commandLine, const ParseState& state, std::string& error)
+{
+    const bool colorways = HasEdit(commandLine, EditOption::ImportColorways);
+    const bool reduce = HasEdit(commandLine, EditOption::ReduceColors);
+    if (state.reduceClasses && !colorways)
+        error = "--reduce-classes goes with --colorways";
+    else if (!state.reduceSetting.empty() && !reduce && !state.reduceClasses)
+        error = state.reduceSetting + " goes with --reduce or --reduce-classes";
+    else if (state.alphaThreshold && !reduce && !colorways)
+        error = "--alpha-threshold goes with --reduce or --colorways";
+    if (!error.empty())
+        return false;
+    for (EditRequest& request : commandLine.edits)
+    {
+        request.reduce = state.reduce;
+        request.reduceClasses = state.reduceClasses;
+        request.pasteRow = commandLine.paletteRow.value_or(0);
+    }
+    if (commandLine.inputs.empty() && colorways && !commandLine.info)
+        for (const EditRequest& request : commandLine.edits)
+            if (request.kind == EditOption::ImportColorways)
+            {
+                commandLine.inputs.push_back(request.pictures.front().first);
+                break;
+            }
+    return true;
+}
+
+bool CheckCombination(CommandLine& commandLine, const ParseState& state, std::string& error)
 {
     if (commandLine.help || commandLine.version)
         return true;
+    if (!ApplyReduceSettings(commandLine, state, error))
+        return false;
     if (commandLine.inputs.empty())
         error = "missing file operand";
     else if (commandLine.json && !commandLine.info)
@@ -169,7 +463,8 @@ bool CheckCombination(const CommandLine& commandLine, const ParseState& state, s
     else if (commandLine.info &&
              (commandLine.output || commandLine.target || commandLine.paletteRow ||
               commandLine.trailingFrom || commandLine.lossy || !commandLine.edits.empty() ||
-              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero))
+              state.pendingFirst || commandLine.matchPalette || commandLine.transparentZero ||
+              !state.reduceSetting.empty() || state.alphaThreshold || state.reduceClasses))
         error = "--info takes no conversion options";
     else if (state.pendingFirst)
         error = "--palette-at goes with --palette";
@@ -179,6 +474,12 @@ bool CheckCombination(const CommandLine& commandLine, const ParseState& state, s
 }
 
 } // namespace
+
+bool HasEdit(const CommandLine& commandLine, EditOption kind)
+{
+    return std::any_of(commandLine.edits.begin(), commandLine.edits.end(),
+                       [kind](const EditRequest& request) { return request.kind == kind; });
+}
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& error)
 {
@@ -195,7 +496,11 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
     {
         if (code == '?')
             return false;
-        if (!ApplyOption(code, optarg, commandLine, state, error))
+        const bool applied =
+            code == kOptionColorways
+                ? AddColorways(optarg, argc, arguments.data(), commandLine, error)
+                : ApplyOption(code, optarg, commandLine, state, error);
+        if (!applied)
             return false;
     }
     commandLine.inputs.assign(arguments.begin() + optind, arguments.end());
@@ -223,7 +528,8 @@ void PrintHelp(std::FILE* stream)
                "                             16*N to 16*N+15 in entries 0 to 15 (PNG: a\n"
                "                             4-bit picture of 16 colours); palette output:\n"
                "                             those 16 colours only; with --match-palette:\n"
-               "                             match onto that row\n"
+               "                             match onto that row; with --paste: map the\n"
+               "                             pasted colours onto that row\n"
                "      --palette=FILE       replace colours with those of the palette file\n"
                "                             FILE before anything is written; given more\n"
                "                             than once, in the order given\n"
@@ -234,6 +540,46 @@ void PrintHelp(std::FILE* stream)
                "                             of FILE (an SPR, SP2 or palette file): every\n"
                "                             colour it uses must be exactly one entry, or\n"
                "                             the file fails naming the colour and pixel\n"
+               "      --reduce=ROW         fit a picture of any colours into palette row ROW\n"
+               "                             (0 to 15) as the viewer's Reduce Colours does:\n"
+               "                             indices 0 to 15, up to 15 colours chosen in\n"
+               "                             15 bits, entry 0 transparent, the other rows as\n"
+               "                             they were; an edit, in the order given\n"
+               "      --fixed-row-colors   with --reduce or --reduce-classes: map the picture\n"
+               "                             onto the row's colours as they are\n"
+               "      --keep-row-colors    with --reduce or --reduce-classes: keep the row's\n"
+               "                             colours that the picture uses exactly and\n"
+               "                             choose the rest\n"
+               "      --dither=WAY         with --reduce or --reduce-classes: none (by\n"
+               "                             default), ordered (a 4x4 Bayer pattern) or\n"
+               "                             diffusion[:STRENGTH] (error diffusion, 0 to\n"
+               "                             100 %, by default 100)\n"
+               "      --alpha-threshold=N  with --reduce or --colorways: alpha below N (1 to\n"
+               "                             255, by default 128) is transparent\n"
+               "      --colorways=BASE:ROW [PICTURE:ROW]...\n"
+               "                           one sprite recoloured up to 15 times becomes one\n"
+               "                             sheet: the pictures (up to the next option)\n"
+               "                             share the pixels, each gives its colours to its\n"
+               "                             palette row; more than 15 colour classes (pixels\n"
+               "                             alike in every picture) fail, naming the pixel\n"
+               "                             that makes the 16th; BASE is the input when\n"
+               "                             none is given\n"
+               "      --reduce-classes     with --colorways: reduce more than 15 colour\n"
+               "                             classes instead, the base picture as --reduce\n"
+               "                             does, with its options\n"
+               "      --set-color=ENTRY=#RRGGBB\n"
+               "                           set palette entry ENTRY (0 to 255) to the colour,\n"
+               "                             rounded down to a 15-bit colour word\n"
+               "      --swap-rows=A,B      swap palette rows A and B (0 to 15)\n"
+               "      --swap-entries=I,J[,pixels]\n"
+               "                           swap indices I and J (0 to 15) in every palette\n"
+               "                             row; with ',pixels' the pixels follow, so the\n"
+               "                             sheet looks the same\n"
+               "      --paste=FILE@X,Y     paste the BMP or PNG picture FILE with its\n"
+               "                             top-left at X,Y as the viewer's Paste does:\n"
+               "                             its colours must be exactly those of palette\n"
+               "                             row --palette-row (by default 0), index 0\n"
+               "                             lets the sheet show through\n"
                "      --transparent-zero   PNG output: mark palette entry 0 transparent\n"
                "      --trailing-from=FILE  SPR output from a BMP or SP2 input: carry over\n"
                "                             the trailing block of the SPR file FILE\n"
@@ -255,11 +601,15 @@ void PrintHelp(std::FILE* stream)
                "sheets, .pal, .gpl and .act palette files. Any other file, and pictures\n"
                "of other formats (JPEG, GIF, TIFF, WebP, TGA), are refused. SPR and SP2\n"
                "inputs become BMP and PNG files\n"
-               "with their whole colour table; pictures must be 8-bit to become sheets;\n"
+               "with their whole colour table; pictures must be 8-bit to become sheets\n"
+               "(--reduce fits one of any colours into a palette row, never on its own);\n"
                "one that uses entries above 15 or is not of the sheet's size is refused\n"
                "unless --lossy is given. A palette file becomes only another palette\n"
                "file. An SPR input keeps its trailing block when written\n"
-               "as SPR. Existing output files are replaced\n"
+               "as SPR. The edits (--palette, --reduce, --colorways, --set-color,\n"
+               "--swap-rows, --swap-entries, --paste) apply in the order given, each as\n"
+               "the viewer's command does, before anything is written; the first that\n"
+               "fails fails the file. Existing output files are replaced\n"
                "safely: a failed write leaves them as they were. Standard output, under\n"
                "any name, is written where it stands, never replaced.\n"
                "\n"

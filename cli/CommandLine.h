@@ -45,6 +45,8 @@ struct CommandLine
 // False when the arguments make no sense, with a message for the user (empty
 // when getopt has already complained).
 bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& error);
+// Whether an edit of that kind was asked for.
+bool HasEdit(const CommandLine& commandLine, EditOption kind);
 
 void PrintHelp(std::FILE* stream);
 void PrintVersion(std::FILE* stream);

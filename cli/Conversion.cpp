@@ -84,7 +84,7 @@ Result Convert(const std::string& input, const std::string& output,
         return known;
     if (KindOf(inputFormat) == FormatKind::Palette)
         return ConvertPalette(input, output, settings);
-    CSpriteDocument document(DisplayImage::None);
+    CSpriteDocument document;
     // A conversion is never undone: its steps would only hold memory.
     document.SetHistoryLimit(0);
     if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)

@@ -76,8 +76,10 @@ bool ChooseTarget(const CommandLine& commandLine, bool intoFolder, FileFormat& t
 bool CheckOptionsFitTarget(const CommandLine& commandLine, FileFormat target, std::string& error)
 {
     const bool sheetTarget = KindOf(target) == FormatKind::Sheet;
-    if (commandLine.paletteRow && sheetTarget && !commandLine.matchPalette)
-        error = "--palette-row goes with BMP, PNG or palette output, or with --match-palette";
+    if (commandLine.paletteRow && sheetTarget && !commandLine.matchPalette &&
+        !HasEdit(commandLine, EditOption::PastePicture))
+        error = "--palette-row goes with BMP, PNG or palette output, --match-palette or "
+                "--paste";
     else if (commandLine.transparentZero && target != FileFormat::Png)
         error = "--transparent-zero goes with PNG output";
     else if (commandLine.trailingFrom && target != FileFormat::Spr)

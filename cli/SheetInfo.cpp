@@ -136,7 +136,7 @@ Result DescribeFile(const std::string& path, SheetInfo& info)
     if (KindOf(info.format) == FormatKind::Picture)
         return DescribePicture(path, info);
     // The trailing block is measured, never read: it may be any size.
-    CSpriteDocument document(DisplayImage::None);
+    CSpriteDocument document;
     if (Result opened = document.Open(path, TrailingBlockUse::Skip).result; !opened)
         return opened;
     const CSpriteImage& image = *document.Source();

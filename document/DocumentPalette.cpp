@@ -96,9 +96,6 @@ Result CSpriteDocument::ReplaceColors(const std::vector<ColorEntry>& entering, s
 {
     if (!HasSheet())
         return {};
-    if (m_sheet.source->GetBitsPerPixel() != kIndexedBitsPerPixel)
-        return WithMessage(Failure(Reason::NoColorTable, m_sheet.source->GetBitsPerPixel()),
-                           Message::LoadPaletteFailed);
     const auto count = std::int64_t(entering.size());
     if (first < 0 || first + count > kSprColorCount)
         return WithMessage(Failure(Reason::PalettePastTable, count, first),

@@ -59,6 +59,10 @@ const char* EditKindText(EditKind kind)
         return "Flip Horizontal";
     case EditKind::FlipVertical:
         return "Flip Vertical";
+    case EditKind::ReduceColors:
+        return "Reduce Colours";
+    case EditKind::ImportColorways:
+        return "Import Colourways";
     }
     return "";
 }

@@ -35,6 +35,9 @@ enum class EditKind
     Move,
     FlipHorizontal,
     FlipVertical,
+    // Truecolour art into palette rows.
+    ReduceColors,
+    ImportColorways,
 };
 
 // The step's name as the Edit menu shows it after "Undo " or "Redo ".

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-CSpriteDocument::CSpriteDocument(DisplayImage display) : m_displayUse(display) {}
+CSpriteDocument::CSpriteDocument() = default;
 CSpriteDocument::~CSpriteDocument() = default;
 
 void CSpriteDocument::AddObserver(IDocumentObserver* observer)
@@ -74,6 +74,13 @@ void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t de
 {
     const CColorTable& old = m_sheet.source->m_colorTable;
     CColorTable& table = picture.m_colorTable;
+    // A picture of 24 or 32 bits defines no entry: it keeps the whole table,
+    // whose rows Reduce Colours can then map it onto.
+    if (picture.GetBitsPerPixel() != 8 && table.GetSize() == 0)
+    {
+        table = old;
+        return;
+    }
     const std::int32_t kept = std::min(old.GetSize(), table.GetSize());
     for (std::int32_t i = std::max(definedColors, 0); i < kept; ++i)
         table.SetAt(i, *old.GetAt(i));
@@ -235,7 +242,7 @@ std::int32_t CSpriteDocument::Height() const
 
 const CSpriteImage* CSpriteDocument::Display() const
 {
-    if (!HasSheet() || m_displayUse == DisplayImage::None)
+    if (!HasSheet())
         return nullptr;
     if (!m_display)
         m_display = std::make_unique<CSpriteImage>();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "document/ColorwayRequest.h"
 #include "document/DocumentFiles.h"
 #include "document/DocumentObserver.h"
 #include "document/EditKind.h"
@@ -56,14 +57,6 @@ enum class LossySave
 // How Open reads an SPR file's trailing block.
 using TrailingBlockReader = Result (*)(const char* path, CTrailingBlock& block);
 
-// Whether the document keeps a display image beside the source. A program
-// that shows nothing (the converter) holds each picture once.
-enum class DisplayImage
-{
-    Kept,
-    None, // Display() is null; Width and Height are the source's
-};
-
 // What to do when the sheet's file has changed on disk.
 enum class OutsideChange
 {
@@ -82,7 +75,7 @@ enum class OutsideChange
 class CSpriteDocument
 {
 public:
-    explicit CSpriteDocument(DisplayImage display = DisplayImage::Kept);
+    CSpriteDocument();
     ~CSpriteDocument();
 
     // Observers are told of every change until removed; the document does
@@ -106,7 +99,8 @@ public:
     // tells); the file name, the layout and the
     // trailing block stay, so a Save writes it as the file opened last.
     // Colour entries the picture's file does not define keep the colours of
-    // the sheet it replaces, as the trailing block is kept.
+    // the sheet it replaces, as the trailing block is kept (a picture of 24
+    // or 32 bits defines none, and keeps the whole table).
     Result Import(const std::string& path);
     // Writes the sheet to the file name in the layout it has;
     // Message::NoFileName without a name (the front end asks for one and
@@ -183,6 +177,8 @@ public:
     // holds, so the screen shows what a Save writes; rounded, when given,
     // learns how many of them that changed.
     Result LoadPalette(const std::string& path, std::int32_t* rounded = nullptr);
+    // A picture without indices (16, 24 or 32 bits) takes the colours too:
+    // they are the colour table Reduce Colours fits it into.
     // The same from an explicit first entry.
     Result LoadPaletteAt(const std::string& path, std::int32_t first,
                          std::int32_t* rounded = nullptr);
@@ -240,6 +236,31 @@ public:
                     const std::string& palettePath = std::string());
     // Copy Row: a row's sixteen colours.
     std::vector<ColorEntry> RowColors(std::int32_t row) const;
+
+    // Truecolour art into palette rows (document/DocumentReduce.cpp). Each
+    // result is one step: a picture of indices 0-15 on the sheet's table,
+    // whose rows written are rounded to colour words, so a preview shows
+    // exactly what a Save writes; every other entry stays as it was (a
+    // picture without a table gets one of 256 colours, black beyond the
+    // rows written). The view then shows the row written (the base's).
+    //
+    // Whether Reduce Colours is offered: the sheet is a picture of 24 or
+    // 32 bits, or of 8 bits with a pixel above 15, or it was just imported
+    // (Undo would take an Import), whatever its colours.
+    bool CanReduceColors() const;
+    // Reduce Colours: the picture as the view shows it into palette row
+    // `row`. The preview changes nothing; its picture is the result's
+    // pixels with the row as its 16 colours, and its report the result's.
+    Result PreviewReduceColors(std::int32_t row, const ReduceOptions& options,
+                               ReducedPicture& preview) const;
+    Result ReduceColors(std::int32_t row, const ReduceOptions& options);
+    // Import Colourways: one sheet of pixel classes and each picture's
+    // colours in its row, exactly; with more than 15 classes a failure
+    // naming their count and the pixel that makes the 16th, unless the
+    // request reduces them. The preview's sheet has the base's row as its
+    // 16 colours.
+    Result PreviewColorways(const ColorwayRequest& request, ColorwaySheet& preview) const;
+    Result ImportColorways(const ColorwayRequest& request);
 
     bool HasSheet() const { return m_sheet.source != nullptr; }
     const CSpriteImage* Source() const { return m_sheet.source.get(); }
@@ -395,7 +416,6 @@ private:
     std::uint8_t StoredValue(std::int32_t index, bool entriesAboveRow) const;
 
     SheetState m_sheet;
-    DisplayImage m_displayUse = DisplayImage::Kept;
     mutable std::unique_ptr<CSpriteImage> m_display;
     mutable bool m_displayStale = true;
     std::int32_t m_paletteRow = 0;

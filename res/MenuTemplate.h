@@ -42,6 +42,7 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"Save &As...", ID_FILE_SAVE_AS, "Ctrl+Shift+S"},
     {nullptr, 0},
     {"&Import...", ID_FILE_IMPORT},
+    {"Import &Colourways...", ID_FILE_IMPORT_COLORWAYS},
     {"&Export...", ID_FILE_EXPORT},
     {"E&dit Externally", ID_FILE_EDIT_EXTERNALLY, "Ctrl+E"},
     {nullptr, 0},
@@ -103,6 +104,7 @@ inline constexpr MenuItemTemplate kEditMenuItems[] = {
     {nullptr, 0},
     {"T&ools", 0, nullptr, MenuCheck::None, kToolsMenuItems},
     {"Pa&lette", 0, nullptr, MenuCheck::None, kPaletteMenuItems},
+    {"Reduce Colour&s...", ID_EDIT_REDUCE_COLORS},
 };
 
 inline constexpr MenuItemTemplate kBackgroundMenuItems[] = {

@@ -78,6 +78,9 @@ constexpr int ID_TOOL_SELECT = 32870;
 constexpr int ID_TOOL_PREVIOUS_INDEX = 32871;
 constexpr int ID_TOOL_NEXT_INDEX = 32872;
 constexpr int ID_TOOL_TRANSPARENT_ZERO = 32873;
+// Truecolour art into palette rows.
+constexpr int ID_EDIT_REDUCE_COLORS = 32920;
+constexpr int ID_FILE_IMPORT_COLORWAYS = 32921;
 // File > Open Recent: one command per remembered file, newest first.
 constexpr int ID_FILE_RECENT_FIRST = 32800;
 constexpr int kRecentFileCount = 8;

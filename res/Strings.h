@@ -203,3 +203,55 @@ inline constexpr char kPasteHint[] =
     "Paste a picture whose colours are all in the shown palette row, or one copied from a "
     "sheet with this colour table.";
 inline constexpr char kMsgClipboardEmpty[] = "The clipboard holds no picture.";
+
+// Truecolour art into palette rows: Reduce Colours (Edit, and Import's
+// message when a picture does not map exactly) and Import Colourways.
+inline constexpr char kReduceColorsCaption[] = "Reduce Colours";
+inline constexpr char kReduceOfferButton[] = "&Reduce Colours...";
+inline constexpr char kReduceBefore[] = "Before";
+inline constexpr char kReduceAfter[] = "After (as Save writes it)";
+inline constexpr char kReduceRowLabel[] = "Palette &row:";
+inline constexpr char kReduceRowAfter[] = "The row afterwards:";
+inline constexpr char kReduceTargetGroup[] = "Colours";
+inline constexpr char kReduceTargetNew[] = "&New colours for the row";
+inline constexpr char kReduceTargetFixed[] = "The row's colours, &fixed";
+inline constexpr char kReduceTargetKeep[] =
+    "&Keep the row's colours the picture uses, choose the rest";
+inline constexpr char kReduceDitherGroup[] = "Dithering";
+inline constexpr char kReduceDitherNone[] = "N&one";
+inline constexpr char kReduceDitherOrdered[] = "Ordered (&Bayer 4 \u00D7 4)";
+inline constexpr char kReduceDitherDiffusion[] = "&Error diffusion";
+inline constexpr char kReduceStrength[] = "&Strength:";
+inline constexpr char kReducePercent[] = " %";
+inline constexpr char kReduceAlphaThreshold[] = "&Alpha threshold:";
+// Partial alpha: %1 pixels below the threshold, %2 at or above it.
+inline constexpr char kReduceAlphaCounts[] =
+    "Partial alpha: %1 pixels made transparent, %2 made opaque.";
+// %1 mean and %2 largest CIEDE2000 difference, %3 pixels that changed
+// colour of %4 opaque ones.
+inline constexpr char kReduceReport[] =
+    "Difference (CIEDE2000): mean %1, largest %2. %3 of %4 pixels changed colour.";
+// Import Colourways.
+inline constexpr char kColorwaysCaption[] = "Import Colourways";
+inline constexpr char kColorwaysPictures[] = "&Pictures, the base first:";
+inline constexpr const char* kColorwaysColumns[] = {"Picture", "Palette row", "Difference"};
+inline constexpr char kColorwaysAdd[] = "A&dd Pictures...";
+inline constexpr char kColorwaysRemove[] = "Re&move";
+inline constexpr char kColorwaysUp[] = "Move &Up";
+inline constexpr char kColorwaysDown[] = "Move Do&wn";
+inline constexpr char kColorwaysRowLabel[] = "Palette &row of the picture:";
+inline constexpr char kColorwaysReduce[] = "Reduce to &15 colour classes";
+inline constexpr char kColorwaysEmpty[] =
+    "Add a base picture and up to 15 recoloured copies of it, each of its size.";
+// %1 colour classes (pixels alike in every picture).
+inline constexpr char kColorwaysExact[] =
+    "%1 colour classes: every picture is shown exactly by its row.";
+inline constexpr char kColorwaysReduced[] = "%1 colour classes, reduced to 15.";
+inline constexpr char kColorwaysOfferReduce[] =
+    "Reduce to 15 colour classes to import them with some loss.";
+inline constexpr char kColorwaysBase[] = "%1 (base)";
+inline constexpr char kColorwaysExactDifference[] = "none";
+// %1 mean and %2 largest CIEDE2000 difference, %3 pixels changed.
+inline constexpr char kColorwaysDifference[] = "mean %1, largest %2, %3 pixels changed";
+// %1 the file's name, %2 why it could not be read.
+inline constexpr char kColorwaysUnread[] = "%1 could not be read: %2";

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "app/ColorEditDlg.h"
+#include "app/ColorwaysDlg.h"
+#include "app/ReduceColorsDlg.h"
 #include "app/FileChooser.h"
 #include "app/SpriteDlg.h"
 #include "app/UserPrompts.h"
@@ -160,6 +162,41 @@ public:
         if (newSheetAnswer)
             choice = *newSheetAnswer;
         return newSheetAnswer.has_value();
+    }
+
+    // Truecolour art: ChooseFiles answers from filesAnswers (none left
+    // cancels); a message offering a command is recorded as ShowMessage
+    // records it, with its button in offers, and answered from offerAnswers
+    // (none left: OK); the dialogs go to the scripts (none: Cancel).
+    QList<QStringList> filesAnswers;
+    QStringList offers;
+    QList<bool> offerAnswers;
+    std::function<bool(CReduceColorsDlg&)> reduceDialog;
+    std::function<bool(CColorwaysDlg&)> colorwaysDialog;
+
+    QStringList ChooseFiles(QWidget&, const FileChooser& chooser, const ChooserStart&) override
+    {
+        choosers.push_back(&chooser);
+        return filesAnswers.isEmpty() ? QStringList() : filesAnswers.takeFirst();
+    }
+
+    bool ShowMessageOffering(QWidget& owner, const QString& text, const QString& caption,
+                             MessageIcon icon, const QString& informativeText,
+                             const QString& offer) override
+    {
+        offers << offer;
+        ShowMessage(owner, text, caption, icon, informativeText);
+        return !offerAnswers.isEmpty() && offerAnswers.takeFirst();
+    }
+
+    bool RunReduceColors(QWidget&, CReduceColorsDlg& dialog) override
+    {
+        return reduceDialog && reduceDialog(dialog);
+    }
+
+    bool RunColorways(QWidget&, CColorwaysDlg& dialog) override
+    {
+        return colorwaysDialog && colorwaysDialog(dialog);
     }
 };
 

@@ -39,11 +39,11 @@ TEST_F(SpriteWindow, EachCommandAsksWithItsOwnChooserAndSaveAsksFirstWhenItWould
     Open("sheet.spr", SprBytes("TAIL"));
     EXPECT_EQ(Row(), 0);
     // With a sheet from a file, every command is on but those of a history
-    // that has no step yet, those of a selection, and Paste, which waits
-    // for a picture on the clipboard.
-    const QVariant waiting[] = {ID_EDIT_UNDO,     ID_EDIT_REDO,     ID_EDIT_CUT,
-                                ID_EDIT_COPY,     ID_EDIT_CLEAR,    ID_EDIT_DESELECT,
-                                ID_EDIT_FLIP_HORIZONTAL, ID_EDIT_FLIP_VERTICAL};
+    // that has no step yet, those of a selection, Reduce Colours, which has
+    // no picture to fit, and Paste, which waits for a picture on the clipboard.
+    const QVariant waiting[] = {ID_EDIT_UNDO,           ID_EDIT_REDO,          ID_EDIT_CUT,
+                                ID_EDIT_COPY,           ID_EDIT_CLEAR,         ID_EDIT_DESELECT,
+                                ID_EDIT_FLIP_HORIZONTAL, ID_EDIT_FLIP_VERTICAL, ID_EDIT_REDUCE_COLORS};
     for (QAction* command : window.MenuBar().findChildren<QAction*>())
     {
         const bool waits =
@@ -204,7 +204,8 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
     EXPECT_EQ(items.join(' '),
               "&File= &New...=57600Ctrl+N &Open...=57601Ctrl+O Open Recen&t= off Re&vert=32792 off = "
               "&Save=57603Ctrl+S off Save &As...=57604Ctrl+Shift+S off = &Import...=32773 off "
-              "&Export...=32774 off E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
+              "Import &Colourways...=32921 off &Export...=32774 off "
+              "E&dit Externally=32793Ctrl+E off = &Load Palette...=32794 off "
               "Save &Palette...=32795 off = Pre&ferences...=32796 E&xit=32771Ctrl+Q "
               "&Edit= &Undo=57643Ctrl+Z off &Redo=57644Ctrl+Shift+Z off = Cu&t=57635Ctrl+X off "
               "&Copy=57634Ctrl+C off &Paste=57637Ctrl+V off &Delete=57632Del off = "
@@ -216,7 +217,7 @@ TEST_F(SpriteWindow, EmptyWindowHasItsMenuAndSelectorAndOffersOnlyTheAboutBox)
               "= &Transparent Index 0=32873 off Pa&lette= "
               "&Edit Colour...=32820 off &Copy Colour=32821 off &Paste Colour=32822 off = "
               "Copy &Row=32823 off Paste R&ow=32824 off &Swap Rows...=32825 off = "
-              "Swap &Indices...=32826 off &Gradient...=32827 off "
+              "Swap &Indices...=32826 off &Gradient...=32827 off Reduce Colour&s...=32920 off "
               "&View= Zoom &In=32780Ctrl++ Zoom &Out=32781Ctrl+- &Actual Size=32782Ctrl+0 "
               "Zoom to &Fit=32783Ctrl+9 All &Rows=32828 = &Background= &Checkerboard=32784 "
               "&Solid Colour...=32785 Pixel &Grid=32786 &Tile Grid= &None=32787 "

@@ -274,11 +274,13 @@ TEST_F(Document, LoadPaletteReplacesTheRowShownOrTheWholeTable)
               Message::LoadPaletteFailed);
     EXPECT_FALSE(document.IsModified());
 
-    // A truecolour picture has no colour table to replace or to save.
+    // A truecolour picture takes colours for Reduce Colours to fit it into,
+    // but has no colour table of its own to save.
     WriteTrueColourBmp(Path("photo.bmp"), 3, 2);
     ASSERT_TRUE(document.ImportAsNew(Path("photo.bmp"), SpriteLayout::Spr, CTrailingBlock()));
-    EXPECT_EQ(FullText(document.ReplaceColors({{1, 2, 3, 255}}, 0)),
-              "Error: Could not load palette file. (a 24-bit picture has no colour table)");
+    ASSERT_TRUE(document.ReplaceColors({{8, 16, 24, 255}}, 16));
+    EXPECT_EQ(document.UndoKind(), EditKind::LoadPalette);
+    EXPECT_EQ(document.Source()->GetColor(16)->blue, 24);
     EXPECT_EQ(FullText(document.SavePalette(Path("p.gpl"), PaletteFormat::Gimp, std::nullopt)),
               "Error: Could not save palette file. (a 24-bit picture has no colour table)");
     EXPECT_FALSE(std::filesystem::exists(Path("p.gpl")));
