@@ -9,7 +9,7 @@
 #include "app/SheetView.h"
 #include "document/SpriteDocument.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -132,18 +132,3 @@ BENCHMARK(BM_ColorPreview_View8x)->Unit(benchmark::kMillisecond)->MeasureProcess
 BENCHMARK(BM_AllRows_OneColor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_AllRows_EveryRow)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_SwapIndicesWithPixels)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
-
-// The views need an application, which needs no display: Qt's offscreen
-// platform does.
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}

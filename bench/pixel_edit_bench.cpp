@@ -10,7 +10,7 @@
 #include "document/ToolStroke.h"
 #include "formats/SpriteFile.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QScrollBar>
 
 #include <benchmark/benchmark.h>
@@ -136,18 +136,3 @@ void BM_FillWholeSheet(benchmark::State& state)
 BENCHMARK(BM_PencilStep_View8x)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeViewRepaint_View8x)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillWholeSheet)->Unit(benchmark::kMicrosecond);
-
-// The view needs an application, which needs no display: Qt's offscreen
-// platform does.
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}

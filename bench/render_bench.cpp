@@ -13,7 +13,7 @@
 #include "render/Render.h"
 #include "render/ZoomCompose.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStatusBar>
@@ -277,18 +277,3 @@ BENCHMARK(BM_Compose_Argb4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtCompose_Argb4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose_Rgb4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtCompose_Rgb4096)->Unit(benchmark::kMillisecond);
-
-// The view and status bar benchmarks need an application, which needs no
-// display: Qt's offscreen platform does.
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}

@@ -363,17 +363,25 @@ Result ReadPixels(PngSession& session, const PngShape& shape, CSpriteImage& imag
     return {};
 }
 
+// The signature and the header chunk, checked.
+Result ReadShape(PngSession& session, PngShape& shape)
+{
+    if (Result head = ReadHead(session); !head)
+        return head;
+    if (!PngReadHeaderStep(&session, &shape))
+        return PngFailure(session);
+    return {};
+}
+
 Result ReadInto(CBinaryFile& file, CSpriteImage& image, ImportOutcome* outcome)
 {
     CPngReader reader(file);
     if (!reader.Created())
         return Failure(Reason::OutOfMemory);
     PngSession& session = reader.Session();
-    if (Result head = ReadHead(session); !head)
-        return head;
     PngShape shape;
-    if (!PngReadHeaderStep(&session, &shape))
-        return PngFailure(session);
+    if (Result read = ReadShape(session, shape); !read)
+        return read;
     if (!PngPrepareStep(&session, &shape))
         return PngFailure(session);
     if (shape.imageBits == 8 && !image.m_colorTable.SetSize(kTableSize))
@@ -533,12 +541,9 @@ Result ReadPngHeader(CBinaryFile& file, PictureHeader& header)
     CPngReader reader(file);
     if (!reader.Created())
         return Failure(Reason::OutOfMemory);
-    PngSession& session = reader.Session();
-    if (Result head = ReadHead(session); !head)
-        return head;
     PngShape shape;
-    if (!PngReadHeaderStep(&session, &shape))
-        return PngFailure(session);
+    if (Result read = ReadShape(reader.Session(), shape); !read)
+        return read;
     header = {std::int32_t(shape.width), std::int32_t(shape.height), ImageBitsOf(shape.colorType)};
     return {};
 }

@@ -134,7 +134,9 @@ def run(tavrel, work, processes):
     return 0
 
 
-def main():
+def run_under_xvfb(run):
+    """Runs run(tavrel, work, processes) in a temporary folder, then ends every process it
+    started; 77 when a tool is missing."""
     missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
     if missing:
         print("skipped: %s not installed" % ", ".join(missing))
@@ -153,4 +155,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_under_xvfb(run))

@@ -5,17 +5,16 @@ through the palette panel and the colour editor, the window shows it, and Save w
 colour word the editor showed. Exits 77 without Xvfb, xdotool or import."""
 
 import os
-import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
 from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xvfb_open_test import BLACK, HEIGHT, WIDTH, need, sheet_index, start_xvfb, write_sheet
+from xvfb_open_test import (BLACK, HEIGHT, WIDTH, need, run_under_xvfb, sheet_index, start_xvfb,
+                            write_sheet)
 
 ROW, INDEX = 2, 1
 TYPED, BECOMES, WORD = "#FF80FF", (248, 128, 248), 31 | 16 << 5 | 31 << 10
@@ -106,23 +105,5 @@ def run(tavrel, work, processes):
     return 0
 
 
-def main():
-    missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
-    if missing:
-        print("skipped: %s not installed" % ", ".join(missing))
-        return 77
-    processes = []
-    with tempfile.TemporaryDirectory() as work:
-        try:
-            return run(os.path.abspath(sys.argv[1]), work, processes)
-        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
-            print("failed: %s" % error)
-            return 1
-        finally:
-            for process in reversed(processes):  # tavrel first, then its X server
-                process.kill()
-                process.wait()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_under_xvfb(run))

@@ -5,15 +5,13 @@ two pointer positions, Ctrl+S writes the sheet's own file, and the file holds th
 nothing else new. Exits 77 without Xvfb, xdotool or import."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 from PIL import Image
 
-from xvfb_open_test import BLACK, need, sheet_index, start_xvfb, write_sheet
+from xvfb_open_test import BLACK, need, run_under_xvfb, sheet_index, start_xvfb, write_sheet
 
 ZOOM = 8
 INDEX = 3  # the left button's index starts at 1; ] twice
@@ -119,23 +117,5 @@ def run(tavrel, work, processes):
     return 1 if wrong else 0
 
 
-def main():
-    missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
-    if missing:
-        print("skipped: %s not installed" % ", ".join(missing))
-        return 77
-    processes = []
-    with tempfile.TemporaryDirectory() as work:
-        try:
-            return run(os.path.abspath(sys.argv[1]), work, processes)
-        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
-            print("failed: %s" % error)
-            return 1
-        finally:
-            for process in reversed(processes):  # tavrel first, then its X server
-                process.kill()
-                process.wait()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_under_xvfb(run))
