@@ -15,6 +15,7 @@ namespace
 {
 constexpr std::int32_t kIndexedBits = 8;
 
+// Whether a --reduce or --colorways comes after the request.
 bool ReducesLater(const std::vector<EditRequest>& requests, std::size_t after)
 {
     return std::any_of(requests.begin() + std::ptrdiff_t(after) + 1, requests.end(),
@@ -26,10 +27,9 @@ bool ReducesLater(const std::vector<EditRequest>& requests, std::size_t after)
 }
 
 // A palette that would run past the sheet's last entry fails every input
-// alike: it is refused before any is read.
-// A picture without indices takes a palette only for a reduction after it,
-// which fits the picture into those colours; else the palette would be
-// dropped unseen.
+// alike: it is refused before any is read. A picture without indices takes
+// a palette only for a reduction after it, which fits the picture into
+// those colours; else the palette would be dropped unseen.
 bool PrepareReplaceColors(const EditRequest& request, bool forReduction,
                           std::vector<SheetEdit>& edits, EditsFailure& failure)
 {
