@@ -20,6 +20,7 @@ pixels between each pixel's colour and the colour it is shown in. Where
 Pillow has libimagequant, its own choice is measured the same way beside
 them.
 """
+import glob
 import math
 import os
 import re
@@ -111,9 +112,11 @@ class Measure:
 
 
 def unit_names():
+    # The tileset's text list of the sprites beside the picture names each row's unit.
+    listing = next(path for path in glob.glob(SET + ".*") if not path.endswith(".png"))
     names = {}
-    with open(SET + ".spec") as spec:
-        for row, name in re.findall(r'^\s*(\d+),\s*\d+,\s*"u\.(\w+)_\w+"', spec.read(), re.M):
+    with open(listing) as text:
+        for row, name in re.findall(r'^\s*(\d+),\s*\d+,\s*"u\.(\w+)_\w+"', text.read(), re.M):
             names.setdefault(int(row), name)
     return names
 
