@@ -76,29 +76,39 @@ def shows_sheet(shot, blue):
     return not wrong
 
 
+class XSession:
+    """A private X server and the environment to start Tavrel in it, with its configuration
+    in work/config; xdotool runs there, find polls for a window by its title."""
+
+    def __init__(self, work, processes):
+        self.env = {key: value for key, value in os.environ.items()
+                    if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
+        self.env.update(DISPLAY=start_xvfb(processes),
+                        XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
+                        XDG_CONFIG_HOME=os.path.join(work, "config"))
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+
+    def xdotool(self, *args):
+        done = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=15)
+        return done.stdout.split() if done.returncode == 0 else []
+
+    def find(self, name):
+        # Polled: a search while another window closes can fail.
+        for _ in range(40):
+            if found := self.xdotool("search", "--onlyvisible", "--name", name):
+                return found[0]
+            time.sleep(0.5)
+        raise RuntimeError("no window " + name)
+
+
 def run(tavrel, work, processes):
     sheet, other = os.path.join(work, "sheet.spr"), os.path.join(work, "other.spr")
     write_sheet(sheet, blue=16)
     write_sheet(other, blue=4)
     os.chmod(other, 0o444)  # Open takes a file it may only read
-    env = {key: value for key, value in os.environ.items()
-           if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
-               XDG_CONFIG_HOME=os.path.join(work, "config"))
-    os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
-
-    def xdotool(*args):
-        done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
-                              timeout=15)
-        return done.stdout.split() if done.returncode == 0 else []
-
-    def find(name):
-        # Polled: a search while another window closes can fail.
-        for _ in range(40):
-            if found := xdotool("search", "--onlyvisible", "--name", name):
-                return found[0]
-            time.sleep(0.5)
-        raise RuntimeError("no window " + name)
+    session = XSession(work, processes)
+    env, xdotool, find = session.env, session.xdotool, session.find
 
     def check_sheet(title, blue):
         window = find("^%s - Orvo" % title)

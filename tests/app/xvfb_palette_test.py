@@ -13,7 +13,7 @@ import time
 from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xvfb_open_test import (BLACK, HEIGHT, WIDTH, need, run_under_xvfb, sheet_index, start_xvfb,
+from xvfb_open_test import (BLACK, HEIGHT, WIDTH, XSession, need, run_under_xvfb, sheet_index,
                             write_sheet)
 
 ROW, INDEX = 2, 1
@@ -51,23 +51,8 @@ def shows_edit(shot):
 def run(tavrel, work, processes):
     sheet = os.path.join(work, "sheet.spr")
     write_sheet(sheet, blue=16)
-    env = {key: value for key, value in os.environ.items()
-           if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
-               XDG_CONFIG_HOME=os.path.join(work, "config"))
-    os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
-
-    def xdotool(*args):
-        done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
-                              timeout=15)
-        return done.stdout.split() if done.returncode == 0 else []
-
-    def find(name):
-        for _ in range(40):
-            if found := xdotool("search", "--onlyvisible", "--name", name):
-                return found[0]
-            time.sleep(0.5)
-        raise RuntimeError("no window " + name)
+    session = XSession(work, processes)
+    env, xdotool, find = session.env, session.xdotool, session.find
 
     def keys(window, *names):
         xdotool("windowfocus", "--sync", window)

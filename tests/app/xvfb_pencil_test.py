@@ -11,7 +11,7 @@ import time
 
 from PIL import Image
 
-from xvfb_open_test import BLACK, need, run_under_xvfb, sheet_index, start_xvfb, write_sheet
+from xvfb_open_test import BLACK, XSession, need, run_under_xvfb, sheet_index, write_sheet
 
 ZOOM = 8
 INDEX = 3  # the left button's index starts at 1; ] twice
@@ -62,24 +62,8 @@ def run(tavrel, work, processes):
     os.makedirs(config)
     with open(os.path.join(config, "tavrel.conf"), "w") as out:
         out.write("[view]\nzoom=%d\n[window]\nsize=@Size(800 700)\n" % ZOOM)
-    env = {key: value for key, value in os.environ.items()
-           if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-    env.update(DISPLAY=start_xvfb(processes), XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
-               XDG_CONFIG_HOME=os.path.join(work, "config"))
-    os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
-
-    def xdotool(*args):
-        done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
-                              timeout=15)
-        return done.stdout.split() if done.returncode == 0 else []
-
-    def find(name):
-        # Polled: a search while another window closes can fail.
-        for _ in range(40):
-            if found := xdotool("search", "--onlyvisible", "--name", name):
-                return found[0]
-            time.sleep(0.5)
-        raise RuntimeError("no window " + name)
+    session = XSession(work, processes)
+    env, xdotool, find = session.env, session.xdotool, session.find
 
     processes.append(subprocess.Popen([tavrel, sheet], cwd=work, env=env))
     window = find("^sheet.spr - Orvo")
