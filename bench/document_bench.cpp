@@ -3,6 +3,7 @@
 // traded back) and a one-pixel change from an image editor, with the memory
 // each step holds.
 
+#include "BenchFolder.h"
 #include "document/SpriteDocument.h"
 #include "formats/PngFile.h"
 #include "image/SpriteImage.h"
@@ -18,29 +19,6 @@
 
 namespace
 {
-
-class BenchFolder
-{
-public:
-    BenchFolder()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_folder = pattern;
-        std::mt19937 random(1);
-        std::vector<char> bytes(kSprSheetBytes);
-        for (char& byte : bytes)
-            byte = static_cast<char>(random());
-        std::ofstream(Path("sheet.spr"), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    }
-    ~BenchFolder() { std::filesystem::remove_all(m_folder); }
-    std::string Path(const char* name) const { return (m_folder / name).string(); }
-
-private:
-    std::filesystem::path m_folder;
-};
 
 // A document whose newest step is the given command's.
 void OpenWithStep(const BenchFolder& folder, CSpriteDocument& document, bool onePixel)
@@ -65,6 +43,7 @@ void OpenWithStep(const BenchFolder& folder, CSpriteDocument& document, bool one
 void UndoRedo(benchmark::State& state, bool onePixel)
 {
     const BenchFolder folder;
+    folder.WriteSheet(RandomSheetBytes(1));
     CSpriteDocument document;
     OpenWithStep(folder, document, onePixel);
     for (auto _ : state)

@@ -4,6 +4,7 @@
 // replacement, which flushes to the disk, so they measure the disk as much
 // as the code; the Write* cases leave out the file system by writing to /dev/null.
 
+#include "BenchFolder.h"
 #include "document/SpriteDocument.h"
 #include "formats/PngFile.h"
 #include "formats/SpriteFile.h"
@@ -25,32 +26,14 @@ namespace
 constexpr std::int32_t kTrailingBytes = 2624;
 
 // A folder with one random SPR sheet, kept for the whole run.
-class SheetFolder
+class SheetFolder : public BenchFolder
 {
 public:
-    SheetFolder()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_folder = pattern;
-        std::mt19937 random(1);
-        std::vector<unsigned char> bytes(kSprSheetBytes + kTrailingBytes);
-        for (auto& byte : bytes)
-            byte = static_cast<unsigned char>(random());
-        std::FILE* file = std::fopen(SheetPath().c_str(), "wb");
-        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
-            std::fclose(file) != 0)
-            std::abort();
-    }
-    ~SheetFolder() { std::filesystem::remove_all(m_folder); }
-
-    std::string SheetPath() const { return (m_folder / "sheet.spr").string(); }
-    std::string Path(const char* name) const { return (m_folder / name).string(); }
+    SheetFolder() : m_sheet(WriteSheet(RandomSheetBytes(1, kTrailingBytes))) {}
+    const std::string& SheetPath() const { return m_sheet; }
 
 private:
-    std::filesystem::path m_folder;
+    std::string m_sheet;
 };
 
 const SheetFolder& Folder()

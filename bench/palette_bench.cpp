@@ -4,6 +4,7 @@
 // its notification, the view's recomposition and paint), View > All Rows
 // recomposed after a colour change, and Swap Indices with its pixels.
 
+#include "BenchFolder.h"
 #include "app/AllRowsView.h"
 #include "app/DocumentSignals.h"
 #include "app/SheetView.h"
@@ -28,31 +29,16 @@ constexpr int kViewHeight = 1080;
 constexpr int kViewZoom = 8;
 
 // A document on a random SPR sheet: every index in use, in every row.
-class BenchSheet
+struct BenchSheet
 {
-public:
     BenchSheet()
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_folder = pattern;
-        const std::string path = (m_folder / "sheet.spr").string();
-        std::mt19937 random(1);
-        std::vector<char> bytes(kSprSheetBytes);
-        for (char& byte : bytes)
-            byte = static_cast<char>(random());
-        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        if (!document.Open(path).result)
+        if (!document.Open(folder.WriteSheet(RandomSheetBytes(1))).result)
             std::abort();
     }
-    ~BenchSheet() { std::filesystem::remove_all(m_folder); }
 
+    BenchFolder folder;
     CSpriteDocument document;
-
-private:
-    std::filesystem::path m_folder;
 };
 
 // Two colours to go back and forth between.

@@ -5,6 +5,7 @@
 // whole view as the yardstick; and a fill of the whole sheet, one step.
 
 #include "app/DocumentSignals.h"
+#include "BenchFolder.h"
 #include "app/SheetView.h"
 #include "document/SpriteDocument.h"
 #include "document/ToolStroke.h"
@@ -29,32 +30,20 @@ constexpr int kViewHeight = 1080;
 constexpr int kViewZoom = 8;
 constexpr int kMargin = 5; // the view's room around the picture
 
-// A sheet of random pixels, or of one index, opened from a file of its own.
-class BenchSheet
+// A sheet of random pixels, or of index 0, opened from a file of its own.
+struct BenchSheet
 {
-public:
     explicit BenchSheet(bool random)
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_folder = pattern;
-        std::mt19937 generator(3);
-        std::vector<char> bytes(kSprSheetBytes);
-        for (std::size_t i = 0; i < bytes.size(); ++i)
-            bytes[i] = i < kSprPaletteBytes || random ? char(generator()) : 0;
-        const std::string path = (m_folder / "sheet.spr").string();
-        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        if (!document.Open(path).result)
+        std::vector<char> bytes = RandomSheetBytes(3);
+        if (!random)
+            std::fill(bytes.begin() + kSprPaletteBytes, bytes.end(), 0);
+        if (!document.Open(folder.WriteSheet(bytes)).result)
             std::abort();
     }
-    ~BenchSheet() { std::filesystem::remove_all(m_folder); }
 
+    BenchFolder folder;
     CSpriteDocument document;
-
-private:
-    std::filesystem::path m_folder;
 };
 
 // A full-HD view of the document at 8x, following its pixel changes.
