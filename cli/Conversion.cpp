@@ -10,9 +10,9 @@ namespace
 {
 
 // An SPR input keeps its own block; a picture or SP2 input takes the one asked for.
-Result OpenInput(CSpriteDocument& document, const std::string& input, FileFormat inputFormat,
-                 const ConversionSettings& settings)
+Result OpenInput(CSpriteDocument& document, OpenedFile& input, const ConversionSettings& settings)
 {
+    const FileFormat inputFormat = input.format;
     const CTrailingBlock noBlock;
     const CTrailingBlock& trailingFrom = settings.trailingFrom ? *settings.trailingFrom : noBlock;
     const SpriteLayout targetLayout = FormatInfo(settings.target).layout;
@@ -79,16 +79,17 @@ Result ConvertPalette(const std::string& input, const std::string& output,
 Result Convert(const std::string& input, const std::string& output,
                const ConversionSettings& settings)
 {
-    FileFormat inputFormat = FileFormat::Spr;
-    if (Result known = FormatToConvert(input, inputFormat); !known)
+    // The input is opened once: told, then read from the same stream.
+    OpenedFile opened;
+    if (Result known = OpenToConvert(input, opened); !known)
         return known;
-    if (KindOf(inputFormat) == FormatKind::Palette)
+    if (KindOf(opened.format) == FormatKind::Palette)
         return ConvertPalette(input, output, settings);
     CSpriteDocument document;
     // A conversion is never undone: its steps would only hold memory.
     document.SetHistoryLimit(0);
-    if (Result opened = OpenInput(document, input, inputFormat, settings); !opened)
-        return opened;
+    if (Result read = OpenInput(document, opened, settings); !read)
+        return read;
     if (Result changed = ChangeColors(document, settings); !changed)
         return changed;
     return WriteOutput(document, output, settings);

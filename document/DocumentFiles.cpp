@@ -8,35 +8,41 @@
 namespace
 {
 
-// Opens the file at path for a command that reads files of one kind: the
+// Checks the opened file for a command that reads files of one kind: the
 // format of its content or name, else the command's usual one; a file of
 // another kind is refused, saying what the command reads. failed: the
 // message a failure to read it then carries.
-Result OpenOfKind(const std::string& path, FormatKind kind, FileFormat usual,
-                  const std::string& whatIsRead, CBinaryFile& file, FileFormat& format,
-                  Message& failed)
+Result CheckKind(OpenedFile& input, FormatKind kind, FileFormat usual,
+                 const std::string& whatIsRead, Message& failed)
 {
-    std::optional<FileFormat> found;
-    const Result opened = OpenRecognised(path.c_str(), file, found);
-    format = found.value_or(usual);
-    const bool ofKind = KindOf(format) == kind;
-    failed = ReadFailedMessage(ofKind ? format : usual);
-    if (!opened)
-        return WithMessage(opened, failed);
+    const bool ofKind = KindOf(input.format) == kind;
+    failed = ReadFailedMessage(ofKind ? input.format : usual);
+    if (!input.opened)
+        return WithMessage(input.opened, failed);
     if (!ofKind)
-        return WithMessage(RefuseFormat(format, whatIsRead), failed);
+        return WithMessage(RefuseFormat(input.format, whatIsRead), failed);
     return {};
 }
 
-Result ReadImageOfKind(const std::string& path, FormatKind kind, FileFormat usual,
-                       const std::string& whatIsRead, CSpriteImage& image, FileFormat& format,
+// Opens the file at path, told by its content, else its name, else taken
+// for the usual format; answers whether content or name told it.
+bool OpenAs(const std::string& path, FileFormat usual, OpenedFile& input)
+{
+    std::optional<FileFormat> found;
+    input.path = path;
+    input.opened = OpenRecognised(path.c_str(), input.file, found);
+    input.format = found.value_or(usual);
+    return found.has_value();
+}
+
+Result ReadImageOfKind(OpenedFile& input, FormatKind kind, FileFormat usual,
+                       const std::string& whatIsRead, CSpriteImage& image,
                        ImportOutcome* outcome)
 {
-    CBinaryFile file;
     Message failed = Message::None;
-    if (Result opened = OpenOfKind(path, kind, usual, whatIsRead, file, format, failed); !opened)
-        return opened;
-    if (Result read = FormatInfo(format).read(file, image, outcome); !read)
+    if (Result checked = CheckKind(input, kind, usual, whatIsRead, failed); !checked)
+        return checked;
+    if (Result read = FormatInfo(input.format).read(input.file, image, outcome); !read)
         return WithMessage(read, failed);
     return {};
 }
@@ -86,32 +92,53 @@ FileFormat FormatToOpen(const std::string& path)
     return RecogniseFile(path.c_str()).value_or(FileFormat::Spr);
 }
 
+void OpenToOpen(const std::string& path, OpenedFile& input)
+{
+    OpenAs(path, FileFormat::Spr, input);
+}
+
+void OpenToImport(const std::string& path, OpenedFile& input)
+{
+    OpenAs(path, FileFormat::Bmp, input);
+}
+
 std::string WhatTavrelReads()
 {
     return "Tavrel reads " + FormatNames({FormatKind::Sheet, FormatKind::Picture});
 }
 
-Result FormatToConvert(const std::string& path, FileFormat& format, const std::string& whatIsRead)
+Result OpenToConvert(const std::string& path, OpenedFile& input, const std::string& whatIsRead)
 {
-    CBinaryFile file;
-    std::optional<FileFormat> found;
-    const Result opened = OpenRecognised(path.c_str(), file, found);
-    format = found.value_or(FileFormat::Spr);
-    if (!opened || found)
+    const bool told = OpenAs(path, FileFormat::Spr, input);
+    if (!input.opened || told)
         return {};
     Result refused = Failure(Reason::WrongKindOfFile);
     refused.detail = "neither its content nor its name tells what it is: " + whatIsRead;
     return WithMessage(refused, ReadFailedMessage(FileFormat::Spr));
 }
 
+Result FormatToConvert(const std::string& path, FileFormat& format, const std::string& whatIsRead)
+{
+    OpenedFile input;
+    const Result known = OpenToConvert(path, input, whatIsRead);
+    format = input.format;
+    return known;
+}
+
 Result ReadSheetFile(const std::string& path, CSpriteImage& image, SpriteLayout& layout)
 {
-    FileFormat format = FileFormat::Spr;
-    if (Result read = ReadImageOfKind(path, FormatKind::Sheet, FileFormat::Spr, WhatTavrelReads(),
-                                      image, format, nullptr);
+    OpenedFile input;
+    OpenAs(path, FileFormat::Spr, input);
+    return ReadSheetFile(input, image, layout);
+}
+
+Result ReadSheetFile(OpenedFile& input, CSpriteImage& image, SpriteLayout& layout)
+{
+    if (Result read = ReadImageOfKind(input, FormatKind::Sheet, FileFormat::Spr, WhatTavrelReads(),
+                                      image, nullptr);
         !read)
         return read;
-    layout = FormatInfo(format).layout;
+    layout = FormatInfo(input.format).layout;
     return {};
 }
 
@@ -152,21 +179,27 @@ Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteL
 
 Result ReadPictureFile(const std::string& path, CSpriteImage& image, ImportOutcome* outcome)
 {
-    FileFormat format = FileFormat::Bmp;
-    return ReadImageOfKind(path, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(), image,
-                           format, outcome);
+    OpenedFile input;
+    OpenToImport(path, input);
+    return ReadPictureFile(input, image, outcome);
+}
+
+Result ReadPictureFile(OpenedFile& input, CSpriteImage& image, ImportOutcome* outcome)
+{
+    return ReadImageOfKind(input, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(), image,
+                           outcome);
 }
 
 Result ReadPictureHeaderFile(const std::string& path, PictureHeader& header)
 {
-    CBinaryFile file;
-    FileFormat format = FileFormat::Bmp;
+    OpenedFile input;
+    OpenToImport(path, input);
     Message failed = Message::None;
-    if (Result opened = OpenOfKind(path, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(),
-                                   file, format, failed);
-        !opened)
-        return opened;
-    if (Result read = FormatInfo(format).readHeader(file, header); !read)
+    if (Result checked =
+            CheckKind(input, FormatKind::Picture, FileFormat::Bmp, WhatImportReads(), failed);
+        !checked)
+        return checked;
+    if (Result read = FormatInfo(input.format).readHeader(input.file, header); !read)
         return WithMessage(read, failed);
     return {};
 }

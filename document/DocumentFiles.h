@@ -5,6 +5,7 @@
 #include "formats/FileFormats.h"
 #include "formats/ImportOutcome.h"
 #include "formats/SpriteFile.h"
+#include "io/BinaryFile.h"
 
 #include <cstdint>
 #include <string>
@@ -29,15 +30,33 @@ FileFormat FormatToOpen(const std::string& path);
 // What commands that open sheets and pictures read: "Tavrel reads SPR,
 // SP2, BMP and PNG".
 std::string WhatTavrelReads();
+// A file opened once and told what it is, for the reader that goes on with
+// it. One that could not be opened is told by its name, and `opened` says
+// why, for the reader to report under its own message.
+struct OpenedFile
+{
+    std::string path;
+    CBinaryFile file;
+    FileFormat format = FileFormat::Spr;
+    Result opened;
+};
+// Opens the file at path as Open takes it (FormatToOpen).
+void OpenToOpen(const std::string& path, OpenedFile& input);
+// Opens the file at path as Import takes it: a BMP when neither its content
+// nor its name says what it is.
+void OpenToImport(const std::string& path, OpenedFile& input);
 // What the converter takes a file for: the same, but a file that neither
 // its content nor its name tells is refused, saying what is read. A file
 // that cannot be read is taken by its name, so that reading it says why.
+Result OpenToConvert(const std::string& path, OpenedFile& input,
+                     const std::string& whatIsRead = WhatTavrelReads());
 Result FormatToConvert(const std::string& path, FileFormat& format,
                        const std::string& whatIsRead = WhatTavrelReads());
 
 // Open: the sheet at path, in the layout the table gives it; a file whose
 // content is of another kind is refused.
 Result ReadSheetFile(const std::string& path, CSpriteImage& image, SpriteLayout& layout);
+Result ReadSheetFile(OpenedFile& input, CSpriteImage& image, SpriteLayout& layout);
 // The sheet at path read again in the layout it has (Revert, a change on disk).
 Result ReadSheetAs(const std::string& path, SpriteLayout layout, CSpriteImage& image);
 // The layout Save As writes for a name: SP2 for an ".sp2" name, else SPR.
@@ -52,6 +71,7 @@ Result SaveSheetFile(const CSpriteImage& image, const std::string& path, SpriteL
 // nor its name says what it is.
 Result ReadPictureFile(const std::string& path, CSpriteImage& image,
                        ImportOutcome* outcome = nullptr);
+Result ReadPictureFile(OpenedFile& input, CSpriteImage& image, ImportOutcome* outcome = nullptr);
 // The same picture's headers alone: what the image would be, unread.
 Result ReadPictureHeaderFile(const std::string& path, PictureHeader& header);
 

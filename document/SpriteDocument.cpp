@@ -31,16 +31,26 @@ template <typename Call> void CSpriteDocument::Tell(Call call)
 
 OpenOutcome CSpriteDocument::Open(const std::string& path, TrailingBlockUse trailing)
 {
+    OpenedFile input;
+    OpenToOpen(path, input);
+    return Open(input, trailing);
+}
+
+OpenOutcome CSpriteDocument::Open(OpenedFile& input, TrailingBlockUse trailing)
+{
     // A picture, by its content, becomes a new unnamed sheet.
-    if (IsPicturePath(path))
+    if (KindOf(input.format) == FormatKind::Picture)
     {
-        const Result made = ImportAsNew(path, SpriteLayout::Spr, CTrailingBlock());
+        const Result made = ImportAsNew(input, SpriteLayout::Spr, CTrailingBlock());
         return {made, made.Ok()};
     }
+    const std::string& path = input.path;
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
-    if (Result loaded = ReadSheetFile(path, *sheet.source, sheet.layout); !loaded)
+    if (Result loaded = ReadSheetFile(input, *sheet.source, sheet.layout); !loaded)
         return {loaded};
+    // The sheet is read: the file is not needed for what follows.
+    input.file.Close();
     OpenOutcome opened;
     opened.opened = true;
     std::optional<FileIdentity> unreadTrailing;
@@ -89,9 +99,17 @@ void CSpriteDocument::KeepUndefinedColors(CSpriteImage& picture, std::int32_t de
 Result CSpriteDocument::ImportAsNew(const std::string& path, SpriteLayout layout,
                                     CTrailingBlock trailing)
 {
+    OpenedFile input;
+    OpenToImport(path, input);
+    return ImportAsNew(input, layout, std::move(trailing));
+}
+
+Result CSpriteDocument::ImportAsNew(OpenedFile& input, SpriteLayout layout,
+                                    CTrailingBlock trailing)
+{
     SheetState sheet;
     sheet.source = std::make_unique<CSpriteImage>();
-    if (Result loaded = ReadPictureFile(path, *sheet.source); !loaded)
+    if (Result loaded = ReadPictureFile(input, *sheet.source); !loaded)
         return loaded;
     sheet.layout = layout;
     sheet.trailing = std::move(trailing);

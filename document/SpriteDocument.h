@@ -95,6 +95,8 @@ public:
     // cannot be read is a failure with the sheet open all the same, without
     // the block.
     OpenOutcome Open(const std::string& path, TrailingBlockUse trailing = TrailingBlockUse::Read);
+    // The same for a file already opened and told (OpenToOpen, OpenToConvert).
+    OpenOutcome Open(OpenedFile& input, TrailingBlockUse trailing = TrailingBlockUse::Read);
     // A picture in place of the sheet (a BMP or PNG, as the format table
     // tells); the file name, the layout and the
     // trailing block stay, so a Save writes it as the file opened last.
@@ -197,6 +199,7 @@ public:
     // converter's picture input. A picture that cannot be read changes
     // nothing.
     Result ImportAsNew(const std::string& path, SpriteLayout layout, CTrailingBlock trailing);
+    Result ImportAsNew(OpenedFile& input, SpriteLayout layout, CTrailingBlock trailing);
     // The layout and trailing block a save writes, for a converter whose
     // output layout is not that of its input.
     void SetTrailingBlock(CTrailingBlock trailing) { m_sheet.trailing = std::move(trailing); }

@@ -314,12 +314,9 @@ Result OpenRecognised(const char* path, CBinaryFile& file, std::optional<FileFor
     if (Result opened = OpenToRead(file, path); !opened)
         return opened;
     std::uint8_t head[kFormatHeadBytes];
-    const std::size_t headBytes = file.ReadRaw(head, sizeof head);
+    const std::size_t headBytes = file.PeekStart(head, sizeof head);
     if (const std::optional<FileFormat> content = FormatOfContent({head, headBytes}))
         format = content;
-    errno = 0;
-    if (!file.Seek(0, SEEK_SET))
-        return FailureFromErrno(Reason::EndedEarly);
     return {};
 }
 

@@ -122,6 +122,23 @@ int CBinaryFile::GetChar()
 
 // A stream belongs to one thread, so the handle's lock is not taken. Single
 // bytes, the sprite formats' unit, skip the general block path as well.
+std::size_t CBinaryFile::PeekStart(void* buffer, std::size_t count)
+{
+    if (!RequireOpen())
+        return 0;
+    // pread leaves the stream alone. A stream in memory has no descriptor:
+    // it is read and put back, which costs nothing there.
+    const int descriptor = ::fileno(m_file);
+    if (descriptor >= 0)
+        if (const ssize_t read = ::pread(descriptor, buffer, count, 0); read >= 0)
+            return std::size_t(read);
+    const long position = std::ftell(m_file);
+    if (position < 0 || std::fseek(m_file, 0, SEEK_SET) != 0)
+        return 0;
+    const std::size_t read = fread_unlocked(buffer, 1, count, m_file);
+    return std::fseek(m_file, position, SEEK_SET) == 0 ? read : 0;
+}
+
 std::size_t CBinaryFile::ReadRaw(void* buffer, std::size_t count)
 {
     if (count != 1)

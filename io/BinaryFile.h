@@ -36,6 +36,10 @@ public:
     // The file's length with 64-bit offsets, which GetLength cannot state
     // past 2 GiB; the position stays. -1 when it cannot be measured.
     std::int64_t GetSize();
+    // Up to count bytes from the file's start, read without moving the
+    // stream or dropping what it buffered; a file just opened is then read
+    // once, not twice. Answers how many bytes were read.
+    std::size_t PeekStart(void* buffer, std::size_t count);
 
     // Virtual operations, in slot order.
     virtual ~CBinaryFile();
