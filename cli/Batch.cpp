@@ -2,6 +2,7 @@
 #include "cli/Batch.h"
 
 #include "cli/Conversion.h"
+#include "cli/JobWorkers.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
 #include "document/DocumentFiles.h"
@@ -62,13 +63,15 @@ public:
             m_batch = std::make_unique<CReplaceBatch>();
     }
 
-    CReplaceBatch* Get() { return m_batch.get(); }
+    CReplaceBatch* Get() const { return m_batch.get(); }
 
-    // Files that started waiting since the last call belong to this job.
-    void AfterJob(std::size_t job)
+    // The job's outputs join the batch, after those of the jobs before it.
+    void Adopt(std::size_t job, CReplaceBatch& outputs)
     {
-        if (m_batch)
-            m_jobOf.resize(m_batch->Waiting(), job);
+        if (!m_batch)
+            return;
+        m_batch->TakeFrom(outputs);
+        m_jobOf.resize(m_batch->Waiting(), job);
     }
 
     bool Full() const { return m_batch && m_batch->Full(); }
@@ -96,7 +99,6 @@ public:
         : m_plan(plan), m_settings(settings), m_progress(plan.jobs.size()),
           m_batch(plan.jobs.size())
     {
-        m_settings.batch = m_batch.Get();
     }
 
     // Answers the exit status.
@@ -104,13 +106,7 @@ public:
     {
         // The files done, which the message counts, are those in place or
         // failed for their own reasons; the signal waits for the chunk.
-        std::size_t done = 0;
-        while (done < m_plan.jobs.size() && g_stopSignal == 0 && Convert(done))
-        {
-            ++done;
-            if (m_batch.Full())
-                FinishBatch();
-        }
+        const std::size_t done = m_plan.jobs.size() > 1 ? ConvertOnWorkers() : ConvertAlone();
         FinishBatch();
         m_progress.Clear();
         if (g_stopSignal != 0)
@@ -119,20 +115,61 @@ public:
     }
 
 private:
-    // False when the signal cut the file short: it is neither done nor the
-    // file's fault.
-    bool Convert(std::size_t index)
+    std::size_t ConvertAlone()
+    {
+        if (m_plan.jobs.empty() || g_stopSignal != 0)
+            return 0;
+        m_progress.Show(1, ShownName(m_plan.jobs.front().input));
+        JobOutcome outcome;
+        ConvertJob(0, outcome);
+        return Retire(0, outcome) ? 1 : 0;
+    }
+
+    // Several inputs are converted at once while the outputs of those
+    // before them are synced and put in place; outcomes are reported in
+    // the inputs' order.
+    std::size_t ConvertOnWorkers()
+    {
+        const std::size_t count = m_plan.jobs.size();
+        CJobWorkers workers(
+            count, CJobWorkers::ThreadsFor(count),
+            [this](std::size_t job, JobOutcome& outcome) { ConvertJob(job, outcome); },
+            g_stopSignal);
+        std::size_t done = 0;
+        while (done < count && g_stopSignal == 0)
+        {
+            m_progress.Show(done + 1, ShownName(m_plan.jobs[done].input));
+            const std::unique_ptr<JobOutcome> outcome = workers.TakeNext();
+            if (!outcome || !Retire(done, *outcome))
+                break;
+            ++done;
+            if (m_batch.Full())
+                FinishBatch();
+        }
+        workers.Stop();
+        return done;
+    }
+
+    // On any thread: the run's settings are only read.
+    void ConvertJob(std::size_t index, JobOutcome& outcome) const
     {
         const ConversionJob& job = m_plan.jobs[index];
-        m_progress.Show(index + 1, ShownName(job.input));
-        const std::string failure =
-            job.refusal.empty() ? ConvertFile(job.input, job.output, m_settings) : job.refusal;
-        m_batch.AfterJob(index);
-        if (failure.empty())
-            return true;
-        if (g_stopSignal != 0)
+        ConversionSettings settings = m_settings;
+        settings.batch = m_batch.Get() ? &outcome.outputs : nullptr;
+        outcome.failure =
+            job.refusal.empty() ? ConvertFile(job.input, job.output, settings) : job.refusal;
+    }
+
+    // False when the signal cut the file short: it is neither done nor the
+    // file's fault, and its output is dropped.
+    bool Retire(std::size_t index, JobOutcome& outcome)
+    {
+        const ConversionJob& job = m_plan.jobs[index];
+        if (!outcome.failure.empty() && g_stopSignal != 0)
             return false;
-        Fail(job, failure);
+        m_batch.Adopt(index, outcome.outputs);
+        if (!outcome.failure.empty())
+            Fail(job, outcome.failure);
         return true;
     }
 

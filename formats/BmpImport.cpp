@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace
@@ -39,11 +40,12 @@ void ILAPIENTRY ReleaseForDevil(const void* block)
 }
 
 // DevIL's state is global: each import starts it with one fresh image bound
-// and, on every path, deletes that image and shuts DevIL down again.
+// and, on every path, deletes that image and shuts DevIL down again. One
+// import runs at a time, whatever thread reads the picture.
 class CDevilSession
 {
 public:
-    explicit CDevilSession(bool zeroedMemory)
+    explicit CDevilSession(bool zeroedMemory) : m_only(s_devil)
     {
         if (zeroedMemory)
             ilSetMemory(AllocateZeroedForDevil, ReleaseForDevil);
@@ -63,6 +65,8 @@ public:
     CDevilSession& operator=(const CDevilSession&) = delete;
 
 private:
+    static inline std::mutex s_devil;
+    std::lock_guard<std::mutex> m_only;
     ILuint m_name = 0;
 };
 

@@ -30,7 +30,8 @@ bool LinkDescriptor(int file, int folder, const std::string& name)
 
 std::string TemporaryName()
 {
-    static std::minstd_rand generator(std::random_device{}());
+    // One a thread: the converter writes from several.
+    thread_local std::minstd_rand generator(std::random_device{}());
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kNameCharacters - 2);
     std::string name = kTempPrefix;
     for (int i = 0; i < kNameSuffixLength; ++i)

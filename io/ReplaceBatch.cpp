@@ -20,6 +20,14 @@ void CReplaceBatch::Defer(CPendingFile file)
     m_waiting.push_back(std::move(file));
 }
 
+void CReplaceBatch::TakeFrom(CReplaceBatch& other)
+{
+    for (CPendingFile& file : other.m_waiting)
+        Defer(std::move(file));
+    other.m_waiting.clear();
+    other.m_waitingBytes = 0;
+}
+
 bool CReplaceBatch::Full() const
 {
     return m_waiting.size() >= kMaxWaitingFiles || m_waitingBytes >= kMaxWaitingBytes;

@@ -33,6 +33,10 @@ public:
 
     // Takes over a written file that is to replace its target.
     void Defer(CPendingFile file);
+    // Takes over every file waiting in other, in their order, after those
+    // waiting here: a file written on another thread joins the batch that
+    // puts it in place.
+    void TakeFrom(CReplaceBatch& other);
     // How many files wait; a file's position is this count before its Defer.
     std::size_t Waiting() const { return m_waiting.size(); }
     // True when enough files or bytes wait that they should be finished now.
