@@ -11,6 +11,7 @@
 #include "image/ColorTable.h"
 #include "io/ReplaceBatch.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -18,7 +19,10 @@
 namespace
 {
 
-volatile std::sig_atomic_t g_stopSignal = 0;
+// Read by every thread of the run; a lock-free atomic may be set in a
+// signal handler.
+std::atomic<int> g_stopSignal = 0;
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void NoteStopSignal(int signal)
 {
@@ -189,7 +193,7 @@ private:
     int Stopped(std::size_t started)
     {
         std::fprintf(stderr, "%s: stopped by SIG%s after %zu of %zu files\n", kProgramName,
-                     sigabbrev_np(g_stopSignal), started, m_plan.jobs.size());
+                     sigabbrev_np(g_stopSignal.load()), started, m_plan.jobs.size());
         return kExitSignalBase + g_stopSignal;
     }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <pthread.h>
 
 namespace
@@ -16,7 +17,7 @@ constexpr std::size_t kAheadPerThread = 4;
 } // namespace
 
 CJobWorkers::CJobWorkers(std::size_t jobCount, std::size_t threadCount, Work work,
-                         const volatile std::sig_atomic_t& stopSignal)
+                         const std::atomic<int>& stopSignal)
     : m_jobCount(jobCount), m_ahead(std::max<std::size_t>(threadCount, 1) * kAheadPerThread),
       m_work(std::move(work)), m_stopSignal(stopSignal), m_outcomes(jobCount),
       m_finished(std::max<std::size_t>(threadCount, 1), false)

@@ -4,7 +4,7 @@
 #include "io/ReplaceBatch.h"
 
 #include <condition_variable>
-#include <csignal>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -34,7 +34,7 @@ public:
     // stopSignal: set by the program's signal handler; once it is, no job
     // starts and the workers are stopped.
     CJobWorkers(std::size_t jobCount, std::size_t threadCount, Work work,
-                const volatile std::sig_atomic_t& stopSignal);
+                const std::atomic<int>& stopSignal);
     CJobWorkers(const CJobWorkers&) = delete;
     CJobWorkers& operator=(const CJobWorkers&) = delete;
     ~CJobWorkers(); // Stop()
@@ -57,7 +57,7 @@ private:
     const std::size_t m_jobCount;
     const std::size_t m_ahead; // how far past the awaited job workers may go
     Work m_work;
-    const volatile std::sig_atomic_t& m_stopSignal;
+    const std::atomic<int>& m_stopSignal;
 
     std::mutex m_lock;
     std::condition_variable m_changed;
