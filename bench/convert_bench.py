@@ -6,10 +6,12 @@ Usage: convert_bench.py [--convert PATH] [--count N] [--runs R] [--formats bmp,p
 
 Generates N seeded sprite-like SPR sheets (a transparent ground with shapes
 of a few colours, as sheets are) in a temporary folder and converts them all
-to BMP, then to PNG: tavrel-convert in one call against the Pillow script
-converting the same files in one process, R whole runs of each in turn.
+to BMP and to PNG: tavrel-convert in one call against the Pillow script
+converting the same files in one process, R whole runs of each in turn into
+new, empty folders, then R runs of each that replace those outputs.
 Prints the medians of wall and CPU time, the share of system time, the CPU
-time per sheet, the mean output sizes and the ratios against the targets:
+time per sheet, the mean output sizes and, for new outputs, the ratios
+against the targets:
 
 - SPR -> PNG at least 6 times Pillow in one process, files within 10% of
   Pillow's size, at most 0.5 ms of CPU per sheet;
@@ -40,6 +42,7 @@ WIDTH, HEIGHT = 256, 288
 # of CPU per sheet, at most this size against Pillow's, or None).
 TARGETS = {"png": (6, 0.5, 1.10), "bmp": (10, 0.2, None)}
 MAX_SYSTEM_SHARE = 1 / 3
+OURS, PILLOW = "tavrel-convert, one call", "Pillow, one process"
 
 
 def sprite_pixels(rng):
@@ -110,8 +113,21 @@ def main():
         sheets = generate_sheets(os.path.join(root, "sheets"), options.count)
         print("%d sprite-like sheets (256 x 288) in %s, medians of %d runs" % (
             len(sheets), root, options.runs))
-        faults = sum(bench_format(convert, sheets, root, extension, options.runs)
-                     for extension in options.formats.split(","))
+        # Every format's new outputs first, then every format's
+        # replacements: ext4 makes each new file look past the inodes freed
+        # in the last seconds, so new outputs written just after a run of
+        # replacements would pay for its deletions.
+        extensions = options.formats.split(",")
+        figures = {extension: {} for extension in extensions}
+        folders = {extension: {} for extension in extensions}
+        for extension in extensions:
+            time_new_outputs(convert, sheets, root, extension, options.runs,
+                             figures[extension], folders[extension])
+        for extension in extensions:
+            time_replacements(convert, sheets, extension, options.runs,
+                              figures[extension], folders[extension])
+        faults = sum(report_format(sheets, extension, figures[extension], folders[extension])
+                     for extension in extensions)
         return 1 if faults else 0
     finally:
         if options.keep:
@@ -120,31 +136,39 @@ def main():
             shutil.rmtree(root)
 
 
-def bench_format(convert, sheets, root, extension, runs):
-    """Times both ways for one output format; answers how many outputs differ or miss a target.
-
-    Each run writes into a new, empty folder, then replaces those outputs in
-    a second run: the targets are met on new outputs, and the replacement
-    (which frees the files replaced) is reported beside them.
-    """
+def ways_to_convert(convert, sheets, extension):
     pillow = [PYTHON, PILLOW_SCRIPT] + (["--png"] if extension == "png" else [])
-    ways = {
-        "tavrel-convert, one call": lambda folder: [convert, *sheets, "-o", folder, "--to", extension],
-        "Pillow, one process": lambda folder: [*pillow, folder, *sheets],
+    return {
+        OURS: lambda folder: [convert, *sheets, "-o", folder, "--to", extension],
+        PILLOW: lambda folder: [*pillow, folder, *sheets],
     }
-    figures = {(name, kind): [] for name in ways for kind in ("new", "replaced")}
-    folders = {}
-    for _ in range(runs):  # in turn, so that a drift of the machine's speed hits both
-        for name, command in ways.items():
-            folder = folders[name] = os.path.join(root, "%s-%s" % (extension, len(folders)))
-            shutil.rmtree(folder, ignore_errors=True)
-            os.mkdir(folder)
-            figures[(name, "new")].append(timed_run(command(folder)))
-            figures[(name, "replaced")].append(timed_run(command(folder)))
-        folders.clear()
-    ours_folder = os.path.join(root, "%s-0" % extension)
-    pillow_folder = os.path.join(root, "%s-1" % extension)
 
+
+def time_new_outputs(convert, sheets, root, extension, runs, figures, folders):
+    """Each way writes into a new, empty folder R times, in turn, so that a
+    drift of the machine's speed hits both; nothing is deleted meanwhile.
+    Records the figures, and the folder of each way's last run."""
+    for run in range(runs):
+        for number, (name, command) in enumerate(ways_to_convert(convert, sheets, extension).items()):
+            folder = folders[name] = os.path.join(root, "%s-%d-%d" % (extension, number, run))
+            os.mkdir(folder)
+            figures.setdefault((name, "new"), []).append(timed_run(command(folder)))
+
+
+def time_replacements(convert, sheets, extension, runs, figures, folders):
+    """Each way replaces the outputs of its last run, R times, in turn."""
+    for _ in range(runs):
+        for name, command in ways_to_convert(convert, sheets, extension).items():
+            figures.setdefault((name, "replaced"), []).append(timed_run(command(folders[name])))
+
+
+def report_format(sheets, extension, figures, folders):
+    """Prints one output format's figures; answers how many outputs differ or miss a target.
+
+    The targets are met on new outputs; the replacement, which frees the
+    files it replaces, is reported beside them.
+    """
+    ours_folder, pillow_folder = folders[OURS], folders[PILLOW]
     print("SPR -> %s" % extension.upper())
     medians = {}
     for (name, kind), runs_of_it in figures.items():
@@ -167,7 +191,7 @@ def bench_format(convert, sheets, root, extension, runs):
         ours_size, pillow_size, ours_size / pillow_size))
 
     speed_target, cpu_target, size_target = TARGETS[extension]
-    ours, theirs = medians[("tavrel-convert, one call", "new")], medians[("Pillow, one process", "new")]
+    ours, theirs = medians[(OURS, "new")], medians[(PILLOW, "new")]
     ratio = theirs[0] / ours[0]
     cpu_per_sheet = 1000 * (ours[1] + ours[2]) / len(sheets)
     system_share = ours[2] / max(ours[1] + ours[2], 1e-9)
@@ -185,8 +209,7 @@ def bench_format(convert, sheets, root, extension, runs):
     # Not targets: the wall time also holds the disk's work, which only
     # tavrel-convert waits for (it syncs every output), and a replacement
     # frees the synced file it replaces.
-    replaced = (medians[("Pillow, one process", "replaced")][0]
-                / medians[("tavrel-convert, one call", "replaced")][0])
+    replaced = medians[(PILLOW, "replaced")][0] / medians[(OURS, "replaced")][0]
     print("  %-30s %10s" % ("speed vs Pillow, replacing", "%.1f x" % replaced))
     print("  %-30s %10s" % ("CPU time vs Pillow", "%.1f x" % (
         (theirs[1] + theirs[2]) / max(ours[1] + ours[2], 1e-9))))
