@@ -143,6 +143,8 @@ std::string ReasonText(const Result& result)
         return "the rows need " + Number(value) + " bytes but the file holds " + Number(limit);
     case Reason::DecoderRefused:
         return "DevIL could not decode the picture";
+    case Reason::DecoderMissing:
+        return result.detail;
     case Reason::DepthBelowEight:
         return Number(value) + "-bit picture as decoded: fewer than 8 bits per pixel";
     case Reason::PictureWidthOverLimit:

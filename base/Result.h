@@ -73,6 +73,7 @@ enum class Reason
     BmpBadPixelOffset,     // value: the offset, limit: where the headers end, when inside them
     BmpMissingRows,        // value: bytes the rows need, limit: bytes there
     DecoderRefused,        // DevIL could not decode the bytes
+    DecoderMissing,        // detail: why DevIL could not be loaded
     DepthBelowEight,       // value: bits per pixel
 
     // Pictures of any format, from the size their header states.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/BmpCheck.h"
 #include "formats/BmpFile.h"
+#include "formats/DevilLibrary.h"
 #include "formats/FileFailure.h"
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
-#include <IL/il.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -45,27 +45,28 @@ void ILAPIENTRY ReleaseForDevil(const void* block)
 class CDevilSession
 {
 public:
-    explicit CDevilSession(bool zeroedMemory) : m_only(s_devil)
+    CDevilSession(const DevilFunctions& il, bool zeroedMemory) : m_il(il), m_only(s_devil)
     {
         if (zeroedMemory)
-            ilSetMemory(AllocateZeroedForDevil, ReleaseForDevil);
-        ilInit();
-        ilEnable(IL_ORIGIN_SET);
-        ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-        ilGenImages(1, &m_name);
-        ilBindImage(m_name);
+            il.SetMemory(AllocateZeroedForDevil, ReleaseForDevil);
+        il.Init();
+        il.Enable(IL_ORIGIN_SET);
+        il.OriginFunc(IL_ORIGIN_UPPER_LEFT);
+        il.GenImages(1, &m_name);
+        il.BindImage(m_name);
     }
     ~CDevilSession()
     {
-        ilDeleteImages(1, &m_name);
-        ilShutDown();
-        ilSetMemory(nullptr, nullptr); // DevIL's own allocator again
+        m_il.DeleteImages(1, &m_name);
+        m_il.ShutDown();
+        m_il.SetMemory(nullptr, nullptr); // DevIL's own allocator again
     }
     CDevilSession(const CDevilSession&) = delete;
     CDevilSession& operator=(const CDevilSession&) = delete;
 
 private:
     static inline std::mutex s_devil;
+    const DevilFunctions& m_il;
     std::lock_guard<std::mutex> m_only;
     ILuint m_name = 0;
 };
@@ -74,18 +75,18 @@ private:
 // alpha 255, the rest all zero. DevIL's entries run blue, green, red (and an
 // unused fourth byte); a palette longer than the table is cut to fit it.
 // defined: how many entries came from the palette.
-bool TakePalette(CColorTable& table, std::int32_t& defined)
+bool TakePalette(const DevilFunctions& il, CColorTable& table, std::int32_t& defined)
 {
     defined = 0;
     if (!table.SetSize(kIndexedColorCount))
         return false;
-    const ILint count = ilGetInteger(IL_PALETTE_NUM_COLS);
-    const ILint entryBytes = ilGetInteger(IL_PALETTE_BPP) == kFourBytePaletteEntry
+    const ILint count = il.GetInteger(IL_PALETTE_NUM_COLS);
+    const ILint entryBytes = il.GetInteger(IL_PALETTE_BPP) == kFourBytePaletteEntry
                                  ? kFourBytePaletteEntry
                                  : kThreeBytePaletteEntry;
     if (count <= 0)
         return true;
-    const ILubyte* palette = ilGetPalette();
+    const ILubyte* palette = il.GetPalette();
     if (palette == nullptr)
         return true;
     const ILint kept = std::min<ILint>(count, kIndexedColorCount);
@@ -100,26 +101,26 @@ bool TakePalette(CColorTable& table, std::int32_t& defined)
 
 // The image holds red, green, blue (and alpha); DevIL decodes BMP pixels as
 // blue, green, red.
-void ConvertToImageChannelOrder(ILint bitsPerPixel)
+void ConvertToImageChannelOrder(const DevilFunctions& il, ILint bitsPerPixel)
 {
     if (bitsPerPixel == 24)
-        ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
+        il.ConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
     else if (bitsPerPixel == 32)
-        ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
+        il.ConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
 }
 
 // Copies DevIL's pixels into the image's buffer, top row first.
-bool CopyDecodedPixels(std::uint8_t* target, std::int32_t rowBytes, std::int32_t rows)
+bool CopyDecodedPixels(const DevilFunctions& il, std::uint8_t* target, std::int32_t rowBytes, std::int32_t rows)
 {
     const std::size_t totalBytes = std::size_t(rowBytes) * std::size_t(rows);
     // Never read past what DevIL holds, whatever it reported before.
-    const ILint heldBytes = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+    const ILint heldBytes = il.GetInteger(IL_IMAGE_SIZE_OF_DATA);
     if (heldBytes < 0 || std::size_t(heldBytes) < totalBytes)
         return false;
     // OS/2 pictures come back bottom row first although the upper-left
     // origin was asked for.
-    const bool bottomFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
-    const ILubyte* data = ilGetData();
+    const bool bottomFirst = il.GetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+    const ILubyte* data = il.GetData();
     if (data == nullptr)
         return false;
     if (!bottomFirst)
@@ -202,24 +203,33 @@ Result ReadBmpPicture(CBinaryFile& file, CSpriteImage& image, ImportOutcome* out
     if (Result read = ReadBmpForDecoding(file, bytes); !read)
         return read;
 
-    CDevilSession devil(BmpCanSkipPixels(bytes.data()));
-    if (!ilLoadL(IL_BMP, bytes.data(), static_cast<ILuint>(bytes.size())))
+    std::string unloaded;
+    const DevilFunctions* devil = LoadDevil(unloaded);
+    if (!devil)
+    {
+        Result missing = Failure(Reason::DecoderMissing);
+        missing.detail = unloaded;
+        return missing;
+    }
+    const DevilFunctions& il = *devil;
+    const CDevilSession session(il, BmpCanSkipPixels(bytes.data()));
+    if (!il.LoadL(IL_BMP, bytes.data(), static_cast<ILuint>(bytes.size())))
         return Failure(Reason::DecoderRefused);
     // DevIL decoded into its own memory: the file's bytes go before the
     // picture is copied out, so a large one is never held three times.
     std::vector<std::uint8_t>().swap(bytes);
-    const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
-    const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
-    const ILint bitsPerPixel = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
+    const ILint width = il.GetInteger(IL_IMAGE_WIDTH);
+    const ILint height = il.GetInteger(IL_IMAGE_HEIGHT);
+    const ILint bitsPerPixel = il.GetInteger(IL_IMAGE_BITS_PER_PIXEL);
     if (bitsPerPixel < 8)
         return Failure(Reason::DepthBelowEight, bitsPerPixel);
     std::int32_t defined = 0;
-    if (bitsPerPixel == 8 && !TakePalette(image.m_colorTable, defined))
+    if (bitsPerPixel == 8 && !TakePalette(il, image.m_colorTable, defined))
         return Failure(Reason::OutOfMemory);
-    ConvertToImageChannelOrder(bitsPerPixel);
+    ConvertToImageChannelOrder(il, bitsPerPixel);
     if (!image.Create(width, height, bitsPerPixel))
         return Failure(Reason::OutOfMemory);
-    if (!CopyDecodedPixels(image.GetPixels(), width * (bitsPerPixel / 8), height))
+    if (!CopyDecodedPixels(il, image.GetPixels(), width * (bitsPerPixel / 8), height))
     {
         image.Free();
         return Failure(Reason::DecoderRefused);
