@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/JobWorkers.h"
 
+#include "io/DescriptorBudget.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -11,14 +13,15 @@ namespace
 // A signal sets a flag without waking anybody: waits look at it this often.
 constexpr std::chrono::milliseconds kSignalCheck{20};
 constexpr std::size_t kMaxThreads = 8;
-// Outcomes done and not yet taken, per worker: each holds two descriptors
-// and its output's bytes in the page cache.
-constexpr std::size_t kAheadPerThread = 4;
+// Outcomes done and not yet taken: enough for a whole chunk of the batch,
+// so that workers go on while the chunk before is synced.
+constexpr std::size_t kMostAhead = 64;
 } // namespace
 
 CJobWorkers::CJobWorkers(std::size_t jobCount, std::size_t threadCount, Work work,
                          const std::atomic<int>& stopSignal)
-    : m_jobCount(jobCount), m_ahead(std::max<std::size_t>(threadCount, 1) * kAheadPerThread),
+    : m_jobCount(jobCount),
+      m_ahead(std::max(FilesThatMayWaitOpen(kMostAhead), std::max<std::size_t>(threadCount, 1))),
       m_work(std::move(work)), m_stopSignal(stopSignal), m_outcomes(jobCount),
       m_finished(std::max<std::size_t>(threadCount, 1), false)
 {

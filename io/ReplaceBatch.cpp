@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/ReplaceBatch.h"
 
+#include "io/DescriptorBudget.h"
+
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -30,7 +32,10 @@ void CReplaceBatch::TakeFrom(CReplaceBatch& other)
 
 bool CReplaceBatch::Full() const
 {
-    return m_waiting.size() >= kMaxWaitingFiles || m_waitingBytes >= kMaxWaitingBytes;
+    // Under a low descriptor limit the batch is finished sooner instead of
+    // failing the files it could not open.
+    static const std::size_t maxWaitingFiles = FilesThatMayWaitOpen(kMaxWaitingFiles);
+    return m_waiting.size() >= maxWaitingFiles || m_waitingBytes >= kMaxWaitingBytes;
 }
 
 std::vector<std::size_t> CReplaceBatch::Finish()

@@ -101,6 +101,24 @@ TEST(HostileUse, SizeLimitAndClosedPipeFailOneFile)
     EXPECT_EQ(ReadBytes(folder.Path("o/b.bmp")), ExportedBmp(folder, "b.spr"));
 }
 
+// A low limit on open descriptors finishes the batch's chunks sooner; it
+// fails no file.
+TEST(HostileUse, FewDescriptorsStillConvertEveryFile)
+{
+    constexpr int kFiles = 100;
+    TempFolder folder;
+    fs::create_directory(folder.Path("o"));
+    std::string inputs;
+    for (int i = 0; i < kFiles; ++i)
+    {
+        WriteBytes(folder.Path("s" + std::to_string(i) + ".spr"), RandomSpr(8, 0));
+        inputs += " s" + std::to_string(i) + ".spr";
+    }
+    const CliRun run = RunShell(folder, "ulimit -n 40 && $C" + inputs + " --to png -o o");
+    EXPECT_EQ(run.status, 0) << run.err.substr(0, 300);
+    EXPECT_EQ(FileCount(folder.Root() / "o"), std::size_t(kFiles));
+}
+
 // Pictures of formats Tavrel does not read, and files neither whose content
 // nor whose name tells what they are, are never read as sheets.
 TEST(HostileUse, FilesOfOtherFormatsAreRefusedNamingWhatTheyAre)
