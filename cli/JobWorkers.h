@@ -3,8 +3,8 @@
 
 #include "io/ReplaceBatch.h"
 
-#include <condition_variable>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -21,11 +21,11 @@ struct JobOutcome
     CReplaceBatch outputs;
 };
 
-// Converts a run's inputs on worker threads, a few ahead of the one whose
-// outcome is awaited, and hands the outcomes back in the inputs' order, so
-// that what is reported and put in place is as if one file came after the
-// other. Every outcome not taken is dropped: its outputs never replace
-// anything.
+// Converts a run's inputs on worker threads, up to a chunk of the batch
+// ahead of the one whose outcome is awaited, and hands the outcomes back in
+// the inputs' order, so that what is reported and put in place is as if one
+// file came after the other. Every outcome not taken is dropped: its
+// outputs never replace anything.
 class CJobWorkers
 {
 public:

@@ -128,7 +128,7 @@ Result FormatToConvert(const std::string& path, FileFormat& format, const std::s
 Result ReadSheetFile(const std::string& path, CSpriteImage& image, SpriteLayout& layout)
 {
     OpenedFile input;
-    OpenAs(path, FileFormat::Spr, input);
+    OpenToOpen(path, input);
     return ReadSheetFile(input, image, layout);
 }
 
