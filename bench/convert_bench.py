@@ -119,9 +119,9 @@ def main():
         print("%d sprite-like sheets (256 x 288) in %s, medians of %d runs" % (
             len(sheets), root, options.runs))
         # Every format's new outputs first, then every format's
-        # replacements: ext4 makes each new file look past the inodes freed
-        # in the last seconds, so new outputs written just after a run of
-        # replacements would pay for its deletions.
+        # replacements: without a journal, ext4 makes each new file look past
+        # the inodes freed in the last minute or more, so new outputs written
+        # just after a run of replacements would pay for its deletions.
         extensions = options.formats.split(",")
         figures = {extension: {} for extension in extensions}
         folders = {extension: {} for extension in extensions}
