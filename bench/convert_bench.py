@@ -129,17 +129,15 @@ def main():
         extensions = options.formats.split(",")
         figures = {extension: {} for extension in extensions}
         folders = {extension: {} for extension in extensions}
-        floors = {}
+        floors = {extension: [] for extension in extensions}
         for extension in extensions:
             time_new_outputs(convert, sheets, root, extension, options.runs,
-                             figures[extension], folders[extension])
-            floors[extension] = time_file_system_floor(
-                root, extension, folders[extension][OURS], options.runs)
+                             figures[extension], folders[extension], floors[extension])
         for extension in extensions:
             time_replacements(convert, sheets, extension, options.runs,
                               figures[extension], folders[extension])
         faults = sum(report_format(sheets, extension, figures[extension], folders[extension],
-                                   floors[extension])
+                                   statistics.median(floors[extension]))
                      for extension in extensions)
         report_one_sheet(convert, sheets[0], root, options.runs * 3)
         return 1 if faults else 0
@@ -158,15 +156,19 @@ def ways_to_convert(convert, sheets, extension):
     }
 
 
-def time_new_outputs(convert, sheets, root, extension, runs, figures, folders):
+def time_new_outputs(convert, sheets, root, extension, runs, figures, folders, floors):
     """Each way writes into a new, empty folder R times, in turn, so that a
     drift of the machine's speed hits both; nothing is deleted meanwhile.
-    Records the figures, and the folder of each way's last run."""
+    Each run ends with files of the sizes tavrel-convert wrote created
+    alone. Records the figures, the folder of each way's last run and the
+    floors."""
     for run in range(runs):
         for number, (name, command) in enumerate(ways_to_convert(convert, sheets, extension).items()):
             folder = folders[name] = os.path.join(root, "%s-%d-%d" % (extension, number, run))
             os.mkdir(folder)
             figures.setdefault((name, "new"), []).append(timed_run(command(folder)))
+        floor_folder = os.path.join(root, "%s-floor-%d" % (extension, run))
+        floors.append(time_creating_files(floor_folder, folders[OURS]))
 
 
 def cpu_time():
@@ -174,10 +176,9 @@ def cpu_time():
     return usage.ru_utime + usage.ru_stime
 
 
-def time_file_system_floor(root, extension, outputs, runs):
-    """Not the converter: the CPU time of only creating the outputs, each
-    file of the same size opened, written in one call and closed, into a new
-    folder, R times. Answers the median, in seconds.
+def time_creating_files(folder, outputs):
+    """Not the converter: the CPU time of only creating files of the sizes of
+    the outputs, each opened, written in one call and closed, in a new folder.
 
     Almost all of it is the kernel's: the loop itself costs a few
     microseconds a file. The total is taken, not the system part, as the
@@ -187,19 +188,15 @@ def time_file_system_floor(root, extension, outputs, runs):
     system share of a program whose own work is small is bounded by it."""
     sizes = [os.path.getsize(os.path.join(outputs, name)) for name in sorted(os.listdir(outputs))]
     blank = memoryview(bytes(max(sizes)))
-    times = []
-    for run in range(runs):
-        folder = os.path.join(root, "%s-floor-%d" % (extension, run))
-        os.mkdir(folder)
-        os.sync()
-        before = cpu_time()
-        for number, size in enumerate(sizes):
-            descriptor = os.open(os.path.join(folder, "%05d.%s" % (number, extension)),
-                                 os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
-            os.write(descriptor, blank[:size])
-            os.close(descriptor)
-        times.append(cpu_time() - before)
-    return statistics.median(times)
+    os.mkdir(folder)
+    os.sync()
+    before = cpu_time()
+    for number, size in enumerate(sizes):
+        descriptor = os.open(os.path.join(folder, "%05d" % number),
+                             os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+        os.write(descriptor, blank[:size])
+        os.close(descriptor)
+    return cpu_time() - before
 
 
 def time_replacements(convert, sheets, extension, runs, figures, folders):
