@@ -6,7 +6,6 @@
 #include "image/SpriteImage.h"
 #include "io/BinaryFile.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -110,7 +109,8 @@ void ConvertToImageChannelOrder(const DevilFunctions& il, ILint bitsPerPixel)
 }
 
 // Copies DevIL's pixels into the image's buffer, top row first.
-bool CopyDecodedPixels(const DevilFunctions& il, std::uint8_t* target, std::int32_t rowBytes, std::int32_t rows)
+bool CopyDecodedPixels(const DevilFunctions& il, std::uint8_t* target, std::int32_t rowBytes,
+                       std::int32_t rows)
 {
     const std::size_t totalBytes = std::size_t(rowBytes) * std::size_t(rows);
     // Never read past what DevIL holds, whatever it reported before.

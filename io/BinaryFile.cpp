@@ -120,8 +120,6 @@ int CBinaryFile::GetChar()
     return character == EOF ? -1 : character;
 }
 
-// A stream belongs to one thread, so the handle's lock is not taken. Single
-// bytes, the sprite formats' unit, skip the general block path as well.
 std::size_t CBinaryFile::PeekStart(void* buffer, std::size_t count)
 {
     if (!RequireOpen())
@@ -139,6 +137,8 @@ std::size_t CBinaryFile::PeekStart(void* buffer, std::size_t count)
     return std::fseek(m_file, position, SEEK_SET) == 0 ? read : 0;
 }
 
+// A stream belongs to one thread, so the handle's lock is not taken. Single
+// bytes, the sprite formats' unit, skip the general block path as well.
 std::size_t CBinaryFile::ReadRaw(void* buffer, std::size_t count)
 {
     if (count != 1)
